@@ -1,0 +1,197 @@
+// Automation values (Variants) with the OLE Automation coercion, comparison and
+// arithmetic rules that the component's callers and its record rules depend on.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "automation/ref.h"
+
+namespace automation {
+
+class Dispatch;
+class Variant;
+
+// VarType codes; an array reports kArray + its element type (a Variant array is 8204).
+enum class VarType : uint16_t {
+  kEmpty = 0,
+  kNull = 1,
+  kInteger = 2,
+  kLong = 3,
+  kSingle = 4,
+  kDouble = 5,
+  kCurrency = 6,
+  kDate = 7,
+  kString = 8,
+  kObject = 9,
+  kError = 10,
+  kBoolean = 11,
+  kVariant = 12,
+  kByte = 17,
+  kArray = 0x2000,
+};
+
+// A 64-bit fixed-point number with 4 decimals: the value times 10 000.
+struct Currency {
+  int64_t scaled = 0;
+  static constexpr int64_t kScale = 10000;
+  friend bool operator==(Currency, Currency) = default;
+};
+
+// A one-dimensional array of Variants with a lower bound (the automation SAFEARRAY of
+// VARIANT). UBound = LBound + size - 1, so an empty array has UBound LBound - 1.
+class VariantArray {
+ public:
+  VariantArray() = default;
+  explicit VariantArray(std::vector<Variant> items, int32_t lowerBound = 0);
+
+  int32_t LBound() const noexcept { return lower_; }
+  int32_t UBound() const noexcept { return lower_ + static_cast<int32_t>(items_.size()) - 1; }
+  size_t size() const noexcept { return items_.size(); }
+  // Element by automation index; an index outside the bounds raises error 9.
+  Variant& at(int32_t index);
+  const Variant& at(int32_t index) const;
+  // Changes the upper bound keeping the contents (ReDim Preserve).
+  void ResizePreserve(int32_t upperBound);
+
+  std::vector<Variant>& items() noexcept { return items_; }
+  const std::vector<Variant>& items() const noexcept { return items_; }
+
+ private:
+  std::vector<Variant> items_;
+  int32_t lower_ = 0;
+};
+
+// An automation value. Copies are deep (a copied array or string is independent);
+// an Object Variant holds a counted reference.
+//
+// By reference: Variant::ByRef(&target) refers to a caller's Variant, so a callee can
+// write through it. Every reader (type(), the To* coercions, comparison, arithmetic)
+// looks through the reference; Assign() writes through it. IsByRef() tells the two apart.
+class Variant {
+ public:
+  Variant() noexcept = default;  // Empty
+  Variant(int16_t v) noexcept;   // Integer
+  Variant(int32_t v) noexcept;   // Long
+  Variant(float v) noexcept;     // Single
+  Variant(double v) noexcept;    // Double
+  Variant(Currency v) noexcept;  // Currency
+  Variant(bool v) noexcept;      // Boolean (True is -1)
+  Variant(uint8_t v) noexcept;   // Byte
+  Variant(std::u16string v) noexcept;  // String
+  Variant(std::u16string_view v);      // String
+  Variant(const char16_t* v);          // String
+  Variant(Ref<Dispatch> v) noexcept;   // Object (may be Nothing)
+  Variant(VariantArray v);             // Array of Variants
+  Variant(const char*) = delete;       // strings are UTF-16; say u"..." or FromUtf8
+
+  static Variant Null() noexcept;
+  static Variant Date(double serial) noexcept;  // days since 1899-12-30, fraction = time
+  static Variant Nothing() noexcept;            // Object holding no reference
+  static Variant Missing() noexcept;            // Error 0x80020004: an omitted optional argument
+  static Variant ErrorCode(int32_t scode) noexcept;
+  static Variant ByRef(Variant* target) noexcept;
+
+  Variant(const Variant&);
+  Variant(Variant&&) noexcept;
+  Variant& operator=(const Variant&);
+  Variant& operator=(Variant&&) noexcept;
+  ~Variant();
+
+  // The type of the value (looking through a by-reference Variant).
+  VarType type() const noexcept;
+  bool IsByRef() const noexcept;
+  bool IsEmpty() const noexcept { return type() == VarType::kEmpty; }
+  bool IsNull() const noexcept { return type() == VarType::kNull; }
+  bool IsMissing() const noexcept;  // Error holding the missing-argument code
+  bool IsArray() const noexcept { return type() == VarType::kArray; }
+  bool IsObject() const noexcept { return type() == VarType::kObject; }
+  bool IsNumeric() const noexcept;  // Integer..Currency, Date, Boolean, Byte
+
+  // The Variant itself, or the target of a by-reference Variant.
+  const Variant& Deref() const noexcept;
+  Variant& Deref() noexcept;
+  // Stores `value` into this Variant, or into the target of a by-reference Variant.
+  void Assign(Variant value);
+
+  // Coercions with the automation rules: banker's rounding to integers, error 6 when
+  // out of range, 13 when the value does not convert, 94 for Null. An Object converts
+  // through its default member (dispatch id 0); Nothing raises 91.
+  int16_t ToInteger() const;
+  int32_t ToLong() const;
+  uint8_t ToByte() const;
+  float ToSingle() const;
+  double ToDouble() const;
+  Currency ToCurrency() const;
+  double ToDate() const;
+  bool ToBoolean() const;
+  std::u16string ToString() const;  // CStr: the text form of the value
+  // The object reference; 424 when the value is not an Object (Nothing gives null).
+  Ref<Dispatch> ToObject() const;
+  // The array; 13 when the value is not an array.
+  const VariantArray& ToArray() const;
+  VariantArray& ToArray();
+
+  // Converts to the given type (VariantChangeType with the rules above).
+  Variant ChangeType(VarType target) const;
+
+  // Raw value access for code that has checked type() first.
+  int32_t ErrorScode() const noexcept;
+  double DateSerial() const noexcept;
+
+ private:
+  struct DateValue {
+    double serial;
+  };
+  struct NullValue {};
+  struct ErrorValue {
+    int32_t scode;
+  };
+  struct ByRefValue {
+    Variant* target;
+  };
+  using Storage = std::variant<std::monostate, NullValue, int16_t, int32_t, float, double,
+                               Currency, DateValue, std::u16string, Ref<Dispatch>, ErrorValue,
+                               bool, uint8_t, std::unique_ptr<VariantArray>, ByRefValue>;
+  Storage value_;
+
+  friend class VariantAccess;
+};
+
+// VarType() and TypeName() as the automation runtime reports them ("Long", "String",
+// "Variant()", the class name of an object, "Nothing").
+uint16_t VarTypeOf(const Variant& v);
+std::u16string TypeName(const Variant& v);
+
+// VarCmp of two Variant operands: numbers compare numerically, strings by UTF-16 code
+// unit, a number is less than any string, Empty equals 0, "" and False; Null on either
+// side gives kNull.
+enum class Comparison { kLess = 0, kEqual = 1, kGreater = 2, kNull = 3 };
+Comparison Compare(const Variant& a, const Variant& b);
+// True when Compare gives kEqual (Null is never equal).
+bool Equals(const Variant& a, const Variant& b);
+
+// Arithmetic on Variant operands with the automation result types: Currency + Double is
+// Currency, Currency * Double is Double, Integer / Long is Double, Null propagates.
+Variant Add(const Variant& a, const Variant& b);
+Variant Subtract(const Variant& a, const Variant& b);
+Variant Multiply(const Variant& a, const Variant& b);
+Variant Divide(const Variant& a, const Variant& b);
+Variant Negate(const Variant& a);
+Variant Concat(const Variant& a, const Variant& b);  // the & operator
+
+// Round(x, decimals): half to even at `decimals` places; keeps x's type (String gives
+// Double); decimals < 0 raises 5.
+Variant Round(const Variant& x, int32_t decimals = 0);
+double RoundHalfEven(double x, int32_t decimals);
+
+// Currency helpers for the record rules.
+Currency CurrencyFromDouble(double v);  // banker's rounding at 4 decimals, 6 out of range
+double CurrencyToDouble(Currency c) noexcept;
+
+}  // namespace automation

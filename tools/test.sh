@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Runs every test: the plain build, then the same suite under ASan and UBSan.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/tools/deps.sh"
+for flavour in release sanitize; do
+  dir=$("$root/tools/build.sh" "$flavour")
+  echo "== tests ($flavour) =="
+  (cd "$dir" && ASAN_OPTIONS=detect_leaks=1 QT_QPA_PLATFORM=offscreen \
+     ctest --output-on-failure -j "${TALMO_JOBS:-2}")
+done
