@@ -1,0 +1,92 @@
+// The process-wide binding to the database client (`DbClient`) and the guarded call that
+// wraps every use of it.
+//
+// Every operation that reaches the database follows one protocol:
+//   GuardOn();                      // member 1 := not ViewErrors
+//   Call(member, args...);          // the call, then member 45 and CheckClientError
+//   ...                             // more calls, each checked on its own
+//   GuardOff();                     // member 1 := False, on normal completion only
+// A client error raised by a check has already put member 1 := False. Without a client
+// object every step raises the standard error 91.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <utility>
+
+#include "automation/dispatch.h"
+#include "automation/ref.h"
+#include "automation/variant.h"
+
+namespace talmo {
+
+// Member numbers of the client that more than one part of the component calls.
+namespace member {
+inline constexpr automation::DispId kErrorDisplay = 1;  // Boolean property put
+inline constexpr automation::DispId kLifecycle = 2;     // Boolean property put
+inline constexpr automation::DispId kLastError = 45;    // 32-bit code, 0 for none
+}  // namespace member
+
+// A directive list for the error check: accept directives ("OK;19.1008,19.1095") and
+// substitution directives ("10;Customer"). Usually empty.
+using Directives = std::span<const std::u16string_view>;
+
+// The client object, or null while none exists.
+automation::Dispatch* DbClient() noexcept;
+// Stores `client` as the process-wide client (an earlier one is released); null empties it.
+void SetDbClient(automation::Ref<automation::Dispatch> client) noexcept;
+
+// True from a complete OpenConnection until CloseConnection.
+bool IsConnected() noexcept;
+void SetIsConnected(bool connected) noexcept;
+
+// The error-display flag: while False the client shows no error of its own during calls.
+bool ViewErrors() noexcept;
+void SetViewErrors(bool view) noexcept;
+
+// How a new client object is made. The default creates the registered client by its class
+// id; tests substitute a function that hands out a recording stand-in. Null restores the
+// default.
+using DbClientCreator = automation::Ref<automation::Dispatch> (*)();
+void SetDbClientCreator(DbClientCreator creator) noexcept;
+// A new client object from the current creator; raises what creation raises (429 when the
+// client is not registered).
+automation::Ref<automation::Dispatch> CreateDbClient();
+
+// Puts member 1 := not ViewErrors (raises 91 without a client).
+void GuardOn();
+// Puts member 1 := False (raises 91 without a client).
+void GuardOff();
+// Puts one of the client's Boolean properties (members 1 and 2).
+void PutClientFlag(automation::DispId member, bool value);
+
+// Calls method `member` with `args` in call order (pass Variant::ByRef(&v) for an argument
+// the client may write), reads member 45 and hands the code to CheckClientError with
+// `directives`. Returns the method's result (Empty for none). Raises 91 without a client,
+// the client error when the check does not accept it. Allocates nothing for the call.
+automation::Variant CallChecked(automation::DispId member, std::span<automation::Variant> args,
+                                Directives directives);
+
+template <class... A>
+automation::Variant Call(automation::DispId member, A&&... args) {
+  automation::Variant argv[sizeof...(A) + 1] = {automation::Variant(std::forward<A>(args))...};
+  return CallChecked(member, std::span<automation::Variant>(argv, sizeof...(A)), {});
+}
+
+template <class... A>
+automation::Variant CallWith(Directives directives, automation::DispId member, A&&... args) {
+  automation::Variant argv[sizeof...(A) + 1] = {automation::Variant(std::forward<A>(args))...};
+  return CallChecked(member, std::span<automation::Variant>(argv, sizeof...(A)), directives);
+}
+
+// One complete guarded call: GuardOn, CallWith, GuardOff.
+template <class... A>
+automation::Variant GuardedCall(Directives directives, automation::DispId member, A&&... args) {
+  GuardOn();
+  automation::Variant result = CallWith(directives, member, std::forward<A>(args)...);
+  GuardOff();
+  return result;
+}
+
+}  // namespace talmo
