@@ -53,6 +53,10 @@ struct FieldDef {
   std::string optionString;  // comma-separated captions for Option fields
   int32_t relatedTable = 0;  // table the value must exist in (0: none); its primary key's
                              // last field is the related field
+  // Value the field takes when a record buffer is initialised, in the text form a field of
+  // this type accepts ("1", "Yes"); empty means the type's blank value (empty text, 0, false,
+  // undefined date). Sales lines, for example, start with a unit factor of 1.
+  std::string initValue;
   std::optional<FlowFieldDef> flow;  // set exactly for kFlowField
 };
 
