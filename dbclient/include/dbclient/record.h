@@ -1,0 +1,52 @@
+// A record buffer: one value for every field of a table.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "dbclient/schema.h"
+#include "dbclient/status.h"
+#include "dbclient/value.h"
+
+namespace dbclient {
+
+// The buffer refers to its table's definition, which must outlive it (the schema does).
+// Flow fields hold what the last calculation gave (0 until calculated); flow-filter fields
+// hold whatever was assigned; neither is ever stored.
+class Record {
+ public:
+  explicit Record(const TableDef& table);  // every field at its initial value
+
+  const TableDef& table() const noexcept { return *table_; }
+
+  // Every field back to its initial value: empty text, 0, false, the undefined date.
+  void Init();
+
+  // The value of a field, or nullptr when the table has no such field.
+  const Value* Find(int32_t fieldNo) const noexcept;
+
+  // Converts `input` to the field's type and stores it. An unknown field or a value that does
+  // not convert is an error and leaves the buffer unchanged.
+  Status Set(int32_t fieldNo, const Input& input);
+
+  // Stores a value that already has the field's type; a type mismatch is an error.
+  Status SetValue(int32_t fieldNo, Value value);
+
+  // Copies every field of `source`, which must belong to the same table; else an error and
+  // nothing changes.
+  Status CopyFrom(const Record& source);
+
+  // Positional access in the order of table().fields.
+  const Value& at(size_t index) const { return values_[index]; }
+  Value& at(size_t index) { return values_[index]; }
+  size_t size() const noexcept { return values_.size(); }
+
+  // Index of a field in table().fields, or -1.
+  int IndexOf(int32_t fieldNo) const noexcept;
+
+ private:
+  const TableDef* table_;
+  std::vector<Value> values_;
+};
+
+}  // namespace dbclient
