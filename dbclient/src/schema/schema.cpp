@@ -1,0 +1,63 @@
+// Look-ups in the schema model.
+#include <algorithm>
+#include <utility>
+
+#include "dbclient/schema.h"
+
+namespace dbclient {
+namespace {
+
+// Names are matched without regard to ASCII letter case, as the application's users type
+// them; other bytes (the UTF-8 of non-English letters) must match exactly.
+bool SameName(std::string_view a, std::string_view b) noexcept {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return lower(x) == lower(y);
+  });
+}
+
+template <typename Item>
+const Item* FindByNumber(const std::vector<Item>& items, int32_t number) noexcept {
+  auto it = std::lower_bound(items.begin(), items.end(), number,
+                             [](const Item& item, int32_t n) { return item.number < n; });
+  return it != items.end() && it->number == number ? &*it : nullptr;
+}
+
+template <typename Item>
+const Item* FindByName(const std::vector<Item>& items, std::string_view name) noexcept {
+  auto it = std::find_if(items.begin(), items.end(),
+                         [name](const Item& item) { return SameName(item.name, name); });
+  return it != items.end() ? &*it : nullptr;
+}
+
+template <typename Item>
+void SortByNumber(std::vector<Item>& items) {
+  std::stable_sort(items.begin(), items.end(),
+                   [](const Item& a, const Item& b) { return a.number < b.number; });
+}
+
+}  // namespace
+
+const FieldDef* TableDef::FindField(int32_t fieldNo) const noexcept {
+  return FindByNumber(fields, fieldNo);
+}
+
+const FieldDef* TableDef::FindField(std::string_view fieldName) const noexcept {
+  return FindByName(fields, fieldName);
+}
+
+Schema::Schema(int32_t version, std::vector<TableDef> tables)
+    : version_(version), tables_(std::move(tables)) {
+  SortByNumber(tables_);
+  for (TableDef& table : tables_) SortByNumber(table.fields);
+}
+
+const TableDef* Schema::FindTable(int32_t tableNo) const noexcept {
+  return FindByNumber(tables_, tableNo);
+}
+
+const TableDef* Schema::FindTable(std::string_view tableName) const noexcept {
+  return FindByName(tables_, tableName);
+}
+
+}  // namespace dbclient
