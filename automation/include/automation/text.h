@@ -23,4 +23,9 @@ const std::string& AnsiCodePage();
 std::u16string DecodeCodePage(std::string_view bytes, const std::string& iconvName);
 std::string EncodeCodePage(std::u16string_view text, const std::string& iconvName);
 
+// Simple case folding for names compared without regard to case: ASCII, Latin-1, Latin
+// Extended-A (Czech letters included), Greek and Cyrillic capitals map to small letters.
+char16_t FoldCase(char16_t c) noexcept;
+bool EqualsIgnoreCase(std::u16string_view a, std::u16string_view b) noexcept;
+
 }  // namespace automation

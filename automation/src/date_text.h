@@ -1,0 +1,33 @@
+// Dates as automation values: serial numbers (days since 1899-12-30, the fraction is the
+// time of day, counted forward even below zero) and their en-US text forms.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace automation {
+
+// The valid serial range: 1/1/100 to 12/31/9999 (whole part -657434 to 2958465).
+bool IsValidDateSerial(double serial) noexcept;
+
+// The serial of a calendar date and time; the time is a fraction of a day in [0, 1).
+double DateSerialFromParts(int32_t year, int32_t month, int32_t day, double timeFraction);
+
+struct DateParts {
+  int32_t year, month, day;
+  int32_t hour, minute, second;
+};
+// Splits a valid serial, rounding the time to the nearest second.
+DateParts DatePartsFromSerial(double serial);
+
+// The short date and long time ("1/2/1900 8:09:36 AM"); no date part when the whole part
+// is 0, no time part when the time is midnight.
+std::u16string FormatDate(double serial);
+
+// Reads a date and/or time written with the locale's conventions; nothing when the text
+// is not a date (numbers alone, such as "1" or "0.0", are not dates).
+std::optional<double> ParseDate(std::u16string_view text);
+
+}  // namespace automation
