@@ -8,21 +8,12 @@
 #include "date_text.h"
 #include "number_text.h"
 #include "variant_access.h"
+#include "variant_number.h"
 
 namespace automation {
 namespace {
 
 [[noreturn]] void Fail(int32_t number) { RaiseStandard(number); }
-
-// Half to even on whole numbers. x - floor(x) is exact for every double, so ties are seen
-// exactly.
-double RoundWholeHalfEven(double x) {
-  const double floor = std::floor(x);
-  const double fraction = x - floor;
-  if (fraction > 0.5) return floor + 1;
-  if (fraction < 0.5) return floor;
-  return std::fmod(floor, 2.0) == 0 ? floor : floor + 1;
-}
 
 // Float to an integer type: the accepted range is [min - 0.5, max + 0.5), so values that
 // round into the range are accepted and 32767.5 (which rounds to 32768) is not.
