@@ -61,8 +61,8 @@ class Database {
 
   const Schema& schema() const noexcept;
 
-  // Users. With no users defined, any user name with an empty password logs in; otherwise
-  // the name (case-insensitive) and password must match. Companies open only after a login.
+  // Users. With no users defined any log-in is accepted; otherwise the name (case-insensitive)
+  // must exist and the password match. Companies open only after a log-in.
   Status AddUser(std::u16string_view user, std::u16string_view password);
   Status Login(std::u16string_view user, std::u16string_view password);
 
@@ -96,10 +96,15 @@ class Database {
   Status OpenTable(int32_t tableNo, std::unique_ptr<Cursor>* out);
 
  private:
-  struct Impl;
-  explicit Database(std::shared_ptr<Impl> impl);
-  std::shared_ptr<Impl> impl_;
   friend class Cursor;
+  struct Impl;
+  struct PassKey {};
+
+ public:
+  Database(PassKey, std::shared_ptr<Impl> impl);  // made only by the factories above
+
+ private:
+  std::shared_ptr<Impl> impl_;
 };
 
 // A view of one table: its own current key and field filters. The position lives in the
@@ -158,10 +163,15 @@ class Cursor {
   Status CalcFlowField(Record& rec, int32_t fieldNo);
 
  private:
-  struct Impl;
-  explicit Cursor(std::unique_ptr<Impl> impl);
-  std::unique_ptr<Impl> impl_;
   friend class Database;
+  struct Impl;
+  struct PassKey {};
+
+ public:
+  Cursor(PassKey, std::unique_ptr<Impl> impl);  // made only by Database::OpenTable
+
+ private:
+  std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace dbclient

@@ -1,0 +1,72 @@
+#include "dbclient/record.h"
+
+#include <algorithm>
+
+#include "engine/text_util.h"
+#include "error_codes.h"
+
+namespace dbclient {
+
+namespace {
+
+// A field's declared initial value, or the blank value of its type.
+Value InitialValue(const FieldDef& field) {
+  if (!field.initValue.empty()) {
+    const std::u16string text = text::FromUtf8(field.initValue);
+    Value converted;
+    if (ConvertInput(field, std::u16string_view(text), &converted).ok()) return converted;
+  }
+  return Value(field.type);
+}
+
+}  // namespace
+
+Record::Record(const TableDef& table) : table_(&table) {
+  values_.reserve(table.fields.size());
+  for (const FieldDef& field : table.fields) values_.push_back(InitialValue(field));
+}
+
+void Record::Init() {
+  for (size_t i = 0; i < values_.size(); ++i) values_[i] = InitialValue(table_->fields[i]);
+}
+
+int Record::IndexOf(int32_t fieldNo) const noexcept {
+  const auto& fields = table_->fields;
+  const auto it = std::lower_bound(
+      fields.begin(), fields.end(), fieldNo,
+      [](const FieldDef& field, int32_t number) { return field.number < number; });
+  if (it == fields.end() || it->number != fieldNo) return -1;
+  return static_cast<int>(it - fields.begin());
+}
+
+const Value* Record::Find(int32_t fieldNo) const noexcept {
+  const int index = IndexOf(fieldNo);
+  return index < 0 ? nullptr : &values_[static_cast<size_t>(index)];
+}
+
+Status Record::Set(int32_t fieldNo, const Input& input) {
+  const int index = IndexOf(fieldNo);
+  if (index < 0) return Status::Error(errc::kUnknownField, std::to_string(fieldNo));
+  Value value;
+  Status status = ConvertInput(table_->fields[static_cast<size_t>(index)], input, &value);
+  if (status.ok()) values_[static_cast<size_t>(index)] = std::move(value);
+  return status;
+}
+
+Status Record::SetValue(int32_t fieldNo, Value value) {
+  const int index = IndexOf(fieldNo);
+  if (index < 0) return Status::Error(errc::kUnknownField, std::to_string(fieldNo));
+  if (table_->fields[static_cast<size_t>(index)].type != value.type()) {
+    return Status::Error(errc::kTypeMismatch, table_->fields[static_cast<size_t>(index)].name);
+  }
+  values_[static_cast<size_t>(index)] = std::move(value);
+  return Status();
+}
+
+Status Record::CopyFrom(const Record& source) {
+  if (source.table_ != table_) return Status::Error(errc::kWrongTable, table_->name);
+  values_ = source.values_;
+  return Status();
+}
+
+}  // namespace dbclient

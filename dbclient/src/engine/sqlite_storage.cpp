@@ -1,0 +1,510 @@
+#include "engine/sqlite_storage.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <unordered_map>
+
+#include "engine/decimal_sum.h"
+#include "engine/sqlite_schema.h"
+#include "engine/sqlite_sql.h"
+#include "engine/statement_cache.h"
+#include "engine/text_util.h"
+#include "error_codes.h"
+
+namespace dbclient::sqlite {
+
+namespace {
+
+Status StorageFailure(int rc, sqlite3* db) {
+  const int primary = rc & 0xFF;
+  std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+  if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) {
+    return Status::Error(errc::kLockTimeout, std::move(message));
+  }
+  return Status::Error(errc::kStorageError, std::move(message));
+}
+
+// The primary key of a table as WHERE text and the statements that change one record.
+struct TableStatements {
+  std::string insert;
+  std::string update;  // empty when every stored field is a key field
+  std::string exists;
+  std::string remove;
+  std::vector<size_t> stored;  // column order of insert
+  std::vector<size_t> nonKey;  // SET order of update
+  std::vector<size_t> key;     // primary-key fields, WHERE order
+};
+
+class SqliteStorage final : public Storage {
+ public:
+  SqliteStorage(sqlite3* db, std::chrono::milliseconds busyTimeout)
+      : db_(db), busyTimeout_(busyTimeout), cache_(db) {}
+
+  ~SqliteStorage() override {
+    if (state_ != State::kIdle) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    cache_.Clear();
+    sqlite3_close_v2(db_);
+  }
+
+  Status BeginWrite(bool wait) override {
+    if (state_ == State::kWrite) return Status::Error(errc::kTransactionActive);
+    EndReadSnapshot();
+    sqlite3_busy_timeout(db_, wait ? static_cast<int>(busyTimeout_.count()) : 0);
+    const int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    sqlite3_busy_timeout(db_, static_cast<int>(busyTimeout_.count()));
+    if (rc != SQLITE_OK) {
+      if ((rc & 0xFF) == SQLITE_BUSY && !wait) return Status::Error(errc::kTableLocked);
+      return StorageFailure(rc, db_);
+    }
+    state_ = State::kWrite;
+    return Status();
+  }
+
+  Status Commit() override {
+    if (state_ != State::kWrite) return Status::Error(errc::kNoTransaction);
+    const int rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+      Status failure = StorageFailure(rc, db_);
+      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+      state_ = State::kIdle;
+      return failure;
+    }
+    state_ = State::kIdle;
+    return Status();
+  }
+
+  Status Rollback() override {
+    if (state_ != State::kWrite) return Status::Error(errc::kNoTransaction);
+    const int rc = sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    state_ = State::kIdle;
+    return rc == SQLITE_OK ? Status() : StorageFailure(rc, db_);
+  }
+
+  void EndReadSnapshot() override {
+    if (state_ != State::kRead) return;
+    sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+    state_ = State::kIdle;
+  }
+
+  Status ProbeWriteLock(bool wait) override {
+    if (state_ == State::kWrite) return Status();
+    Status status = BeginWrite(wait);
+    if (!status.ok()) return status;
+    return Rollback();
+  }
+
+  Status CountUsers(int64_t* count) override {
+    return ReadInteger("SELECT count(*) FROM talmo_users", {}, count);
+  }
+
+  Status FindUser(std::u16string_view name, bool* found, UserEntry* user) override {
+    StatementCache::Lease lease;
+    Status status = PrepareRead("SELECT salt, hash FROM talmo_users WHERE name=?", &lease);
+    if (!status.ok()) return status;
+    const std::string key = text::ToUtf8(text::ToUpper(name));
+    sqlite3_bind_text(lease.get(), 1, key.data(), static_cast<int>(key.size()), SQLITE_STATIC);
+    const int rc = sqlite3_step(lease.get());
+    *found = rc == SQLITE_ROW;
+    if (rc == SQLITE_ROW) {
+      user->salt = Read(lease.get(), 0, FieldType::kBlob).blob();
+      user->hash = Read(lease.get(), 1, FieldType::kBlob).blob();
+      return Status();
+    }
+    return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
+  }
+
+  Status AddUser(std::u16string_view name, const UserEntry& user) override {
+    StatementCache::Lease lease;
+    Status status =
+        PrepareWrite("INSERT INTO talmo_users(name, salt, hash) VALUES(?,?,?)", &lease);
+    if (!status.ok()) return status;
+    Bind(lease.get(), 1, Value::Text(text::ToUpper(name)));
+    Bind(lease.get(), 2, Value::Blob(user.salt));
+    Bind(lease.get(), 3, Value::Blob(user.hash));
+    const int rc = sqlite3_step(lease.get());
+    if (rc == SQLITE_CONSTRAINT_PRIMARYKEY) return Status::Error(errc::kUserExists);
+    return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
+  }
+
+  Status ListCompanies(std::vector<CompanyEntry>* companies) override {
+    StatementCache::Lease lease;
+    Status status = PrepareRead("SELECT id, name FROM talmo_companies ORDER BY id", &lease);
+    if (!status.ok()) return status;
+    companies->clear();
+    int rc;
+    while ((rc = sqlite3_step(lease.get())) == SQLITE_ROW) {
+      companies->push_back({sqlite3_column_int64(lease.get(), 0),
+                            Read(lease.get(), 1, FieldType::kText).text()});
+    }
+    return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
+  }
+
+  Status CreateCompany(std::u16string_view name, int64_t* id) override {
+    if (state_ != State::kWrite) return Status::Error(errc::kNoTransaction);
+    {
+      StatementCache::Lease lease;
+      Status status = PrepareWrite("INSERT INTO talmo_companies(name) VALUES(?)", &lease);
+      if (!status.ok()) return status;
+      Bind(lease.get(), 1, Value::Text(std::u16string(name)));
+      const int rc = sqlite3_step(lease.get());
+      if ((rc & 0xFF) == SQLITE_CONSTRAINT) return Status::Error(errc::kCompanyExists);
+      if (rc != SQLITE_DONE) return StorageFailure(rc, db_);
+      *id = sqlite3_last_insert_rowid(db_);
+    }
+    return CreateCompanyTables(db_, *schema_, *id);
+  }
+
+  Status Seek(const Query& query, SeekMode mode, const Record& from, Record* out,
+              bool* found) override {
+    if (mode == SeekMode::kAfter || mode == SeekMode::kBefore) {
+      int32_t moved = 0;
+      Status status = Step(query, from, mode == SeekMode::kAfter ? 1 : -1, out, &moved);
+      *found = moved != 0;
+      return status;
+    }
+    QueryPlan& plan = PlanOf(query);
+    const QueryStatement statement = mode == SeekMode::kFirst  ? QueryStatement::kFirst
+                                     : mode == SeekMode::kLast ? QueryStatement::kLast
+                                                               : QueryStatement::kEqual;
+    StatementCache::Lease lease;
+    Status status = PrepareRead(plan.Text(query, statement), &lease);
+    if (!status.ok()) return status;
+    int index = 1;
+    if (mode == SeekMode::kEqual) BindKey(lease.get(), query, from, &index);
+    BindFilters(lease.get(), plan, &index);
+    return FetchOne(lease.get(), out, found);
+  }
+
+  Status Step(const Query& query, const Record& from, int32_t steps, Record* out,
+              int32_t* moved) override {
+    *moved = 0;
+    if (steps == 0) return Status();
+    const bool forward = steps > 0;
+    const int64_t wanted = forward ? steps : -static_cast<int64_t>(steps);
+    QueryPlan& plan = PlanOf(query);
+    const std::string& fetch =
+        plan.Text(query, forward ? QueryStatement::kForward : QueryStatement::kBackward);
+    bool found = false;
+    Status status = FetchAt(query, plan, fetch, from, wanted - 1, out, &found);
+    if (!status.ok()) return status;
+    int64_t passed = wanted;
+    if (!found) {
+      // Fewer records than steps remain: count them and stop on the last one.
+      StatementCache::Lease lease;
+      status = PrepareRead(plan.Text(query, forward ? QueryStatement::kCountForward
+                                                    : QueryStatement::kCountBackward),
+                           &lease);
+      if (!status.ok()) return status;
+      int index = 1;
+      BindKey(lease.get(), query, from, &index);
+      BindFilters(lease.get(), plan, &index);
+      sqlite3_bind_int64(lease.get(), index, wanted);
+      const int rc = sqlite3_step(lease.get());
+      if (rc != SQLITE_ROW) return StorageFailure(rc, db_);
+      passed = sqlite3_column_int64(lease.get(), 0);
+      lease = StatementCache::Lease();
+      if (passed == 0) return Status();
+      status = FetchAt(query, plan, fetch, from, passed - 1, out, &found);
+      if (!status.ok()) return status;
+      if (!found) return Status();  // cannot happen within one snapshot
+    }
+    *moved = static_cast<int32_t>(forward ? passed : -passed);
+    return Status();
+  }
+
+  Status Count(const Query& query, int64_t* count) override {
+    QueryPlan& plan = PlanOf(query);
+    return ReadInteger(plan.Text(query, QueryStatement::kCount), plan.parameters, count);
+  }
+
+  Status Compute(const Query& query, Aggregate aggregate, const FieldDef* field,
+                 Value* out) override {
+    QueryPlan& plan = PlanOf(query);
+    int64_t number = 0;
+    if (aggregate == Aggregate::kCount || aggregate == Aggregate::kExist) {
+      Status status = ReadInteger(plan.Text(query, aggregate == Aggregate::kCount
+                                                       ? QueryStatement::kCount
+                                                       : QueryStatement::kExists),
+                                  plan.parameters, &number);
+      if (!status.ok()) return status;
+      if (aggregate == Aggregate::kExist) {
+        *out = Value::Boolean(number != 0);
+      } else if (number > INT32_MAX) {
+        return Status::Error(errc::kNumberOutOfRange, field == nullptr ? "" : field->name);
+      } else {
+        *out = Value::Integer(static_cast<int32_t>(number));
+      }
+      return Status();
+    }
+    const std::string where = plan.condition.empty() ? "" : " WHERE " + plan.condition;
+    const std::string column = ColumnName(field->number);
+    if (field->type == FieldType::kDecimal) {
+      StatementCache::Lease lease;
+      Status status = PrepareRead("SELECT " + column + " FROM " + plan.table + where, &lease);
+      if (!status.ok()) return status;
+      int index = 1;
+      BindFilters(lease.get(), plan, &index);
+      DecimalSum sum;
+      int rc;
+      while ((rc = sqlite3_step(lease.get())) == SQLITE_ROW) {
+        sum.Add(sqlite3_column_double(lease.get(), 0));
+      }
+      if (rc != SQLITE_DONE) return StorageFailure(rc, db_);
+      *out = Value::Decimal(sum.Result());
+      return Status();
+    }
+    Status status = ReadInteger("SELECT coalesce(sum(" + column + "),0) FROM " + plan.table + where,
+                                plan.parameters, &number);
+    if (!status.ok()) return status;
+    if (number < INT32_MIN || number > INT32_MAX) {
+      return Status::Error(errc::kNumberOutOfRange, field->name);
+    }
+    *out = Value::Integer(static_cast<int32_t>(number));
+    return Status();
+  }
+
+  Status Insert(int64_t company, const Record& rec, bool* duplicate) override {
+    *duplicate = false;
+    const TableStatements& sql = StatementsOf(company, rec.table());
+    StatementCache::Lease lease;
+    Status status = PrepareWrite(sql.insert, &lease);
+    if (!status.ok()) return status;
+    int index = 1;
+    for (size_t field : sql.stored) Bind(lease.get(), index++, rec.at(field));
+    const int rc = sqlite3_step(lease.get());
+    if (rc == SQLITE_CONSTRAINT_PRIMARYKEY) {
+      *duplicate = true;
+      return Status();
+    }
+    return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
+  }
+
+  Status Update(int64_t company, const Record& rec, bool* found) override {
+    const TableStatements& sql = StatementsOf(company, rec.table());
+    StatementCache::Lease lease;
+    Status status = PrepareWrite(sql.update.empty() ? sql.exists : sql.update, &lease);
+    if (!status.ok()) return status;
+    int index = 1;
+    if (!sql.update.empty()) {
+      for (size_t field : sql.nonKey) Bind(lease.get(), index++, rec.at(field));
+    }
+    for (size_t field : sql.key) Bind(lease.get(), index++, rec.at(field));
+    const int rc = sqlite3_step(lease.get());
+    if (sql.update.empty()) {
+      *found = rc == SQLITE_ROW;
+      return rc == SQLITE_ROW || rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
+    }
+    *found = sqlite3_changes(db_) > 0;
+    return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
+  }
+
+  Status Delete(int64_t company, const Record& rec, bool* found) override {
+    const TableStatements& sql = StatementsOf(company, rec.table());
+    StatementCache::Lease lease;
+    Status status = PrepareWrite(sql.remove, &lease);
+    if (!status.ok()) return status;
+    int index = 1;
+    for (size_t field : sql.key) Bind(lease.get(), index++, rec.at(field));
+    const int rc = sqlite3_step(lease.get());
+    *found = sqlite3_changes(db_) > 0;
+    return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
+  }
+
+  Status DeleteAll(const Query& query) override {
+    QueryPlan& plan = PlanOf(query);
+    StatementCache::Lease lease;
+    Status status = PrepareWrite(plan.Text(query, QueryStatement::kDelete), &lease);
+    if (!status.ok()) return status;
+    int index = 1;
+    BindFilters(lease.get(), plan, &index);
+    const int rc = sqlite3_step(lease.get());
+    return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
+  }
+
+  void set_schema(const Schema* schema) { schema_ = schema; }
+
+ private:
+  enum class State { kIdle, kRead, kWrite };
+
+  // Outside a write transaction reads run in a read transaction that stays open until
+  // EndReadSnapshot, so they all see one snapshot and need no lock per statement.
+  Status PrepareRead(const std::string& sql, StatementCache::Lease* lease) {
+    if (state_ == State::kIdle) {
+      const int rc = sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr);
+      if (rc != SQLITE_OK) return StorageFailure(rc, db_);
+      state_ = State::kRead;
+    }
+    const int rc = cache_.Acquire(sql, lease);
+    return rc == SQLITE_OK ? Status() : StorageFailure(rc, db_);
+  }
+
+  Status PrepareWrite(const std::string& sql, StatementCache::Lease* lease) {
+    if (state_ != State::kWrite) return Status::Error(errc::kNoTransaction);
+    const int rc = cache_.Acquire(sql, lease);
+    return rc == SQLITE_OK ? Status() : StorageFailure(rc, db_);
+  }
+
+  Status ReadInteger(const std::string& sql, const std::vector<Value>& parameters,
+                     int64_t* out) {
+    StatementCache::Lease lease;
+    Status status = PrepareRead(sql, &lease);
+    if (!status.ok()) return status;
+    int index = 1;
+    for (const Value& value : parameters) Bind(lease.get(), index++, value);
+    const int rc = sqlite3_step(lease.get());
+    if (rc != SQLITE_ROW) return StorageFailure(rc, db_);
+    *out = sqlite3_column_int64(lease.get(), 0);
+    return Status();
+  }
+
+  static void BindKey(sqlite3_stmt* statement, const Query& query, const Record& from,
+                      int* index) {
+    for (int32_t field : query.order) Bind(statement, (*index)++, *from.Find(field));
+  }
+
+  static void BindFilters(sqlite3_stmt* statement, const QueryPlan& plan, int* index) {
+    for (const Value& value : plan.parameters) Bind(statement, (*index)++, value);
+  }
+
+  Status FetchAt(const Query& query, const QueryPlan& plan, const std::string& sql,
+                 const Record& from, int64_t offset, Record* out, bool* found) {
+    StatementCache::Lease lease;
+    Status status = PrepareRead(sql, &lease);
+    if (!status.ok()) return status;
+    int index = 1;
+    BindKey(lease.get(), query, from, &index);
+    BindFilters(lease.get(), plan, &index);
+    sqlite3_bind_int64(lease.get(), index, offset);
+    return FetchOne(lease.get(), out, found);
+  }
+
+  // Steps once; a row replaces the buffer's stored fields and resets the others (flow fields
+  // read 0 until calculated).
+  Status FetchOne(sqlite3_stmt* statement, Record* out, bool* found) {
+    const int rc = sqlite3_step(statement);
+    *found = rc == SQLITE_ROW;
+    if (rc == SQLITE_DONE) return Status();
+    if (rc != SQLITE_ROW) return StorageFailure(rc, db_);
+    const TableDef& table = out->table();
+    out->Init();
+    int column = 0;
+    for (size_t i = 0; i < table.fields.size(); ++i) {
+      if (!IsStored(table.fields[i])) continue;
+      out->at(i) = Read(statement, column++, table.fields[i].type);
+    }
+    return Status();
+  }
+
+  const TableStatements& StatementsOf(int64_t company, const TableDef& table) {
+    const auto key = std::make_pair(company, &table);
+    auto it = statements_.find(key);
+    if (it != statements_.end()) return it->second;
+    TableStatements sql;
+    const std::string name = TableName(company, table.number);
+    sql.stored = StoredFields(table);
+    std::string columns, markers, set, where;
+    for (size_t i : sql.stored) {
+      const std::string column = ColumnName(table.fields[i].number);
+      columns += (columns.empty() ? "" : ",") + column;
+      markers += markers.empty() ? "?" : ",?";
+    }
+    for (int32_t field : table.PrimaryKey().fields) {
+      for (size_t i = 0; i < table.fields.size(); ++i) {
+        if (table.fields[i].number == field) sql.key.push_back(i);
+      }
+      where += (where.empty() ? "" : " AND ") + ColumnName(field) + "=?";
+    }
+    for (size_t i : sql.stored) {
+      if (std::find(sql.key.begin(), sql.key.end(), i) != sql.key.end()) continue;
+      sql.nonKey.push_back(i);
+      set += (set.empty() ? "" : ",") + ColumnName(table.fields[i].number) + "=?";
+    }
+    sql.insert = "INSERT INTO " + name + "(" + columns + ") VALUES(" + markers + ")";
+    if (!set.empty()) sql.update = "UPDATE " + name + " SET " + set + " WHERE " + where;
+    sql.exists = "SELECT 1 FROM " + name + " WHERE " + where;
+    sql.remove = "DELETE FROM " + name + " WHERE " + where;
+    return statements_.emplace(key, std::move(sql)).first->second;
+  }
+
+  sqlite3* db_;
+  std::chrono::milliseconds busyTimeout_;
+  StatementCache cache_;
+  const Schema* schema_ = nullptr;
+  State state_ = State::kIdle;
+  std::map<std::pair<int64_t, const TableDef*>, TableStatements> statements_;
+};
+
+// Opens a connection with the client's settings; `create` allows a new file.
+Status Connect(const std::string& path, bool create, const OpenOptions& options,
+               sqlite3** out) {
+  sqlite3* db = nullptr;
+  const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+  int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+  if (rc != SQLITE_OK) {
+    Status failure = Status::Error(errc::kDatabaseOpenFailed,
+                                   path + ": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
+    sqlite3_close_v2(db);
+    return failure;
+  }
+  sqlite3_extended_result_codes(db, 1);
+  sqlite3_busy_timeout(db, static_cast<int>(options.busyTimeout.count()));
+  const std::string pragmas =
+      "PRAGMA journal_mode=WAL; PRAGMA synchronous=" +
+      std::string(options.commitCache ? "NORMAL" : "FULL") +
+      "; PRAGMA cache_size=-" + std::to_string(options.cacheKiB > 0 ? options.cacheKiB : 2000) +
+      ";";
+  rc = sqlite3_exec(db, pragmas.c_str(), nullptr, nullptr, nullptr);
+  if (rc == SQLITE_OK) rc = RegisterFunctions(db);
+  if (rc != SQLITE_OK) {
+    Status failure = (rc & 0xFF) == SQLITE_NOTADB
+                         ? Status::Error(errc::kNotADatabase, path)
+                         : StorageFailure(rc, db);
+    sqlite3_close_v2(db);
+    return failure;
+  }
+  *out = db;
+  return Status();
+}
+
+}  // namespace
+
+Status CreateDatabaseFile(const std::string& path, const Schema& schema) {
+  std::error_code error;
+  if (std::filesystem::exists(path, error)) return Status::Error(errc::kDatabaseExists, path);
+  sqlite3* db = nullptr;
+  Status status = Connect(path, true, OpenOptions{}, &db);
+  if (!status.ok()) return status;
+  status = WriteNewCatalogue(db, schema);
+  sqlite3_close_v2(db);
+  if (!status.ok()) {
+    for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix, error);
+  }
+  return status;
+}
+
+Status OpenStorage(const std::string& path, const OpenOptions& options, const Schema& schema,
+                   std::unique_ptr<Storage>* out) {
+  std::error_code error;
+  if (path.empty() || !std::filesystem::is_regular_file(path, error)) {
+    return Status::Error(errc::kDatabaseNotFound, path);
+  }
+  sqlite3* db = nullptr;
+  Status status = Connect(path, false, options, &db);
+  if (!status.ok()) return status;
+  status = SynchroniseCatalogue(db, schema);
+  if (!status.ok()) {
+    sqlite3_close_v2(db);
+    return status;
+  }
+  auto storage = std::make_unique<SqliteStorage>(db, options.busyTimeout);
+  storage->set_schema(&schema);
+  *out = std::move(storage);
+  return Status();
+}
+
+}  // namespace dbclient::sqlite
