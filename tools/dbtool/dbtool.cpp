@@ -1,0 +1,175 @@
+#include "dbtool.h"
+
+#include <charconv>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include "automation/text.h"
+#include "dbclient/engine.h"
+#include "dbclient/schema.h"
+#include "listing.h"
+#include "sample/sample_company.h"
+#include "schema_listing.h"
+
+namespace dbtool {
+namespace {
+
+using dbclient::Database;
+using dbclient::Status;
+
+constexpr const char* kUsage =
+    "usage:\n"
+    "  talmo-dbtool create <file> [--company NAME] [--sample]\n"
+    "      creates a database file with one company, optionally filled with the sample data\n"
+    "  talmo-dbtool tables <file>\n"
+    "      lists the companies and, for each, the tables that hold records\n"
+    "  talmo-dbtool list <file> <company> <table> [--limit N]\n"
+    "      lists the records of a table (given by number or name)\n"
+    "  talmo-dbtool schema\n"
+    "      prints the application schema as Markdown\n";
+
+// A command-line mistake: reported with the usage text, exit code 2.
+struct UsageError {
+  std::string message;
+};
+
+// A failed database step: reported with the client's message, exit code 1.
+struct CommandError {
+  std::string message;
+};
+
+void Check(const Status& status, const std::string& what) {
+  if (!status.ok()) throw CommandError{what + ": " + status.ToString()};
+}
+
+std::unique_ptr<Database> OpenDatabase(const std::string& path) {
+  std::unique_ptr<Database> db;
+  Check(Database::Open(path, dbclient::OpenOptions{}, dbclient::ApplicationSchema(), &db),
+        "cannot open " + path);
+  Check(db->Login(u"", u""), "cannot log in to " + path);
+  return db;
+}
+
+// Removes a database file that this run created and could not finish, with the journal
+// files SQLite may have left beside it.
+void RemoveDatabaseFiles(const std::string& path) {
+  std::error_code ignored;
+  for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+    std::filesystem::remove(path + suffix, ignored);
+  }
+}
+
+int Create(const std::vector<std::string>& args, std::ostream& out) {
+  std::string path;
+  std::u16string company(dbclient::sample::kDefaultCompanyName);
+  bool sample = false;
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--sample") {
+      sample = true;
+    } else if (args[i] == "--company") {
+      if (++i == args.size()) throw UsageError{"--company needs a name"};
+      company = automation::FromUtf8(args[i]);
+      if (company.empty()) throw UsageError{"the company name is empty"};
+    } else if (path.empty() && !args[i].starts_with("--")) {
+      path = args[i];
+    } else {
+      throw UsageError{"unexpected argument " + args[i]};
+    }
+  }
+  if (path.empty()) throw UsageError{"create needs a file name"};
+
+  Check(Database::Create(path, dbclient::ApplicationSchema()), "cannot create " + path);
+  try {
+    std::unique_ptr<Database> db = OpenDatabase(path);
+    Check(db->CreateCompany(company), "cannot create the company");
+    Check(db->OpenCompany(company), "cannot open the company");
+    if (sample) Check(dbclient::sample::FillSampleCompany(*db), "cannot fill the sample company");
+    out << "Created " << path << " with company \"" << automation::ToUtf8(company) << "\""
+        << (sample ? ", filled with the sample data:" : ".") << "\n";
+    if (sample) Check(PrintTables(*db, out), "cannot count the records");
+  } catch (...) {
+    RemoveDatabaseFiles(path);
+    throw;
+  }
+  return 0;
+}
+
+int Tables(const std::vector<std::string>& args, std::ostream& out) {
+  if (args.size() != 2) throw UsageError{"tables needs exactly a file name"};
+  std::unique_ptr<Database> db = OpenDatabase(args[1]);
+  std::vector<std::u16string> companies;
+  Check(db->Companies(&companies), "cannot read the companies");
+  if (companies.empty()) out << "No companies.\n";
+  for (const std::u16string& company : companies) {
+    out << "Company \"" << automation::ToUtf8(company) << "\"\n";
+    Check(db->OpenCompany(company), "cannot open the company");
+    Check(PrintTables(*db, out), "cannot count the records");
+    db->CloseCompany();
+  }
+  return 0;
+}
+
+std::optional<int32_t> ParseNumber(const std::string& text) {
+  int32_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+int List(const std::vector<std::string>& args, std::ostream& out) {
+  std::vector<std::string> positional;
+  std::optional<int32_t> limit;
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--limit") {
+      if (++i == args.size()) throw UsageError{"--limit needs a number"};
+      limit = ParseNumber(args[i]);
+      if (!limit || *limit < 0) throw UsageError{"--limit needs a number of 0 or more"};
+    } else {
+      positional.push_back(args[i]);
+    }
+  }
+  if (positional.size() != 3) throw UsageError{"list needs a file, a company and a table"};
+  std::unique_ptr<Database> db = OpenDatabase(positional[0]);
+  Check(db->OpenCompany(automation::FromUtf8(positional[1])),
+        "cannot open company \"" + positional[1] + "\"");
+  std::optional<int32_t> tableNo = ParseNumber(positional[2]);
+  if (!tableNo) {
+    int32_t number = 0;
+    Check(db->TableNoOfName(automation::FromUtf8(positional[2]), &number),
+          "no table \"" + positional[2] + "\"");
+    tableNo = number;
+  }
+  Check(PrintRecords(*db, *tableNo, limit, out), "cannot list table " + positional[2]);
+  return 0;
+}
+
+}  // namespace
+
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  try {
+    if (args.empty()) throw UsageError{"no command given"};
+    const std::string& command = args[0];
+    if (command == "create") return Create(args, out);
+    if (command == "tables") return Tables(args, out);
+    if (command == "list") return List(args, out);
+    if (command == "schema") {
+      if (args.size() != 1) throw UsageError{"schema takes no arguments"};
+      PrintSchemaMarkdown(dbclient::ApplicationSchema(), out);
+      return 0;
+    }
+    if (command == "help" || command == "--help") {
+      out << kUsage;
+      return 0;
+    }
+    throw UsageError{"unknown command " + command};
+  } catch (const UsageError& error) {
+    err << "talmo-dbtool: " << error.message << "\n" << kUsage;
+    return 2;
+  } catch (const CommandError& error) {
+    err << "talmo-dbtool: " << error.message << "\n";
+    return 1;
+  }
+}
+
+}  // namespace dbtool
