@@ -1,0 +1,186 @@
+// talmo-dbtool: creating databases, listing tables and records, usage errors.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "dbtool.h"
+#include "sample_test_support.h"
+
+namespace {
+
+using dbclient::testing_support::TempFolder;
+
+struct Result {
+  int exitCode;
+  std::string out;
+  std::string err;
+};
+
+Result RunTool(std::vector<std::string> args) {
+  std::ostringstream out, err;
+  const int code = dbtool::Run(args, out, err);
+  return {code, out.str(), err.str()};
+}
+
+std::string FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+size_t Occurrences(const std::string& text, const std::string& what) {
+  size_t count = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+  return count;
+}
+
+class DbToolOnSample : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    folder_ = new TempFolder;
+    path_ = folder_->File("sample.db");
+    const Result created = RunTool({"create", path_, "--sample"});
+    ASSERT_EQ(created.exitCode, 0) << created.err;
+    createdOut_ = created.out;
+  }
+  static void TearDownTestSuite() { delete folder_; }
+
+  static TempFolder* folder_;
+  static std::string path_;
+  static std::string createdOut_;
+};
+
+TempFolder* DbToolOnSample::folder_ = nullptr;
+std::string DbToolOnSample::path_;
+std::string DbToolOnSample::createdOut_;
+
+TEST_F(DbToolOnSample, CreateReportsTheDefaultCompanyAndTheFilledTables) {
+  EXPECT_NE(createdOut_.find("company \"Talmo Sample\""), std::string::npos) << createdOut_;
+  EXPECT_NE(createdOut_.find("Item Ledger Entry"), std::string::npos) << createdOut_;
+  EXPECT_NE(createdOut_.find("Sales & Receivables Setup"), std::string::npos) << createdOut_;
+}
+
+TEST_F(DbToolOnSample, TablesListsOnlyTablesWithRecordsWithTheirCounts) {
+  const Result tables = RunTool({"tables", path_});
+  ASSERT_EQ(tables.exitCode, 0) << tables.err;
+  EXPECT_NE(tables.out.find("Company \"Talmo Sample\""), std::string::npos);
+  // One sales setup record; no sales documents yet.
+  EXPECT_NE(tables.out.find("     311         1  Sales & Receivables Setup\n"), std::string::npos)
+      << tables.out;
+  EXPECT_EQ(tables.out.find("Sales Header"), std::string::npos);
+  EXPECT_EQ(tables.out.find("Sales Line"), std::string::npos);
+}
+
+TEST_F(DbToolOnSample, ListShowsRecordsInKeyOrderUpToTheLimit) {
+  const Result byName = RunTool({"list", path_, "Talmo Sample", "Currency", "--limit", "2"});
+  ASSERT_EQ(byName.exitCode, 0) << byName.err;
+  EXPECT_EQ(Occurrences(byName.out, "\nCurrency ") + (byName.out.starts_with("Currency ") ? 1 : 0),
+            2u)
+      << byName.out;
+  const size_t chf = byName.out.find("Currency CHF\n");
+  const size_t eur = byName.out.find("Currency EUR\n");
+  ASSERT_NE(chf, std::string::npos) << byName.out;
+  ASSERT_NE(eur, std::string::npos) << byName.out;
+  EXPECT_LT(chf, eur);
+  EXPECT_NE(byName.out.find("Amount Rounding Precision"), std::string::npos);
+  EXPECT_NE(byName.out.find("2 of 6 records"), std::string::npos) << byName.out;
+
+  const Result byNumber = RunTool({"list", path_, "Talmo Sample", "4", "--limit", "2"});
+  ASSERT_EQ(byNumber.exitCode, 0) << byNumber.err;
+  EXPECT_EQ(byNumber.out, byName.out);
+}
+
+TEST_F(DbToolOnSample, ListShowsOptionCaptionsAndCalculatedFlowFields) {
+  const Result vat = RunTool({"list", path_, "Talmo Sample", "325"});
+  ASSERT_EQ(vat.exitCode, 0) << vat.err;
+  EXPECT_NE(vat.out.find("Full VAT"), std::string::npos) << vat.out;
+  EXPECT_NE(vat.out.find("Sales Tax"), std::string::npos) << vat.out;
+
+  const Result items = RunTool({"list", path_, "Talmo Sample", "Item", "--limit", "30"});
+  ASSERT_EQ(items.exitCode, 0) << items.err;
+  EXPECT_NE(items.out.find("  Inventory "), std::string::npos) << items.out;
+}
+
+TEST_F(DbToolOnSample, ListOfAnUnknownTableOrCompanyFailsNamingIt) {
+  const Result table = RunTool({"list", path_, "Talmo Sample", "Invoices"});
+  EXPECT_EQ(table.exitCode, 1);
+  EXPECT_NE(table.err.find("Invoices"), std::string::npos) << table.err;
+  const Result company = RunTool({"list", path_, "Nobody Ltd", "18"});
+  EXPECT_EQ(company.exitCode, 1);
+  EXPECT_NE(company.err.find("Nobody Ltd"), std::string::npos) << company.err;
+}
+
+TEST_F(DbToolOnSample, CreateNeverOverwritesAnExistingFile) {
+  const std::string before = FileBytes(path_);
+  const Result again = RunTool({"create", path_});
+  EXPECT_EQ(again.exitCode, 1);
+  EXPECT_TRUE(std::filesystem::exists(path_));
+  EXPECT_EQ(FileBytes(path_), before);
+}
+
+TEST(DbTool, CreateWithoutSampleMakesAnEmptyNamedCompany) {
+  TempFolder folder;
+  const std::string path = folder.File("empty.db");
+  const Result created = RunTool({"create", path, "--company", "Firma Žluťoučký kůň"});
+  ASSERT_EQ(created.exitCode, 0) << created.err;
+  EXPECT_NE(created.out.find("company \"Firma Žluťoučký kůň\"."), std::string::npos);
+  const Result tables = RunTool({"tables", path});
+  ASSERT_EQ(tables.exitCode, 0) << tables.err;
+  EXPECT_EQ(tables.out, "Company \"Firma Žluťoučký kůň\"\n");
+  const Result list = RunTool({"list", path, "Firma Žluťoučký kůň", "Customer"});
+  ASSERT_EQ(list.exitCode, 0) << list.err;
+  EXPECT_EQ(list.out, "0 of 0 records\n");
+}
+
+TEST(DbTool, CreateInAMissingFolderFailsAndLeavesNothingBehind) {
+  TempFolder folder;
+  const std::string path = folder.File("missing/sub/x.db");
+  EXPECT_EQ(RunTool({"create", path}).exitCode, 1);
+  EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+struct UsageCase {
+  const char* name;
+  std::vector<std::string> args;
+};
+
+class DbToolUsage : public testing::TestWithParam<UsageCase> {};
+
+TEST_P(DbToolUsage, IsRefusedWithTheUsageText) {
+  const Result result = RunTool(GetParam().args);
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_NE(result.err.find("usage:"), std::string::npos);
+  EXPECT_TRUE(result.out.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DbTool, DbToolUsage,
+    testing::Values(UsageCase{"NoCommand", {}}, UsageCase{"UnknownCommand", {"drop", "x.db"}},
+                    UsageCase{"CreateWithoutFile", {"create"}},
+                    UsageCase{"CreateWithTwoFiles", {"create", "a.db", "b.db"}},
+                    UsageCase{"CompanyWithoutName", {"create", "a.db", "--company"}},
+                    UsageCase{"UnknownOption", {"create", "a.db", "--force"}},
+                    UsageCase{"TablesWithoutFile", {"tables"}},
+                    UsageCase{"ListWithoutTable", {"list", "a.db", "Talmo Sample"}},
+                    UsageCase{"LimitNotANumber", {"list", "a.db", "C", "18", "--limit", "ten"}},
+                    UsageCase{"NegativeLimit", {"list", "a.db", "C", "18", "--limit", "-1"}},
+                    UsageCase{"SchemaWithArgument", {"schema", "37"}}),
+    [](const testing::TestParamInfo<UsageCase>& info) { return std::string(info.param.name); });
+
+TEST(DbTool, SchemaPrintsEveryTableOfTheApplication) {
+  const Result schema = RunTool({"schema"});
+  ASSERT_EQ(schema.exitCode, 0);
+  for (const dbclient::TableDef& table : dbclient::ApplicationSchema().tables()) {
+    EXPECT_NE(schema.out.find("### " + std::to_string(table.number) + " " + table.name + "\n"),
+              std::string::npos)
+        << table.name;
+  }
+  EXPECT_NE(schema.out.find("| 5404 | Qty. per Unit of Measure | Decimal | initially 1 |"),
+            std::string::npos);
+}
+
+}  // namespace
