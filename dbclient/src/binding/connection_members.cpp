@@ -1,0 +1,135 @@
+// Members of the connection: switches, library folder, server, database, login, company,
+// closing, write transactions, the last error and table names.
+#include <string>
+
+#include "automation/text.h"
+#include "binding/client_failure.h"
+#include "binding/members.h"
+#include "error_codes.h"
+
+namespace dbclient::binding {
+namespace {
+
+using automation::Variant;
+using automation::VarType;
+
+// 1: a Boolean property; put stores it, get reads it back.
+Variant ErrorDisplay(Session& session, const CallArgs& args) {
+  if (args.size() == 1) session.errorDisplay = args.Boolean(0);
+  return Variant(session.errorDisplay);
+}
+
+// 2: False after creation, True before release.
+Variant Releasing(Session& session, const CallArgs& args) {
+  if (args.size() == 1) session.releasing = args.Boolean(0);
+  return Variant(session.releasing);
+}
+
+// 76: where the client's own files live.
+Variant LibraryFolder(Session& session, const CallArgs& args) {
+  session.libraryFolder = args.String(0);
+  return Variant();
+}
+
+// 7: there is no server backend yet, whatever the network type.
+Variant ConnectServer(Session&, const CallArgs& args) {
+  Fail(errc::kServerUnavailable, automation::ToUtf8(args.String(0)) + " (" +
+                                     automation::ToUtf8(args.String(1)) + ")");
+}
+
+// 5: database file, page cache in KiB, commit cache (-1 on, 0 off; on when omitted).
+Variant OpenDatabase(Session& session, const CallArgs& args) {
+  const std::u16string path = args.String(0);
+  const int32_t cache = args.Optional(1) ? args.Long(1) : 0;
+  const bool commitCache = args.Optional(2) ? args.Boolean(2) : true;
+  session.OpenDatabase(path, cache, commitCache);
+  return Variant();
+}
+
+// 42: user and password; -1 when logged in.
+Variant Login(Session& session, const CallArgs& args) {
+  const std::u16string user = args.String(0);
+  const std::u16string password = args.Optional(1) ? args.String(1) : std::u16string();
+  Check(session.database().Login(user, password));
+  return Variant(int32_t{-1});
+}
+
+Variant OpenCompany(Session& session, const CallArgs& args) {
+  Check(session.database().OpenCompany(args.String(0)));
+  return Variant();
+}
+
+Variant CompanyName(Session& session, const CallArgs&) {
+  Database& database = session.database();
+  if (!database.companyOpen()) Fail(errc::kNoCompany);
+  return Variant(database.companyName());
+}
+
+// 65, 10, 6: the closing steps. Each closes what is still open and is quiet when there is
+// nothing to close, so a connection that failed half-way can still be shut down in order.
+Variant CloseCompany(Session& session, const CallArgs&) {
+  if (session.databaseOpen()) session.database().CloseCompany();
+  return Variant();
+}
+
+Variant CloseDatabase(Session& session, const CallArgs&) {
+  session.CloseDatabase();
+  return Variant();
+}
+
+Variant BeginWrite(Session& session, const CallArgs&) {
+  Check(session.database().BeginWrite());
+  return Variant();
+}
+
+Variant Commit(Session& session, const CallArgs&) {
+  Check(session.database().Commit());
+  return Variant();
+}
+
+Variant Rollback(Session& session, const CallArgs&) {
+  Check(session.database().Rollback());
+  return Variant();
+}
+
+Variant SelectLatestVersion(Session& session, const CallArgs&) {
+  session.database().SelectLatestVersion();
+  return Variant();
+}
+
+Variant LastError(Session& session, const CallArgs&) { return Variant(session.lastError); }
+
+// 12: the number of a table name; an unknown name is an error whose message names it.
+Variant TableNumber(Session& session, const CallArgs& args) {
+  int32_t tableNo = 0;
+  Check(session.database().TableNoOfName(args.String(0), &tableNo));
+  return Variant(tableNo);
+}
+
+constexpr VarType kNone = VarType::kEmpty;
+
+constexpr MemberDef kMembers[] = {
+    {1, u"ErrorDisplay", 0, 1, kNone, ErrorDisplay},
+    {2, u"Releasing", 0, 1, kNone, Releasing},
+    {76, u"LibraryFolder", 1, 1, kNone, LibraryFolder},
+    {7, u"ConnectServer", 2, 2, kNone, ConnectServer},
+    {5, u"OpenDatabase", 1, 3, kNone, OpenDatabase},
+    {42, u"Login", 1, 2, VarType::kLong, Login},
+    {9, u"OpenCompany", 1, 1, kNone, OpenCompany},
+    {40, u"CompanyName", 0, 0, VarType::kString, CompanyName},
+    {65, u"CloseCompany", 0, 0, kNone, CloseCompany},
+    {10, u"CloseDatabase", 0, 0, kNone, CloseDatabase},
+    {6, u"CloseServer", 0, 0, kNone, CloseDatabase},
+    {36, u"BeginWriteTransaction", 0, 0, kNone, BeginWrite},
+    {37, u"EndWriteTransaction", 0, 0, kNone, Commit},
+    {38, u"AbortWriteTransaction", 0, 0, kNone, Rollback},
+    {35, u"SelectLatestVersion", 0, 0, kNone, SelectLatestVersion},
+    {kLastErrorMember, u"LastError", 0, 0, VarType::kLong, LastError},
+    {12, u"TableNo", 1, 1, VarType::kLong, TableNumber},
+};
+
+}  // namespace
+
+std::span<const MemberDef> ConnectionMembers() noexcept { return kMembers; }
+
+}  // namespace dbclient::binding

@@ -1,0 +1,40 @@
+#include "binding/members.h"
+
+#include <array>
+#include <vector>
+
+namespace dbclient::binding {
+namespace {
+
+// Dispatch numbers run from 1 to 89; a dense table makes the lookup one index.
+constexpr automation::DispId kMaxMember = 127;
+
+struct Directory {
+  std::array<const MemberDef*, kMaxMember + 1> byId{};
+  std::vector<automation::MemberName> names;
+
+  Directory() {
+    for (auto group : {ConnectionMembers(), TableMembers(), FieldMembers()}) {
+      for (const MemberDef& member : group) {
+        byId[member.id] = &member;
+        names.push_back({member.name, member.id});
+      }
+    }
+  }
+};
+
+const Directory& TheDirectory() {
+  static const Directory directory;
+  return directory;
+}
+
+}  // namespace
+
+const MemberDef* FindMember(automation::DispId id) noexcept {
+  if (id < 0 || id > kMaxMember) return nullptr;
+  return TheDirectory().byId[id];
+}
+
+std::span<const automation::MemberName> MemberNames() noexcept { return TheDirectory().names; }
+
+}  // namespace dbclient::binding

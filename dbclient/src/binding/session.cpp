@@ -1,0 +1,91 @@
+#include "binding/session.h"
+
+#include <string>
+#include <utility>
+
+#include "automation/text.h"
+#include "binding/client_failure.h"
+#include "error_codes.h"
+
+namespace dbclient::binding {
+namespace {
+
+[[noreturn]] void UnknownHandle(const char* kind, int32_t handle) {
+  Fail(errc::kUnknownHandle, std::string(kind) + " " + std::to_string(handle));
+}
+
+}  // namespace
+
+Session::Session() : tables_(counter_), records_(counter_), decimals_(counter_) {}
+
+Session::~Session() { CloseDatabase(); }
+
+void Session::OpenDatabase(const std::u16string& path, int32_t cacheKiB, bool commitCache) {
+  CloseDatabase();
+  OpenOptions options;
+  if (cacheKiB > 0) options.cacheKiB = cacheKiB;
+  options.commitCache = commitCache;
+  Check(Database::Open(automation::ToUtf8(path), options, ApplicationSchema(), &database_));
+}
+
+void Session::CloseDatabase() {
+  tables_.Clear();
+  records_.Clear();
+  decimals_.Clear();
+  if (database_) database_->CloseCompany();
+  database_.reset();
+}
+
+Database& Session::database() {
+  if (!database_) Fail(errc::kNoDatabase);
+  return *database_;
+}
+
+int32_t Session::Checked(int32_t handle) {
+  if (handle == 0) Fail(errc::kStorageError, "every handle number is in use");
+  return handle;
+}
+
+int32_t Session::AddTable(std::unique_ptr<Cursor> cursor) {
+  return Checked(tables_.Add(std::move(cursor)));
+}
+
+Cursor& Session::Table(int32_t handle) {
+  std::unique_ptr<Cursor>* cursor = tables_.Find(handle);
+  if (!cursor) UnknownHandle("table", handle);
+  return **cursor;
+}
+
+void Session::CloseTable(int32_t handle) {
+  if (!tables_.Remove(handle)) UnknownHandle("table", handle);
+}
+
+int32_t Session::AddRecord(Record record) { return Checked(records_.Add(std::move(record))); }
+
+Record& Session::RecordOf(const Cursor& table, int32_t handle) {
+  Record* record = records_.Find(handle);
+  if (!record) UnknownHandle("record", handle);
+  if (record->table().number != table.table().number) {
+    Fail(errc::kWrongTable, "record " + std::to_string(handle) + " belongs to table " +
+                                std::to_string(record->table().number));
+  }
+  return *record;
+}
+
+void Session::FreeRecord(int32_t handle) {
+  if (!records_.Remove(handle)) UnknownHandle("record", handle);
+}
+
+int32_t Session::AddDecimal(double value) { return Checked(decimals_.Add(value)); }
+
+double& Session::Decimal(int32_t handle) {
+  double* value = decimals_.Find(handle);
+  if (!value) UnknownHandle("decimal", handle);
+  return *value;
+}
+
+void Session::FreeDecimal(int32_t handle) {
+  if (!decimals_.Remove(handle)) UnknownHandle("decimal", handle);
+}
+
+}  // namespace dbclient::binding

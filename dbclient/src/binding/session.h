@@ -1,0 +1,66 @@
+// The state behind one DbClient object: its switches, the last error, the open database and
+// the handles of its tables, record buffers and decimal work values.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "binding/handle_table.h"
+#include "dbclient/engine.h"
+#include "dbclient/record.h"
+
+namespace dbclient::binding {
+
+// Lookups that fail end the member call with a client error (ClientFailure): an unknown or
+// freed handle with the unknown-handle error, a record buffer of another table with the
+// wrong-table error, a missing database with the no-database error.
+class Session {
+ public:
+  Session();
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // Member 1 (show errors) and member 2 (set before the object is released).
+  bool errorDisplay = false;
+  bool releasing = false;
+  // Member 76: the client's library folder.
+  std::u16string libraryFolder;
+  // Member 45: the code of the last failed call, 0 after a call that succeeded.
+  int32_t lastError = 0;
+
+  // Opens the embedded database file `path`, closing one that is open first. A cache of 0
+  // or less keeps the default page cache.
+  void OpenDatabase(const std::u16string& path, int32_t cacheKiB, bool commitCache);
+  // Closes the database: aborts an open write transaction and frees every handle.
+  void CloseDatabase();
+  // The open database.
+  Database& database();
+  bool databaseOpen() const noexcept { return database_ != nullptr; }
+
+  int32_t AddTable(std::unique_ptr<Cursor> cursor);
+  Cursor& Table(int32_t handle);
+  void CloseTable(int32_t handle);
+
+  int32_t AddRecord(Record record);
+  // The buffer `handle`, which must belong to the table of `table`.
+  Record& RecordOf(const Cursor& table, int32_t handle);
+  void FreeRecord(int32_t handle);
+
+  int32_t AddDecimal(double value);
+  double& Decimal(int32_t handle);
+  void FreeDecimal(int32_t handle);
+
+ private:
+  int32_t Checked(int32_t handle);
+
+  // Declared before the handle tables, so cursors and buffers go before their database.
+  std::unique_ptr<Database> database_;
+  HandleCounter counter_;
+  HandleTable<std::unique_ptr<Cursor>> tables_;
+  HandleTable<Record> records_;
+  HandleTable<double> decimals_;
+};
+
+}  // namespace dbclient::binding

@@ -1,0 +1,205 @@
+// Members on tables and record buffers: opening and closing, buffers, searching and
+// stepping, writing records, counting, locking, filters and keys.
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "automation/automation_error.h"
+#include "automation/text.h"
+#include "binding/client_failure.h"
+#include "binding/members.h"
+#include "binding/variant_values.h"
+#include "error_codes.h"
+
+namespace dbclient::binding {
+namespace {
+
+using automation::Variant;
+using automation::VarType;
+
+constexpr int32_t kFlagTrue = -1;
+
+// 47: opens table number (argument 2) and writes the new handle into argument 1. The handle
+// is also the result, for callers that cannot pass an argument by reference.
+Variant OpenTable(Session& session, const CallArgs& args) {
+  const int32_t tableNo = args.Long(1);
+  std::unique_ptr<Cursor> cursor;
+  Check(session.database().OpenTable(tableNo, &cursor));
+  const int32_t handle = session.AddTable(std::move(cursor));
+  args.Store(0, Variant(handle));
+  return Variant(handle);
+}
+
+Variant CloseTable(Session& session, const CallArgs& args) {
+  session.CloseTable(args.Long(0));
+  return Variant();
+}
+
+Variant TableName(Session& session, const CallArgs& args) {
+  return Variant(automation::FromUtf8(session.Table(args.Long(0)).table().name));
+}
+
+Variant AllocRecord(Session& session, const CallArgs& args) {
+  return Variant(session.AddRecord(session.Table(args.Long(0)).NewRecord()));
+}
+
+Variant FreeRecord(Session& session, const CallArgs& args) {
+  session.FreeRecord(args.Long(0));
+  return Variant();
+}
+
+Variant InitRecord(Session& session, const CallArgs& args) {
+  const Cursor& table = session.Table(args.Long(0));
+  session.RecordOf(table, args.Long(1)).Init();
+  return Variant();
+}
+
+// 17: table, target buffer, source buffer.
+Variant CopyRecord(Session& session, const CallArgs& args) {
+  const Cursor& table = session.Table(args.Long(0));
+  Record& target = session.RecordOf(table, args.Long(1));
+  const Record& source = session.RecordOf(table, args.Long(2));
+  if (&target != &source) Check(target.CopyFrom(source));
+  return Variant();
+}
+
+// 62 and 63: called before key look-ups and inserts; nothing needs preparing here.
+Variant Prepare(Session&, const CallArgs&) { return Variant(); }
+
+Variant Find(Session& session, const CallArgs& args) {
+  Cursor& table = session.Table(args.Long(0));
+  Record& record = session.RecordOf(table, args.Long(1));
+  Check(table.Find(record, args.String(2)));
+  return Variant(kFlagTrue);
+}
+
+// 20: steps and the result are 16-bit.
+Variant Next(Session& session, const CallArgs& args) {
+  Cursor& table = session.Table(args.Long(0));
+  Record& record = session.RecordOf(table, args.Long(1));
+  int32_t moved = 0;
+  Check(table.Next(record, args.Integer(2), &moved));
+  return Variant(static_cast<int16_t>(moved));
+}
+
+// 21: a record that already exists is refused with 0 but no error: the caller decides
+// whether that is one.
+Variant Insert(Session& session, const CallArgs& args) {
+  Cursor& table = session.Table(args.Long(0));
+  Status status = table.Insert(session.RecordOf(table, args.Long(1)));
+  if (status.code() == errc::kRecordExists) return Variant(int32_t{0});
+  Check(std::move(status));
+  return Variant(kFlagTrue);
+}
+
+Variant Modify(Session& session, const CallArgs& args) {
+  Cursor& table = session.Table(args.Long(0));
+  Check(table.Modify(session.RecordOf(table, args.Long(1))));
+  return Variant(kFlagTrue);
+}
+
+Variant Delete(Session& session, const CallArgs& args) {
+  Cursor& table = session.Table(args.Long(0));
+  Check(table.Delete(session.RecordOf(table, args.Long(1))));
+  return Variant(kFlagTrue);
+}
+
+Variant DeleteAll(Session& session, const CallArgs& args) {
+  Check(session.Table(args.Long(0)).DeleteAll());
+  return Variant();
+}
+
+Variant Count(Session& session, const CallArgs& args) {
+  int32_t count = 0;
+  Check(session.Table(args.Long(0)).Count(&count));
+  return Variant(count);
+}
+
+// 43: table, wait (-1 or 0).
+Variant LockTable(Session& session, const CallArgs& args) {
+  Cursor& table = session.Table(args.Long(0));
+  Check(table.LockTable(args.Boolean(1)));
+  return Variant();
+}
+
+// 44: table, field, filter expression; "" removes the field's filter.
+Variant SetFilter(Session& session, const CallArgs& args) {
+  Cursor& table = session.Table(args.Long(0));
+  Check(table.SetFilter(args.Long(1), args.String(2)));
+  return Variant();
+}
+
+// 50: table, field, lowest and highest value; without a highest value the range is the
+// single lowest value.
+Variant SetRange(Session& session, const CallArgs& args) {
+  Cursor& table = session.Table(args.Long(0));
+  const int32_t field = args.Long(1);
+  const Variant& min = args.Value(2);
+  const Variant* max = args.Optional(3);
+  std::u16string minText;
+  std::u16string maxText;
+  const Input minInput = ToInput(min, minText);
+  const Input maxInput = ToInput(max ? *max : min, maxText);
+  Check(table.SetRange(field, minInput, maxInput));
+  return Variant();
+}
+
+// 51: the current key's fields as a zero-based array of Long.
+Variant GetCurrentKey(Session& session, const CallArgs& args) {
+  const std::vector<int32_t> fields = session.Table(args.Long(0)).CurrentKey();
+  std::vector<Variant> items;
+  items.reserve(fields.size());
+  for (int32_t field : fields) items.emplace_back(field);
+  return Variant(automation::VariantArray(std::move(items), 0));
+}
+
+// 53: table, an array of field numbers (a single number stands for a one-field key).
+Variant SetCurrentKey(Session& session, const CallArgs& args) {
+  Cursor& table = session.Table(args.Long(0));
+  const Variant& key = args.Value(1);
+  std::vector<int32_t> fields;
+  try {
+    if (key.IsArray()) {
+      for (const Variant& item : key.ToArray().items()) fields.push_back(item.ToLong());
+    } else {
+      fields.push_back(key.ToLong());
+    }
+  } catch (const automation::AutomationError& e) {
+    Fail(errc::kBadArgument, std::string("key: ") + e.what());
+  }
+  Check(table.SetCurrentKey(fields));
+  return Variant(kFlagTrue);
+}
+
+constexpr VarType kNone = VarType::kEmpty;
+
+constexpr MemberDef kMembers[] = {
+    {47, u"OpenTable", 2, 2, VarType::kLong, OpenTable},
+    {13, u"CloseTable", 1, 1, kNone, CloseTable},
+    {14, u"TableName", 1, 1, VarType::kString, TableName},
+    {15, u"AllocRecord", 1, 1, VarType::kLong, AllocRecord},
+    {16, u"FreeRecord", 1, 1, kNone, FreeRecord},
+    {25, u"InitRecord", 2, 2, kNone, InitRecord},
+    {17, u"CopyRecord", 3, 3, kNone, CopyRecord},
+    {62, u"BeforeLookup", 0, 0, kNone, Prepare},
+    {63, u"BeforeInsert", 0, 0, kNone, Prepare},
+    {19, u"Find", 3, 3, VarType::kLong, Find},
+    {20, u"Next", 3, 3, VarType::kInteger, Next},
+    {21, u"Insert", 2, 2, VarType::kLong, Insert},
+    {23, u"Modify", 2, 2, VarType::kLong, Modify},
+    {22, u"Delete", 2, 2, VarType::kLong, Delete},
+    {78, u"DeleteAll", 1, 1, kNone, DeleteAll},
+    {24, u"Count", 1, 1, VarType::kLong, Count},
+    {43, u"LockTable", 2, 2, kNone, LockTable},
+    {44, u"SetFilter", 3, 3, kNone, SetFilter},
+    {50, u"SetRange", 3, 4, kNone, SetRange},
+    {51, u"GetCurrentKey", 1, 1, kNone, GetCurrentKey},
+    {53, u"SetCurrentKey", 2, 2, VarType::kLong, SetCurrentKey},
+};
+
+}  // namespace
+
+std::span<const MemberDef> TableMembers() noexcept { return kMembers; }
+
+}  // namespace dbclient::binding
