@@ -35,7 +35,8 @@ Entry37::~Entry37() {
 
 void Entry37::Validate(const Variant& id, const Variant* newValue) {
   const int32_t field = RecTable().FieldNo(id);
-  const Variant value = (newValue == nullptr || newValue->IsMissing()) ? Get(field) : newValue->Deref();
+  const Variant value =
+      (newValue == nullptr || newValue->IsMissing()) ? Get(field) : newValue->Deref();
   switch (field) {
     case 5:
       Field5(value.ToInteger());
@@ -227,24 +228,15 @@ void Entry37::InvokeMember(automation::DispId id, InvokeKind kind, std::span<Var
 
 std::span<const automation::MemberName> Entry37::MemberNames() const noexcept {
   static constexpr automation::MemberName kNames[] = {
-      {u"Rec", kRecDispId},
-      {u"Validate", kValidateId},
-      {u"Field5", kField5Id},
-      {u"Field6", kField6Id},
-      {u"Field15", kField15Id},
-      {u"Field17", kField17Id},
-      {u"Field18", kField18Id},
-      {u"Field23", kField23Id},
-      {u"Field26", kField26Id},
-      {u"Field27", kField27Id},
-      {u"Field29", kField29Id},
-      {u"Field30", kField30Id},
-      {u"Field57", kField57Id},
-      {u"Field59", kField59Id},
-      {u"Field90", kField90Id},
-      {u"Field5407", kField5407Id},
-      {u"Field5495", kField5495Id},
-      {u"IniZbývajícíČástku", kIniZbývajícíČástkuId},
+      {u"Rec", kRecDispId},         {u"Validate", kValidateId},
+      {u"Field5", kField5Id},       {u"Field6", kField6Id},
+      {u"Field15", kField15Id},     {u"Field17", kField17Id},
+      {u"Field18", kField18Id},     {u"Field23", kField23Id},
+      {u"Field26", kField26Id},     {u"Field27", kField27Id},
+      {u"Field29", kField29Id},     {u"Field30", kField30Id},
+      {u"Field57", kField57Id},     {u"Field59", kField59Id},
+      {u"Field90", kField90Id},     {u"Field5407", kField5407Id},
+      {u"Field5495", kField5495Id}, {u"IniZbývajícíČástku", kIniZbývajícíČástkuId},
   };
   return kNames;
 }

@@ -49,8 +49,8 @@ void Entry37::ComputeLineAmount() {
       case kNormalVat:
       case kReverseChargeVat:
       case kSalesTaxVat:
-        lineAmount_ = Divide(Multiply(Get(15), Get(22)), Add(kOne, Divide(Get(25), kHundred)))
-                          .ToCurrency();
+        lineAmount_ =
+            Divide(Multiply(Get(15), Get(22)), Add(kOne, Divide(Get(25), kHundred))).ToCurrency();
         break;
       case kFullVat:
         lineAmount_ = Multiply(Get(15), Get(22)).ToCurrency();
@@ -115,8 +115,8 @@ void Entry37::Field26(Currency lineDiscountPercent) {
   if (automation::Equals(combination, kZero)) {  // discounts add up
     Set(27, Add(Get(55), Get(26)));
   } else {  // discounts compound
-    Set(27, Round(Subtract(kHundred, Multiply(Multiply(kHundred, Remainder(Get(55))),
-                                              Remainder(Get(26)))),
+    Set(27, Round(Subtract(kHundred,
+                           Multiply(Multiply(kHundred, Remainder(Get(55))), Remainder(Get(26)))),
                   5));
   }
   if (automation::Compare(Get(27), kHundred) == automation::Comparison::kGreater) {
