@@ -24,11 +24,14 @@ enum class nfDisconnect : int16_t { None = 0, stopNow = 1, StopNewUser = 2, Stop
 
 class Database final : public automation::DispatchObject {
  public:
-  // Creation steps: ViewErrors := False, NavisionPath := the component's folder, refuse with
-  // 999 "New connection is denied!" while StopNewUser is recorded, become CurrentDatabase,
-  // take the next session number. Raises 6 when a session counter would overflow.
-  // Create through automation::MakeRef<Database>() or CreateDatabase().
-  Database();
+  // Only CreateDatabase makes the key: the creation steps need the object to be owned by a
+  // reference already, because they may release other objects whose release steps close
+  // the connection.
+  class CreationKey {
+    CreationKey() = default;
+    friend automation::Ref<Database> CreateDatabase();
+  };
+  explicit Database(CreationKey) {}
 
   // Folder of the client library; passed to the client when connecting and used to find
   // fin.etx.
@@ -76,14 +79,20 @@ class Database final : public automation::DispatchObject {
   void Disconnect(int32_t disconnectType);
 
   int32_t SessionNumber() const noexcept { return sessionNumber_; }
+  // Takes this object out of the live session count: Main zeroes the counters after
+  // creating the hidden Database, so its release must not count down either.
+  void ExcludeFromSessionCount() noexcept { counted_ = false; }
+  std::u16string ClassName() const override { return u"Database"; }
 
  protected:
   void InvokeMember(automation::DispId id, automation::InvokeKind kind,
                     std::span<automation::Variant> args, automation::Variant& result) override;
   std::span<const automation::MemberName> MemberNames() const noexcept override;
-  std::u16string ClassName() const override { return u"Database"; }
 
  private:
+  friend automation::Ref<Database> CreateDatabase();
+  // The creation steps; see CreateDatabase.
+  void RunCreationSteps();
   // Release steps: count the session down and close the connection when a stop request is
   // recorded and this was the last Database.
   ~Database() override;
@@ -95,7 +104,16 @@ class Database final : public automation::DispatchObject {
   LiveObject live_;
   std::u16string navisionPath_;
   int32_t sessionNumber_ = 0;
+  // Set once the creation steps completed (a refused creation has no release steps), cleared
+  // for the hidden Database of Main.
+  bool counted_ = false;
 };
+
+// A new Database after its creation steps: ViewErrors := False, NavisionPath := the
+// component's folder, refusal with 999 "New connection is denied!" while StopNewUser is
+// recorded, CurrentDatabase := the new object (the previous one may be released now), then
+// the next session number. Raises 6 when a session counter would overflow.
+automation::Ref<Database> CreateDatabase();
 
 // Closes the connection: client members 65, 10 and 6, member 2 := True, the client is
 // released, then IsConnected := False, CurrentDatabase := empty, DisconnectMode := None.

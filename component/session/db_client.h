@@ -22,11 +22,11 @@
 namespace talmo {
 
 // Member numbers of the client that more than one part of the component calls.
-namespace member {
+namespace client_member {
 inline constexpr automation::DispId kErrorDisplay = 1;  // Boolean property put
 inline constexpr automation::DispId kLifecycle = 2;     // Boolean property put
 inline constexpr automation::DispId kLastError = 45;    // 32-bit code, 0 for none
-}  // namespace member
+}  // namespace client_member
 
 // A directive list for the error check: accept directives ("OK;19.1008,19.1095") and
 // substitution directives ("10;Customer"). Usually empty.

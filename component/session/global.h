@@ -11,7 +11,8 @@ namespace talmo::global {
 
 // Start-up of the component in a process: creates the hidden Database that serves as
 // CurrentDatabase until a client creates its own, then zeroes the session counters so the
-// hidden object is not counted. Runs once per load; later calls do nothing.
+// hidden object is not counted. The library runs it once, before it hands out its first
+// object.
 void Main();
 
 // The most recently created Database (kept alive by this reference), or null after the

@@ -1,0 +1,68 @@
+#include "session/db_client.h"
+
+#include "automation/registry.h"
+#include "errors/fin_errors.h"
+#include "session/no_destructor.h"
+
+namespace talmo {
+namespace {
+
+constexpr std::u16string_view kDbClientClassId = u"{9F78D5E3-A1B3-11CF-AF9F-00030F8047D7}";
+
+struct Binding {
+  automation::Ref<automation::Dispatch> client;
+  bool isConnected = false;
+  bool viewErrors = false;
+  DbClientCreator creator = nullptr;
+};
+
+Binding& State() noexcept {
+  static NoDestructor<Binding> binding;
+  return binding.get();
+}
+
+}  // namespace
+
+automation::Dispatch* DbClient() noexcept { return State().client.get(); }
+
+void SetDbClient(automation::Ref<automation::Dispatch> client) noexcept {
+  // Swap first so that release steps running inside the old object's release see the new
+  // state.
+  automation::Ref<automation::Dispatch> old = std::exchange(State().client, std::move(client));
+  old.reset();
+}
+
+bool IsConnected() noexcept { return State().isConnected; }
+void SetIsConnected(bool connected) noexcept { State().isConnected = connected; }
+
+bool ViewErrors() noexcept { return State().viewErrors; }
+void SetViewErrors(bool view) noexcept { State().viewErrors = view; }
+
+void SetDbClientCreator(DbClientCreator creator) noexcept { State().creator = creator; }
+
+automation::Ref<automation::Dispatch> CreateDbClient() {
+  if (DbClientCreator creator = State().creator) return creator();
+  return automation::CreateObject(kDbClientClassId);
+}
+
+void PutClientFlag(automation::DispId member, bool value) {
+  automation::PutProperty(DbClient(), member, value);
+}
+
+void GuardOn() { PutClientFlag(client_member::kErrorDisplay, !ViewErrors()); }
+
+void GuardOff() { PutClientFlag(client_member::kErrorDisplay, false); }
+
+automation::Variant CallChecked(automation::DispId member, std::span<automation::Variant> args,
+                                Directives directives) {
+  automation::Dispatch* client = DbClient();
+  automation::Variant result;
+  automation::InvokeOrThrow(client, member, automation::InvokeKind::kMethod, args, result);
+  automation::Variant code;
+  automation::InvokeOrThrow(client, client_member::kLastError, automation::InvokeKind::kMethod, {},
+                            code);
+  CheckClientError(code.ToLong(), directives);
+  return result;
+}
+
+}  // namespace talmo
