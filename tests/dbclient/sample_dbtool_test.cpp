@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -134,6 +135,49 @@ TEST(DbTool, CreateWithoutSampleMakesAnEmptyNamedCompany) {
   const Result list = RunTool({"list", path, "Firma Žluťoučký kůň", "Customer"});
   ASSERT_EQ(list.exitCode, 0) << list.err;
   EXPECT_EQ(list.out, "0 of 0 records\n");
+}
+
+TEST(DbTool, ListShowsDecimalsInPlainDigitsFirstOptionsAndZeroFlowFields) {
+  TempFolder folder;
+  const std::string path = folder.File("few.db");
+  ASSERT_EQ(RunTool({"create", path}).exitCode, 0);
+  {
+    std::unique_ptr<dbclient::Database> db =
+        dbclient::testing_support::OpenCompany(path, u"Talmo Sample");
+    ASSERT_TRUE(db);
+    std::unique_ptr<dbclient::Cursor> items, entries;
+    ASSERT_TRUE(db->OpenTable(27, &items).ok());
+    ASSERT_TRUE(db->OpenTable(32, &entries).ok());
+    dbclient::Record item = items->NewRecord();
+    ASSERT_TRUE(item.Set(1, std::u16string_view(u"A1")).ok());
+    ASSERT_TRUE(item.Set(18, 250000.0).ok());
+    ASSERT_TRUE(items->Insert(item).ok());
+    ASSERT_TRUE(item.Set(1, std::u16string_view(u"B2")).ok());
+    ASSERT_TRUE(item.Set(18, 0.125).ok());
+    ASSERT_TRUE(items->Insert(item).ok());
+    dbclient::Record entry = entries->NewRecord();
+    ASSERT_TRUE(entry.Set(1, int64_t{1}).ok());
+    ASSERT_TRUE(entry.Set(2, std::u16string_view(u"B2")).ok());
+    ASSERT_TRUE(entry.Set(12, 7.5).ok());
+    ASSERT_TRUE(entries->Insert(entry).ok());
+  }
+  const Result items = RunTool({"list", path, "Talmo Sample", "27"});
+  ASSERT_EQ(items.exitCode, 0) << items.err;
+  EXPECT_EQ(items.out,
+            "Item A1\n"
+            "  No.                       A1\n"
+            "  Allow Invoice Disc.       Yes\n"
+            "  Unit Price                250000\n"
+            "  Inventory                 0\n"
+            "Item B2\n"
+            "  No.                       B2\n"
+            "  Allow Invoice Disc.       Yes\n"
+            "  Unit Price                0.125\n"
+            "  Inventory                 7.5\n"
+            "2 of 2 records\n");
+  const Result ledger = RunTool({"list", path, "Talmo Sample", "Item Ledger Entry"});
+  ASSERT_EQ(ledger.exitCode, 0) << ledger.err;
+  EXPECT_NE(ledger.out.find("  Entry Type          Purchase\n"), std::string::npos) << ledger.out;
 }
 
 TEST(DbTool, CreateInAMissingFolderFailsAndLeavesNothingBehind) {

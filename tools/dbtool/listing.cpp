@@ -1,6 +1,7 @@
 #include "listing.h"
 
 #include <algorithm>
+#include <charconv>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,13 +27,28 @@ std::string OptionText(const FieldDef& field, int32_t index) {
     ++begin;
   }
   const size_t end = field.optionString.find(',', begin);
-  std::string caption = field.optionString.substr(begin, end == std::string::npos ? end : end - begin);
+  std::string caption =
+      field.optionString.substr(begin, end == std::string::npos ? end : end - begin);
   return caption.find_first_not_of(' ') == std::string::npos ? std::to_string(index) : caption;
 }
 
 std::string ValueText(const FieldDef& field, const Value& value) {
   if (field.type == FieldType::kOption) return OptionText(field, value.integer());
+  if (field.type == FieldType::kDecimal) {
+    // Plain digits (200000, not 2e+05), as few as give the value back.
+    char buffer[400];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value.decimal(), std::chars_format::fixed);
+    return std::string(buffer, result.ptr);
+  }
   return value.DebugString();
+}
+
+// Blank fields are left out of a record's listing, except flow fields, which are calculated,
+// and options whose first value has a caption of its own ("Purchase").
+bool Shown(const FieldDef& field, const Value& value) {
+  if (!value.IsInitial() || field.fieldClass == FieldClass::kFlowField) return true;
+  return field.type == FieldType::kOption && OptionText(field, 0) != "0";
 }
 
 std::string KeyText(const TableDef& table, const Record& record) {
@@ -81,7 +97,7 @@ Status PrintRecords(dbclient::Database& db, int32_t tableNo, std::optional<int32
         if (Status calc = cursor->CalcFlowField(record, field.number); !calc.ok()) return calc;
       }
       const Value& value = record.at(i);
-      if (value.IsInitial()) continue;
+      if (!Shown(field, value)) continue;
       out << "  " << field.name << std::string(nameWidth - field.name.size() + 2, ' ')
           << ValueText(field, value) << "\n";
     }

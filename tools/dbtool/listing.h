@@ -14,7 +14,8 @@ namespace dbtool {
 dbclient::Status PrintTables(dbclient::Database& db, std::ostream& out);
 
 // The records of one table of the open company in primary-key order, at most `limit` of
-// them: each as its key line and then every field that is not blank, flow fields calculated.
+// them: each as its key line and then its fields that are not blank; flow fields are
+// calculated and always shown.
 dbclient::Status PrintRecords(dbclient::Database& db, int32_t tableNo,
                               std::optional<int32_t> limit, std::ostream& out);
 

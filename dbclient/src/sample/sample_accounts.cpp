@@ -65,7 +65,7 @@ void FillStandardTexts(Database& db) {
   };
   static constexpr Text kTexts[] = {
       {u"THANKS", u"Děkujeme za Vaši objednávku."},
-      {u"DELIVERY", u"Dodání do tří pracovních dnů od potvrzení objednávky."},
+      {u"DELIVERY", u"Dodání do tří pracovních dnů od potvrzení."},
       {u"PICKUP", u"Osobní odběr ve skladu po předchozí domluvě."},
       {u"PAYMENT", u"Splatnost 14 dní od vystavení faktury."},
       {u"WARRANTY", u"Záruční doba 24 měsíců."},

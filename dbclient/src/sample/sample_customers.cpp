@@ -11,8 +11,9 @@ using namespace dbclient::application;
 
 namespace {
 
-struct Person {
-  const char16_t* name;
+struct Surname {
+  const char16_t* male;
+  const char16_t* female;
   const char* ascii;  // for e-mail addresses
 };
 
@@ -32,19 +33,25 @@ struct Market {
   const char* vatPrefix;
 };
 
-constexpr Person kCzechSurnames[] = {
-    {u"Novák", "novak"},         {u"Svoboda", "svoboda"},     {u"Novotný", "novotny"},
-    {u"Dvořák", "dvorak"},       {u"Černý", "cerny"},         {u"Procházka", "prochazka"},
-    {u"Kučera", "kucera"},       {u"Veselý", "vesely"},       {u"Horák", "horak"},
-    {u"Němec", "nemec"},         {u"Pospíšil", "pospisil"},   {u"Pokorný", "pokorny"},
-    {u"Hájek", "hajek"},         {u"Král", "kral"},           {u"Jelínek", "jelinek"},
-    {u"Růžička", "ruzicka"},     {u"Beneš", "benes"},         {u"Fiala", "fiala"},
-    {u"Sedláček", "sedlacek"},   {u"Doležal", "dolezal"},     {u"Zeman", "zeman"},
-    {u"Kolář", "kolar"},         {u"Navrátil", "navratil"},   {u"Čermák", "cermak"},
+constexpr Surname kCzechSurnames[] = {
+    {u"Novák", u"Nováková", "novak"},          {u"Svoboda", u"Svobodová", "svoboda"},
+    {u"Novotný", u"Novotná", "novotny"},       {u"Dvořák", u"Dvořáková", "dvorak"},
+    {u"Černý", u"Černá", "cerny"},             {u"Procházka", u"Procházková", "prochazka"},
+    {u"Kučera", u"Kučerová", "kucera"},        {u"Veselý", u"Veselá", "vesely"},
+    {u"Horák", u"Horáková", "horak"},          {u"Němec", u"Němcová", "nemec"},
+    {u"Pospíšil", u"Pospíšilová", "pospisil"}, {u"Pokorný", u"Pokorná", "pokorny"},
+    {u"Hájek", u"Hájková", "hajek"},           {u"Král", u"Králová", "kral"},
+    {u"Jelínek", u"Jelínková", "jelinek"},     {u"Růžička", u"Růžičková", "ruzicka"},
+    {u"Beneš", u"Benešová", "benes"},          {u"Fiala", u"Fialová", "fiala"},
+    {u"Sedláček", u"Sedláčková", "sedlacek"},  {u"Doležal", u"Doležalová", "dolezal"},
+    {u"Zeman", u"Zemanová", "zeman"},          {u"Kolář", u"Kolářová", "kolar"},
+    {u"Navrátil", u"Navrátilová", "navratil"}, {u"Čermák", u"Čermáková", "cermak"},
 };
-constexpr const char16_t* kCzechFirstNames[] = {
-    u"Jan", u"Petr", u"Jiří", u"Pavel", u"Tomáš", u"Martin", u"Jana", u"Marie",
-    u"Eva",  u"Hana", u"Lenka", u"Věra", u"Zdeněk", u"Lucie", u"Karel", u"Šárka",
+constexpr const char16_t* kCzechMaleNames[] = {
+    u"Jan", u"Petr", u"Jiří", u"Pavel", u"Tomáš", u"Martin", u"Zdeněk", u"Karel",
+};
+constexpr const char16_t* kCzechFemaleNames[] = {
+    u"Jana", u"Marie", u"Eva", u"Hana", u"Lenka", u"Věra", u"Lucie", u"Šárka",
 };
 constexpr const char16_t* kCzechTrades[] = {
     u"Stavebniny", u"Elektro",   u"Železářství",    u"Potraviny", u"Autodíly",
@@ -129,13 +136,15 @@ void FillCustomers(Database& db, Random& random) {
       contact = foreign.contact;
       mail = u"office@" + Widen(foreign.mailDomain);
     } else {
-      const Person& surname = random.Pick(kCzechSurnames);
-      name = std::u16string(random.Pick(kCzechTrades)) + u" " + surname.name +
+      const Surname& surname = random.Pick(kCzechSurnames);
+      name = std::u16string(random.Pick(kCzechTrades)) + u" " + surname.male +
              random.Pick(kCzechLegalForms);
       address = std::u16string(random.Pick(kCzechStreets)) + u" " +
                 Widen(std::to_string(1 + random.Below(180)));
       city = random.Pick(kCzechCities);
-      contact = std::u16string(random.Pick(kCzechFirstNames)) + u" " + surname.name;
+      contact = random.OneIn(2)
+                    ? std::u16string(random.Pick(kCzechMaleNames)) + u" " + surname.male
+                    : std::u16string(random.Pick(kCzechFemaleNames)) + u" " + surname.female;
       mail = Widen(surname.ascii) + u"@" + Widen(surname.ascii) + u"-" +
              Widen(std::to_string(i)) + u".cz";
     }

@@ -34,8 +34,8 @@ const std::vector<Category>& Categories() {
       {u"RETAIL", u"STANDARD", u"RESALE", u"PCS", true, 2, 900,
        {u"Šroub", u"Vrut", u"Matice", u"Podložka", u"Hmoždinka", u"Kladivo", u"Šroubovák",
         u"Kleště", u"Pilka", u"Svorka"},
-       {u"M4", u"M5", u"M6", u"M8", u"M10", u"nerez", u"pozinkovaný", u"černý", u"malý",
-        u"velký", u"profi"}},
+       {u"M4", u"M5", u"M6", u"M8", u"M10", u"nerez", u"zinek", u"typ A", u"typ B", u"mini",
+        u"profi"}},
       {u"RETAIL", u"STANDARD", u"RESALE", u"M", false, 8, 260,
        {u"Kabel CYKY", u"Kabel CYSY", u"Lano", u"Řetěz", u"Hadice"},
        {u"3x1,5", u"3x2,5", u"5x2,5", u"6 mm", u"10 mm", u"1/2\"", u"3/4\""}},
@@ -43,14 +43,13 @@ const std::vector<Category>& Categories() {
        {u"Káva zrnková", u"Čaj sypaný", u"Cukr třtinový", u"Rýže", u"Mouka", u"Oříšky"},
        {u"Brazílie", u"Keňa", u"Indie", u"bio", u"premium", u"klasik"}},
       {u"FOOD", u"REDUCED", u"RESALE", u"L", true, 9, 240,
-       {u"Minerální voda", u"Džus", u"Olej", u"Ocet"},
-       {u"jemně perlivá", u"neperlivá", u"pomeranč", u"jablko", u"řepkový", u"olivový"}},
+       {u"Minerální voda", u"Džus", u"Olej", u"Ocet"}, {u"0,5 l", u"1 l", u"1,5 l", u"5 l"}},
       {u"BOOKS", u"REDUCED", u"RESALE", u"PCS", false, 90, 1200,
        {u"Příručka", u"Katalog", u"Atlas", u"Kalendář"},
        {u"řemeslníka", u"zahrádkáře", u"2024", u"2025", u"stavebníka"}},
       {u"RETAIL", u"STANDARD", u"FINISHED", u"L", true, 120, 1900,
        {u"Barva fasádní", u"Lak na dřevo", u"Penetrace", u"Email syntetický"},
-       {u"bílá", u"šedá", u"bezbarvý", u"matný", u"lesklý"}},
+       {u"0,75 l", u"2,5 l", u"5 l", u"odstín bílý", u"odstín šedý"}},
       {u"MISC", u"NO VAT", u"RESALE", u"PCS", false, 500, 5000,
        {u"Dárkový poukaz"}, {u"500 Kč", u"1000 Kč", u"2000 Kč", u"5000 Kč"}},
   };
@@ -63,7 +62,10 @@ struct Variant {
 };
 
 constexpr Variant kVariants[] = {
-    {u"RED", u"červená"}, {u"BLUE", u"modrá"}, {u"GREEN", u"zelená"}, {u"BLACK", u"černá"},
+    {u"RED", u"červená barva"},
+    {u"BLUE", u"modrá barva"},
+    {u"GREEN", u"zelená barva"},
+    {u"BLACK", u"černá barva"},
 };
 
 constexpr const char16_t* kDiscountGroups[] = {u"RETAIL", u"RETAIL", u"WHOLESALE", u"SPECIAL",
