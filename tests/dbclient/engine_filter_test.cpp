@@ -1,0 +1,187 @@
+// The filter expression language: what each expression selects, and what it refuses.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/filter.h"
+#include "engine_test_support.h"
+#include "error_codes.h"
+
+namespace dbclient {
+namespace {
+
+using testing::HasCode;
+using testing::IsOk;
+
+FieldDef MakeField(FieldType type, int16_t length = 0, std::string options = "") {
+  FieldDef field;
+  field.number = 7;
+  field.name = "F";
+  field.type = type;
+  field.length = length;
+  field.optionString = std::move(options);
+  return field;
+}
+
+const FieldDef kText = MakeField(FieldType::kText, 30);
+const FieldDef kCode = MakeField(FieldType::kCode, 20);
+const FieldDef kInteger = MakeField(FieldType::kInteger);
+const FieldDef kDecimal = MakeField(FieldType::kDecimal);
+const FieldDef kDate = MakeField(FieldType::kDate);
+const FieldDef kOption = MakeField(FieldType::kOption, 0, "Quote,Order,Invoice");
+const FieldDef kBoolean = MakeField(FieldType::kBoolean);
+
+struct FilterRow {
+  const char* name;
+  FieldDef field;
+  std::u16string expression;
+  std::vector<std::u16string> matching;  // values (as field input text) the filter keeps
+  std::vector<std::u16string> excluded;  // values it drops
+};
+
+std::ostream& operator<<(std::ostream& out, const FilterRow& row) { return out << row.name; }
+
+Value Make(const FieldDef& field, const std::u16string& text) {
+  Value value;
+  EXPECT_TRUE(IsOk(ConvertInput(field, std::u16string_view(text), &value)));
+  return value;
+}
+
+class FilterSelectsTest : public ::testing::TestWithParam<FilterRow> {};
+
+TEST_P(FilterSelectsTest, KeepsAndDrops) {
+  const FilterRow& row = GetParam();
+  FieldFilter filter;
+  ASSERT_TRUE(IsOk(FieldFilter::Parse(row.field, row.expression, &filter)));
+  EXPECT_EQ(filter.fieldNo(), row.field.number);
+  for (const std::u16string& value : row.matching) {
+    EXPECT_TRUE(filter.Matches(Make(row.field, value))) << "should keep " << value.size();
+  }
+  for (const std::u16string& value : row.excluded) {
+    EXPECT_FALSE(filter.Matches(Make(row.field, value))) << "should drop " << value.size();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Expressions, FilterSelectsTest,
+    ::testing::Values(
+        FilterRow{"Equal", kInteger, u"10", {u"10"}, {u"9", u"11"}},
+        FilterRow{"EqualSign", kInteger, u"=10", {u"10"}, {u"9"}},
+        FilterRow{"Range", kInteger, u"10..20", {u"10", u"15", u"20"}, {u"9", u"21"}},
+        FilterRow{"RangeWithBlanks", kInteger, u" 10 .. 20 ", {u"10", u"20"}, {u"21"}},
+        FilterRow{"OpenHigh", kInteger, u"10..", {u"10", u"99999"}, {u"9"}},
+        FilterRow{"OpenLow", kInteger, u"..10", {u"-5", u"10"}, {u"11"}},
+        FilterRow{"Less", kInteger, u"<10", {u"9"}, {u"10"}},
+        FilterRow{"LessEqual", kInteger, u"<=10", {u"10"}, {u"11"}},
+        FilterRow{"Greater", kInteger, u">10", {u"11"}, {u"10"}},
+        FilterRow{"GreaterEqual", kInteger, u">=10", {u"10"}, {u"9"}},
+        FilterRow{"NotEqual", kInteger, u"<>0", {u"1", u"-1"}, {u"0"}},
+        FilterRow{"Or", kInteger, u"1|5|9", {u"1", u"5", u"9"}, {u"2", u"6"}},
+        FilterRow{"And", kInteger, u">1&<5", {u"2", u"4"}, {u"1", u"5"}},
+        FilterRow{"AndBindsTighter", kInteger, u"1|>5&<8", {u"1", u"6", u"7"}, {u"5", u"8"}},
+        FilterRow{"Parentheses", kInteger, u"(1|5)&>2", {u"5"}, {u"1", u"3"}},
+        FilterRow{"NestedParentheses", kInteger, u"((1..3)|(7..9))&<>8",
+                  {u"1", u"3", u"7", u"9"}, {u"4", u"8"}},
+        FilterRow{"NegativeRange", kInteger, u"-5..-1", {u"-5", u"-1"}, {u"0", u"-6"}},
+        FilterRow{"DecimalRange", kDecimal, u"1.5..2.25", {u"1.5", u"2.25"}, {u"1.49", u"2.26"}},
+        FilterRow{"DateRange", kDate, u"1/1/2020..12/31/2020", {u"2020-06-30"},
+                  {u"2019-12-31", u"2021-01-01"}},
+        FilterRow{"UndefinedDate", kDate, u"''", {u""}, {u"2020-01-01"}},
+        FilterRow{"OptionCaption", kOption, u"Order|Invoice", {u"1", u"2"}, {u"0"}},
+        FilterRow{"OptionIndexRange", kOption, u"0..1", {u"Quote", u"Order"}, {u"Invoice"}},
+        FilterRow{"BooleanYes", kBoolean, u"Yes", {u"Yes"}, {u"No"}},
+        FilterRow{"CodeUpperCased", kCode, u"k0001", {u"K0001"}, {u"K0002"}},
+        FilterRow{"CodeRangeOrder", kCode, u"A..C", {u"A", u"B9", u"C"}, {u"C1", u"0"}},
+        FilterRow{"TextCaseSensitive", kText, u"Smith", {u"Smith"}, {u"smith", u"SMITH"}},
+        FilterRow{"TextIgnoreCase", kText, u"@smith", {u"Smith", u"SMITH"}, {u"Smyth"}},
+        FilterRow{"TextIgnoreCaseCzech", kText, u"@čapek", {u"ČAPEK", u"Čapek"}, {u"Capek"}},
+        FilterRow{"Prefix", kText, u"Ab*", {u"Ab", u"Abc"}, {u"aB", u"xAb"}},
+        FilterRow{"Suffix", kText, u"*son", {u"son", u"Johnson"}, {u"sons"}},
+        FilterRow{"Contains", kText, u"*an*", {u"an", u"Hannah"}, {u"AN"}},
+        FilterRow{"ContainsIgnoreCase", kText, u"@*an*", {u"AN", u"Hannah"}, {u"Hnna"}},
+        FilterRow{"OneCharacter", kText, u"A?C", {u"ABC", u"AčC"}, {u"AC", u"ABBC"}},
+        FilterRow{"NotMatching", kText, u"<>A*", {u"B", u""}, {u"A", u"Abc"}},
+        FilterRow{"CodeWildcard", kCode, u"k0*", {u"K01", u"K0"}, {u"K1"}},
+        FilterRow{"QuotedOperators", kText, u"'A|B..C'", {u"A|B..C"}, {u"A", u"B"}},
+        FilterRow{"QuotedWildcardIsLiteral", kText, u"'A*'", {u"A*"}, {u"AB"}},
+        FilterRow{"QuotedQuote", kText, u"'O''Brien'", {u"O'Brien"}, {u"OBrien"}},
+        FilterRow{"QuotedBlanksKept", kText, u"' a '", {u" a "}, {u"a"}},
+        FilterRow{"EmptyText", kText, u"''", {u""}, {u" ", u"a"}},
+        FilterRow{"NotEmpty", kText, u"<>''", {u"a"}, {u""}},
+        FilterRow{"QuotedThenWildcard", kText, u"'A&'*", {u"A&", u"A&B"}, {u"A"}},
+        FilterRow{"TextRangeIgnoreCase", kText, u"@a..@c", {u"A", u"b", u"C"}, {u"d", u"D"}}),
+    [](const ::testing::TestParamInfo<FilterRow>& info) { return info.param.name; });
+
+struct MalformedRow {
+  const char* name;
+  FieldDef field;
+  std::u16string expression;
+  int32_t error;
+};
+
+std::ostream& operator<<(std::ostream& out, const MalformedRow& row) { return out << row.name; }
+
+class FilterRefusesTest : public ::testing::TestWithParam<MalformedRow> {};
+
+TEST_P(FilterRefusesTest, Refuses) {
+  const MalformedRow& row = GetParam();
+  FieldFilter filter = FieldFilter::Range(row.field, Value(row.field.type), Value(row.field.type));
+  EXPECT_TRUE(HasCode(FieldFilter::Parse(row.field, row.expression, &filter), row.error));
+  // The previous filter is kept.
+  EXPECT_TRUE(filter.Matches(Value(row.field.type)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Expressions, FilterRefusesTest,
+    ::testing::Values(
+        MalformedRow{"OnlyDots", kInteger, u"..", errc::kMalformedFilter},
+        MalformedRow{"TrailingOr", kInteger, u"1|", errc::kMalformedFilter},
+        MalformedRow{"LeadingAnd", kInteger, u"&1", errc::kMalformedFilter},
+        MalformedRow{"UnclosedParenthesis", kInteger, u"(1|2", errc::kMalformedFilter},
+        MalformedRow{"ExtraParenthesis", kInteger, u"1|2)", errc::kMalformedFilter},
+        MalformedRow{"EmptyParentheses", kInteger, u"()", errc::kMalformedFilter},
+        MalformedRow{"OperatorWithoutValue", kInteger, u">=", errc::kMalformedFilter},
+        MalformedRow{"DoubleRange", kInteger, u"1..2..3", errc::kMalformedFilter},
+        MalformedRow{"UnterminatedQuote", kText, u"'abc", errc::kMalformedFilter},
+        MalformedRow{"WildcardInRange", kText, u"A*..B", errc::kMalformedFilter},
+        MalformedRow{"WildcardWithLess", kText, u"<A*", errc::kMalformedFilter},
+        MalformedRow{"ParenthesisInValue", kText, u"a(b", errc::kMalformedFilter},
+        MalformedRow{"NotANumber", kInteger, u"abc", errc::kBadNumber},
+        MalformedRow{"NumberInRangeBad", kDecimal, u"1..x", errc::kBadNumber},
+        MalformedRow{"BadDate", kDate, u"13/45/2020", errc::kBadDate},
+        MalformedRow{"BadOption", kOption, u"Credit Memo", errc::kBadOption},
+        MalformedRow{"CodeTooLong", kCode, u"123456789012345678901", errc::kTextTooLong},
+        MalformedRow{"WildcardOnInteger", kInteger, u"1*", errc::kWildcardNotAllowed}),
+    [](const ::testing::TestParamInfo<MalformedRow>& info) { return info.param.name; });
+
+TEST(FilterTest, RangeOfEqualBoundsIsOneValue) {
+  const FieldFilter single = FieldFilter::Range(kInteger, Value::Integer(10), Value::Integer(10));
+  EXPECT_EQ(single.root().term.op, FilterTerm::Op::kEqual);
+  EXPECT_TRUE(single.Matches(Value::Integer(10)));
+  EXPECT_FALSE(single.Matches(Value::Integer(11)));
+  const FieldFilter reversed = FieldFilter::Range(kInteger, Value::Integer(20), Value::Integer(10));
+  EXPECT_FALSE(reversed.Matches(Value::Integer(15)));
+}
+
+TEST(FilterTest, PatternsMatchByCharacter) {
+  const auto pattern = [](std::u16string_view text) {
+    std::vector<PatternChar> out;
+    for (char16_t c : text) {
+      out.push_back({c, c == u'*'   ? PatternChar::Kind::kAnyRun
+                        : c == u'?' ? PatternChar::Kind::kAnyOne
+                                    : PatternChar::Kind::kLiteral});
+    }
+    return out;
+  };
+  EXPECT_TRUE(MatchPattern(pattern(u"*"), u""));
+  EXPECT_TRUE(MatchPattern(pattern(u"a*b*c"), u"axxbyybc"));
+  EXPECT_FALSE(MatchPattern(pattern(u"a*b*c"), u"axxbyyb"));
+  EXPECT_TRUE(MatchPattern(pattern(u"**a"), u"bba"));
+  EXPECT_TRUE(MatchPattern(pattern(u"?"), u"\U0001F600")) << "a surrogate pair is one character";
+  EXPECT_FALSE(MatchPattern(pattern(u"??"), u"\U0001F600"));
+  EXPECT_FALSE(MatchPattern(pattern(u"?"), u""));
+}
+
+}  // namespace
+}  // namespace dbclient

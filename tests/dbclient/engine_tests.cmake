@@ -1,0 +1,11 @@
+# Tests of the record engine (included from this folder's CMakeLists.txt).
+add_executable(talmo_engine_tests
+  engine_test_support.cpp
+  engine_values_test.cpp
+  engine_filter_test.cpp
+  engine_cursor_test.cpp)
+target_include_directories(talmo_engine_tests PRIVATE
+  ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/dbclient/src)
+target_link_libraries(talmo_engine_tests PRIVATE
+  talmo_dbclient SQLite::SQLite3 talmo_warnings GTest::gtest_main)
+gtest_discover_tests(talmo_engine_tests DISCOVERY_TIMEOUT 60)
