@@ -227,4 +227,15 @@ TEST(DbTool, SchemaPrintsEveryTableOfTheApplication) {
             std::string::npos);
 }
 
+// The schema's README lists the tables for the people writing rules and scenarios; it must
+// say what the code says.
+TEST(DbTool, SchemaReadmeListsTheSchemaAsItIs) {
+  const std::string readme = FileBytes(TALMO_SCHEMA_README);
+  const std::string marker = "## Tables\n\n";
+  const size_t at = readme.find(marker);
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_EQ(readme.substr(at + marker.size()), RunTool({"schema"}).out)
+      << "regenerate the listing with talmo-dbtool schema";
+}
+
 }  // namespace
