@@ -68,7 +68,7 @@ TEST(PrivateProfileModel, RandomWritesReadBackAndKeepForeignLines) {
   const std::string head = "; written by hand\r\nbefore=section\r\n\r\n[counters]\r\n";
   const std::string comment = "; keep me\r\n";
 
-  for (uint32_t seed = 1; seed <= 20; ++seed) {
+  for (uint32_t seed = 1; seed <= 10; ++seed) {
     SCOPED_TRACE("seed " + std::to_string(seed));
     TempFolder folder;
     std::string file = folder.File("model.ini");
@@ -76,7 +76,7 @@ TEST(PrivateProfileModel, RandomWritesReadBackAndKeepForeignLines) {
     Generator gen(seed);
     std::map<std::pair<std::string, std::string>, std::string> model;
 
-    for (int step = 0; step < 60; ++step) {
+    for (int step = 0; step < 50; ++step) {
       const std::string& section = sections[gen.Below(sections.size())];
       const std::string& key = keys[gen.Below(keys.size())];
       std::string value = gen.Value();
