@@ -16,7 +16,8 @@ class clsIniFile {
   clsIniFile(std::u16string moduleFolder, std::u16string errorSource);
 
   // Stores the INI file's path. A bare name (no '/' and no '\') is put into the module
-  // folder; anything else is stored unchanged. Nothing is checked or opened.
+  // folder (when one was given); anything else is stored unchanged. Nothing is checked or
+  // opened. The path reaches the file system as UTF-8.
   void SetFileName(std::u16string_view FileName);
   // The path stored by the last SetFileName; empty before the first.
   const std::u16string& FileName() const noexcept { return fileName_; }
