@@ -1,0 +1,380 @@
+// Write transactions, read snapshots and several processes on one database file: rollback
+// restores the file's data exactly, a killed process loses only its open transaction,
+// concurrent writers lose and duplicate nothing, and a lock wait that runs out is an error.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "engine_test_support.h"
+#include "error_codes.h"
+
+namespace dbclient {
+namespace {
+
+using namespace testing;
+
+// Every row of every table of the file (catalogue included), read through a connection of
+// its own, in a fixed order: two equal dumps mean equal data.
+std::vector<std::string> Dump(const std::string& file) {
+  sqlite3* db = nullptr;
+  std::vector<std::string> lines;
+  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    sqlite3_close_v2(db);
+    ADD_FAILURE() << "cannot open " << file;
+    return lines;
+  }
+  std::vector<std::string> tables;
+  sqlite3_stmt* statement = nullptr;
+  sqlite3_prepare_v2(db, "SELECT name, sql FROM sqlite_master ORDER BY name", -1, &statement,
+                     nullptr);
+  while (sqlite3_step(statement) == SQLITE_ROW) {
+    const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+    const auto* sql = reinterpret_cast<const char*>(sqlite3_column_text(statement, 1));
+    lines.push_back(std::string("schema ") + name + ": " + (sql ? sql : ""));
+    if (sql != nullptr && std::string(sql).rfind("CREATE TABLE", 0) == 0) tables.push_back(name);
+  }
+  sqlite3_finalize(statement);
+  for (const std::string& table : tables) {
+    sqlite3_prepare_v2(db, ("SELECT * FROM " + table).c_str(), -1, &statement, nullptr);
+    std::vector<std::string> rows;
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+      std::string row = table + ":";
+      for (int c = 0; c < sqlite3_column_count(statement); ++c) {
+        char buffer[64];
+        switch (sqlite3_column_type(statement, c)) {
+          case SQLITE_INTEGER:
+            row += " i" + std::to_string(sqlite3_column_int64(statement, c));
+            break;
+          case SQLITE_FLOAT:
+            std::snprintf(buffer, sizeof buffer, " r%a", sqlite3_column_double(statement, c));
+            row += buffer;
+            break;
+          case SQLITE_NULL:
+            row += " null";
+            break;
+          default: {
+            const auto* data = static_cast<const char*>(sqlite3_column_blob(statement, c));
+            const auto size = static_cast<size_t>(sqlite3_column_bytes(statement, c));
+            row += " '" + (data == nullptr ? std::string() : std::string(data, size)) + "'";
+          }
+        }
+      }
+      rows.push_back(row);
+    }
+    sqlite3_finalize(statement);
+    std::sort(rows.begin(), rows.end());
+    lines.insert(lines.end(), rows.begin(), rows.end());
+  }
+  sqlite3_close_v2(db);
+  return lines;
+}
+
+Record Entry(const Cursor& entries, int64_t no, std::u16string_view customer, double amount) {
+  return MakeRecord(entries, {{entry::kNo, no}, {entry::kCustomerNo, customer},
+                              {entry::kAmount, amount}, {entry::kPostingDate, u"2021-03-04"}});
+}
+
+std::unique_ptr<Database> OpenLoggedIn(const std::string& file, const OpenOptions& options) {
+  std::unique_ptr<Database> db;
+  if (!Database::Open(file, options, TestSchema(), &db).ok()) return nullptr;
+  if (!db->Login(u"", u"").ok() || !db->OpenCompany(u"CRONUS").ok()) return nullptr;
+  return db;
+}
+
+int32_t CountOf(Database& db, int32_t table) {
+  std::unique_ptr<Cursor> cursor;
+  int32_t count = -1;
+  EXPECT_TRUE(IsOk(db.OpenTable(table, &cursor)));
+  if (cursor != nullptr) {
+    EXPECT_TRUE(IsOk(cursor->Count(&count)));
+  }
+  return count;
+}
+
+// A pipe between a test and the child process it forks.
+class Channel {
+ public:
+  Channel() { EXPECT_EQ(pipe(fds_), 0); }
+  ~Channel() {
+    close(fds_[0]);
+    close(fds_[1]);
+  }
+  void Send(char c) { EXPECT_EQ(write(fds_[1], &c, 1), 1); }
+  char Receive() {
+    char c = 0;
+    return read(fds_[0], &c, 1) == 1 ? c : '\0';
+  }
+
+ private:
+  int fds_[2] = {-1, -1};
+};
+
+class TransactionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    file_ = dir_.File("tx.db");
+    db_ = CreateAndOpen(file_, TestSchema());
+    ASSERT_NE(db_, nullptr);
+    ASSERT_TRUE(IsOk(db_->OpenTable(kEntryTable, &entries_)));
+    ASSERT_TRUE(IsOk(db_->OpenTable(kCustomerTable, &customers_)));
+    ASSERT_TRUE(IsOk(db_->BeginWrite()));
+    for (int i = 1; i <= 50; ++i) {
+      ASSERT_TRUE(IsOk(entries_->Insert(Entry(*entries_, i, u"C1", i * 1.25))));
+    }
+    ASSERT_TRUE(IsOk(customers_->Insert(MakeRecord(*customers_, {{customer::kNo, u"C1"}}))));
+    ASSERT_TRUE(IsOk(db_->Commit()));
+  }
+
+  // Closes this process's connection before forking, so no SQLite state crosses the fork.
+  void CloseOwnConnection() {
+    entries_.reset();
+    customers_.reset();
+    db_.reset();
+  }
+
+  TempDir dir_;
+  std::string file_;
+  std::unique_ptr<Database> db_;
+  std::unique_ptr<Cursor> entries_;
+  std::unique_ptr<Cursor> customers_;
+};
+
+TEST_F(TransactionTest, RollbackRestoresTheFileExactly) {
+  const std::vector<std::string> before = Dump(file_);
+  ASSERT_FALSE(before.empty());
+  ASSERT_TRUE(IsOk(db_->BeginWrite()));
+  ASSERT_TRUE(IsOk(entries_->Insert(Entry(*entries_, 1000, u"C2", 7))));
+  ASSERT_TRUE(IsOk(entries_->Modify(Entry(*entries_, 5, u"C9", -1))));
+  ASSERT_TRUE(IsOk(entries_->Delete(Entry(*entries_, 6, u"", 0))));
+  ASSERT_TRUE(IsOk(entries_->SetFilter(entry::kNo, u"20..30")));
+  ASSERT_TRUE(IsOk(entries_->DeleteAll()));
+  ASSERT_TRUE(IsOk(db_->CreateCompany(u"Second")));
+  ASSERT_TRUE(IsOk(db_->AddUser(u"ADMIN", u"secret")));
+  EXPECT_EQ(Dump(file_), before) << "other connections see nothing uncommitted";
+  entries_->ClearFilters();
+  EXPECT_EQ(CountOf(*db_, kEntryTable), 39) << "the transaction sees its own changes";
+  ASSERT_TRUE(IsOk(db_->Rollback()));
+  EXPECT_EQ(Dump(file_), before);
+  EXPECT_EQ(CountOf(*db_, kEntryTable), 50);
+  std::vector<std::u16string> companies;
+  ASSERT_TRUE(IsOk(db_->Companies(&companies)));
+  EXPECT_EQ(companies, std::vector<std::u16string>{u"CRONUS"});
+}
+
+TEST_F(TransactionTest, CommitKeepsAndTransactionErrorsAreReported) {
+  EXPECT_TRUE(HasCode(db_->Commit(), errc::kNoTransaction));
+  EXPECT_TRUE(HasCode(db_->Rollback(), errc::kNoTransaction));
+  ASSERT_TRUE(IsOk(db_->BeginWrite()));
+  EXPECT_TRUE(HasCode(db_->BeginWrite(), errc::kTransactionActive));
+  EXPECT_TRUE(db_->inWriteTransaction());
+  ASSERT_TRUE(IsOk(entries_->Insert(Entry(*entries_, 51, u"C1", 1))));
+  ASSERT_TRUE(IsOk(db_->Commit()));
+  EXPECT_FALSE(db_->inWriteTransaction());
+  EXPECT_EQ(CountOf(*db_, kEntryTable), 51);
+
+  // Closing the company aborts an open transaction.
+  ASSERT_TRUE(IsOk(db_->BeginWrite()));
+  ASSERT_TRUE(IsOk(entries_->Insert(Entry(*entries_, 52, u"C1", 1))));
+  db_->CloseCompany();
+  EXPECT_FALSE(db_->inWriteTransaction());
+  ASSERT_TRUE(IsOk(db_->OpenCompany(u"CRONUS")));
+  EXPECT_EQ(CountOf(*db_, kEntryTable), 51);
+}
+
+TEST_F(TransactionTest, ReadsComeFromOneSnapshotUntilSelectLatestVersion) {
+  std::unique_ptr<Database> other = OpenLoggedIn(file_, OpenOptions{});
+  ASSERT_NE(other, nullptr);
+  EXPECT_EQ(CountOf(*db_, kEntryTable), 50);
+  std::unique_ptr<Cursor> their_entries;
+  ASSERT_TRUE(IsOk(other->OpenTable(kEntryTable, &their_entries)));
+  ASSERT_TRUE(IsOk(their_entries->Insert(Entry(*their_entries, 77, u"C1", 1))));  // autocommit
+  EXPECT_EQ(CountOf(*db_, kEntryTable), 50) << "still the earlier snapshot";
+  Record rec = MakeRecord(*entries_, {{entry::kNo, int64_t{77}}});
+  EXPECT_TRUE(HasCode(entries_->Find(rec, u"="), errc::kRecordNotFound));
+  db_->SelectLatestVersion();
+  EXPECT_EQ(CountOf(*db_, kEntryTable), 51);
+  EXPECT_TRUE(IsOk(entries_->Find(rec, u"=")));
+  // A write transaction always works on the latest data.
+  ASSERT_TRUE(IsOk(their_entries->Delete(rec)));
+  ASSERT_TRUE(IsOk(db_->BeginWrite()));
+  EXPECT_TRUE(HasCode(entries_->Modify(rec), errc::kRecordNotFound));
+  ASSERT_TRUE(IsOk(db_->Rollback()));
+}
+
+TEST_F(TransactionTest, KilledProcessLosesOnlyItsOpenTransaction) {
+  CloseOwnConnection();
+  const std::vector<std::string> before = Dump(file_);
+  Channel ready;
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::unique_ptr<Database> db = OpenLoggedIn(file_, OpenOptions{.commitCache = false});
+    std::unique_ptr<Cursor> entries;
+    bool ok = db != nullptr && db->OpenTable(kEntryTable, &entries).ok();
+    // One committed transaction, then one left open when the process dies.
+    ok = ok && db->BeginWrite().ok();
+    for (int i = 0; ok && i < 10; ++i) ok = entries->Insert(Entry(*entries, 500 + i, u"K", 1)).ok();
+    ok = ok && db->Commit().ok();
+    ok = ok && db->BeginWrite().ok();
+    for (int i = 0; ok && i < 200; ++i) ok = entries->Insert(Entry(*entries, 900 + i, u"X", 2)).ok();
+    ok = ok && entries->Modify(Entry(*entries, 1, u"CHANGED", 3)).ok();
+    ok = ok && entries->Delete(Entry(*entries, 2, u"", 0)).ok();
+    ready.Send(ok ? 'y' : 'n');
+    pause();
+    _exit(1);
+  }
+  const char answer = ready.Receive();
+  kill(child, SIGKILL);
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_EQ(answer, 'y') << "the child could not write";
+  ASSERT_TRUE(WIFSIGNALED(status));
+
+  std::unique_ptr<Database> db = OpenLoggedIn(file_, OpenOptions{});
+  ASSERT_NE(db, nullptr);
+  EXPECT_EQ(CountOf(*db, kEntryTable), 60) << "50 before, 10 committed by the child";
+  std::unique_ptr<Cursor> entries;
+  ASSERT_TRUE(IsOk(db->OpenTable(kEntryTable, &entries)));
+  Record rec = MakeRecord(*entries, {{entry::kNo, int64_t{1}}});
+  ASSERT_TRUE(IsOk(entries->Find(rec, u"=")));
+  EXPECT_EQ(rec.Find(entry::kCustomerNo)->text(), u"C1");
+  ASSERT_TRUE(IsOk(rec.Set(entry::kNo, int64_t{2})));
+  EXPECT_TRUE(IsOk(entries->Find(rec, u"=")));
+  ASSERT_TRUE(IsOk(rec.Set(entry::kNo, int64_t{900})));
+  EXPECT_TRUE(HasCode(entries->Find(rec, u"="), errc::kRecordNotFound));
+  ASSERT_TRUE(IsOk(entries->SetFilter(entry::kNo, u"500..509")));
+  int32_t committed = 0;
+  ASSERT_TRUE(IsOk(entries->Count(&committed)));
+  EXPECT_EQ(committed, 10);
+  // Apart from the child's committed records, the data is as before.
+  ASSERT_TRUE(IsOk(db->BeginWrite()));
+  ASSERT_TRUE(IsOk(entries->DeleteAll()));
+  ASSERT_TRUE(IsOk(db->Commit()));
+  db.reset();
+  entries.reset();
+  EXPECT_EQ(Dump(file_), before);
+}
+
+// Runs in a child: `rounds` transactions, each inserting `perRound` records of its own range
+// and trying the shared keys 1..sharedKeys (which only one process may get). Reports through
+// `report` how many shared keys it inserted, or 'n'.
+void Writer(const std::string& file, Channel& go, Channel& report, int first, int rounds,
+            int perRound, int sharedKeys) {
+  std::unique_ptr<Database> db = OpenLoggedIn(file, OpenOptions{.busyTimeout = std::chrono::seconds(60)});
+  std::unique_ptr<Cursor> lines;
+  bool ok = db != nullptr && db->OpenTable(kLineTable, &lines).ok();
+  go.Receive();
+  int shared = 0;
+  for (int round = 0; ok && round < rounds; ++round) {
+    ok = db->BeginWrite().ok();
+    for (int i = 0; ok && i < perRound; ++i) {
+      const Record rec = MakeRecord(*lines, {{line::kDocType, int64_t{1}},
+                                             {line::kDocNo, u"OWN"},
+                                             {line::kLineNo, int64_t{first + round * perRound + i}}});
+      ok = lines->Insert(rec).ok();
+    }
+    const int key = round % sharedKeys + 1;
+    if (ok && round < sharedKeys * 2) {
+      const Record rec = MakeRecord(*lines, {{line::kDocType, int64_t{2}},
+                                             {line::kDocNo, u"SHARED"},
+                                             {line::kLineNo, int64_t{key}}});
+      const Status status = lines->Insert(rec);
+      shared += status.ok();
+      ok = status.ok() || status.code() == errc::kRecordExists;
+    }
+    int32_t count = 0;
+    ok = ok && lines->Count(&count).ok() && db->Commit().ok();
+    db->SelectLatestVersion();
+  }
+  report.Send(ok ? static_cast<char>('a' + shared) : 'n');
+}
+
+TEST_F(TransactionTest, ConcurrentProcessesLoseAndDuplicateNothing) {
+  CloseOwnConnection();
+  constexpr int kRounds = 30, kPerRound = 10, kShared = 10;
+  Channel go, report;
+  std::vector<pid_t> children;
+  for (int process = 0; process < 2; ++process) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      Writer(file_, go, report, 100000 * (process + 1), kRounds, kPerRound, kShared);
+      _exit(0);
+    }
+    children.push_back(child);
+  }
+  go.Send('g');
+  go.Send('g');
+  int shared_total = 0;
+  for (size_t i = 0; i < children.size(); ++i) {
+    const char answer = report.Receive();
+    ASSERT_NE(answer, 'n') << "a writer failed";
+    shared_total += answer - 'a';
+  }
+  for (pid_t child : children) waitpid(child, nullptr, 0);
+
+  std::unique_ptr<Database> db = OpenLoggedIn(file_, OpenOptions{});
+  ASSERT_NE(db, nullptr);
+  std::unique_ptr<Cursor> lines;
+  ASSERT_TRUE(IsOk(db->OpenTable(kLineTable, &lines)));
+  int32_t count = 0;
+  ASSERT_TRUE(IsOk(lines->SetFilter(line::kDocNo, u"OWN")));
+  ASSERT_TRUE(IsOk(lines->Count(&count)));
+  EXPECT_EQ(count, 2 * kRounds * kPerRound);
+  for (int process = 1; process <= 2; ++process) {
+    const std::string range = std::to_string(100000 * process) + ".." +
+                              std::to_string(100000 * process + kRounds * kPerRound - 1);
+    ASSERT_TRUE(IsOk(lines->SetFilter(line::kLineNo, std::u16string(range.begin(), range.end()))));
+    ASSERT_TRUE(IsOk(lines->Count(&count)));
+    EXPECT_EQ(count, kRounds * kPerRound) << "process " << process;
+  }
+  lines->ClearFilters();
+  ASSERT_TRUE(IsOk(lines->SetFilter(line::kDocNo, u"SHARED")));
+  ASSERT_TRUE(IsOk(lines->Count(&count)));
+  EXPECT_EQ(count, kShared);
+  EXPECT_EQ(shared_total, kShared) << "each shared key went to exactly one process";
+}
+
+TEST_F(TransactionTest, LockWaitThatRunsOutIsAClearError) {
+  CloseOwnConnection();
+  Channel locked, release;
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::unique_ptr<Database> db = OpenLoggedIn(file_, OpenOptions{});
+    const bool ok = db != nullptr && db->BeginWrite().ok();
+    locked.Send(ok ? 'y' : 'n');
+    release.Receive();
+    if (ok) db->Commit();
+    _exit(0);
+  }
+  ASSERT_EQ(locked.Receive(), 'y');
+  std::unique_ptr<Database> db =
+      OpenLoggedIn(file_, OpenOptions{.busyTimeout = std::chrono::milliseconds(50)});
+  ASSERT_NE(db, nullptr);
+  std::unique_ptr<Cursor> entries;
+  ASSERT_TRUE(IsOk(db->OpenTable(kEntryTable, &entries)));
+  EXPECT_EQ(CountOf(*db, kEntryTable), 50) << "reading is not blocked by a writer";
+  EXPECT_TRUE(HasCode(db->BeginWrite(), errc::kLockTimeout));
+  EXPECT_FALSE(db->inWriteTransaction());
+  EXPECT_TRUE(HasCode(entries->Insert(Entry(*entries, 99, u"C1", 1)), errc::kLockTimeout));
+  EXPECT_TRUE(HasCode(entries->LockTable(false), errc::kTableLocked));
+  EXPECT_TRUE(HasCode(entries->LockTable(true), errc::kLockTimeout));
+  release.Send('r');
+  waitpid(child, nullptr, 0);
+  EXPECT_TRUE(IsOk(entries->LockTable(false)));
+  ASSERT_TRUE(IsOk(db->BeginWrite()));
+  EXPECT_TRUE(IsOk(entries->LockTable(false))) << "the own transaction holds the lock";
+  EXPECT_TRUE(IsOk(entries->Insert(Entry(*entries, 99, u"C1", 1))));
+  EXPECT_TRUE(IsOk(db->Commit()));
+}
+
+}  // namespace
+}  // namespace dbclient
