@@ -107,8 +107,8 @@ class LibraryTable {
 };
 
 LibraryTable& Libraries() {
-  static LibraryTable* table = new LibraryTable;  // outlives every static destructor
-  return *table;
+  static LibraryTable table;
+  return table;
 }
 
 // Opens a library for registration; the handle is closed when this goes out of scope.

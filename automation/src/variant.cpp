@@ -1,6 +1,8 @@
 // Variant storage: construction, copies, references, arrays, VarType and TypeName.
 #include "automation/variant.h"
 
+#include <cassert>
+
 #include "automation/automation_error.h"
 #include "automation/dispatch.h"
 #include "variant_access.h"
@@ -90,7 +92,9 @@ Storage CopyStorage(const Storage& from) {
 
 }  // namespace
 
-Variant::Variant(const Variant& other) : value_(CopyStorage(other.value_)) {}
+Variant::Variant(const Variant& other) : value_(CopyStorage(other.value_)) {
+  assert(CheckInvariant());
+}
 
 Variant::Variant(Variant&& other) noexcept : value_(std::move(other.value_)) {
   other.value_ = std::monostate{};
@@ -116,6 +120,16 @@ Variant& Variant::operator=(Variant&& other) noexcept {
 }
 
 Variant::~Variant() = default;
+
+bool Variant::CheckInvariant() const noexcept {
+  if (const auto* ref = std::get_if<ByRefValue>(&value_)) {
+    return ref->target != nullptr && !ref->target->IsByRef();
+  }
+  if (const auto* array = std::get_if<std::unique_ptr<VariantArray>>(&value_)) {
+    return *array != nullptr;
+  }
+  return true;
+}
 
 VarType Variant::type() const noexcept {
   static constexpr VarType kTypes[] = {
@@ -163,6 +177,7 @@ Variant& Variant::Deref() noexcept {
 // A by-reference value is stored as the value it refers to: a callee writing through a
 // reference must not leave the caller holding a reference into the callee's frame.
 void Variant::Assign(Variant value) {
+  assert(CheckInvariant() && value.CheckInvariant());
   Variant& target = Deref();
   if (value.IsByRef()) {
     target = value.Deref();

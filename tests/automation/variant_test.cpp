@@ -68,6 +68,18 @@ TEST(Variant, ReferenceToAReferencePointsAtTheValue) {
   EXPECT_EQ(Variant::ByRef(nullptr).type(), VarType::kEmpty);
 }
 
+TEST(Variant, InvariantHoldsForEveryKindOfValue) {
+  Variant target(1);
+  for (const Variant& v : {Variant(), Variant(u"x"), Variant(automation::VariantArray()),
+                           Variant::ByRef(&target), Variant::Nothing(), Variant::Missing()}) {
+    EXPECT_TRUE(v.CheckInvariant()) << ::testing::PrintToString(v);
+  }
+  Variant moved(automation::VariantArray({Variant(1)}));
+  Variant taken = std::move(moved);
+  EXPECT_TRUE(moved.CheckInvariant());
+  EXPECT_TRUE(moved.IsEmpty());
+}
+
 TEST(Variant, AssigningAReferenceStoresItsValue) {
   Variant source(int32_t{7});
   Variant destination;

@@ -140,6 +140,10 @@ class Variant {
   // Converts to the given type (VariantChangeType with the rules above).
   Variant ChangeType(VarType target) const;
 
+  // The storage invariants: a reference points at a value that is not itself a
+  // reference, and an array Variant owns an array. Used in debug assertions.
+  bool CheckInvariant() const noexcept;
+
   // Raw value access for code that has checked type() first.
   int32_t ErrorScode() const noexcept;
   double DateSerial() const noexcept;
