@@ -1,4 +1,6 @@
 // The sample company holds what the sales-line rules and the demo need, consistently.
+#include "sample/sample_company.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +12,6 @@
 
 #include "automation/text.h"
 #include "dbclient/engine.h"
-#include "sample/sample_company.h"
 #include "sample_test_support.h"
 
 namespace dbclient {
@@ -88,9 +89,8 @@ TEST_F(SampleCompany, DomesticVatSetupHasThreeRatesFullVatAndSalesTax) {
     int32_t type;
     double percent;
   };
-  for (const Rate& rate : {Rate{u"NO VAT", 0, 0}, Rate{u"REDUCED", 0, 10},
-                           Rate{u"STANDARD", 0, 21}, Rate{u"FULL", 2, -1},
-                           Rate{u"SALES TAX", 3, -1}}) {
+  for (const Rate& rate : {Rate{u"NO VAT", 0, 0}, Rate{u"REDUCED", 0, 10}, Rate{u"STANDARD", 0, 21},
+                           Rate{u"FULL", 2, -1}, Rate{u"SALES TAX", 3, -1}}) {
     const auto it = setup.find({u"NATIONAL", rate.group});
     ASSERT_NE(it, setup.end()) << Utf8(rate.group);
     EXPECT_EQ(Int(it->second, 3), rate.type) << Utf8(rate.group);
@@ -157,9 +157,8 @@ TEST_F(SampleCompany, EveryItemNotBlockedCanBeSoldOnALine) {
 
 TEST_F(SampleCompany, ItemsIncludeAScannableSeriesAndOthers) {
   const std::vector<Record> items = All(27);
-  const auto scanned = std::count_if(items.begin(), items.end(), [](const Record& r) {
-    return Text(r, 1).starts_with(u"K0");
-  });
+  const auto scanned = std::count_if(items.begin(), items.end(),
+                                     [](const Record& r) { return Text(r, 1).starts_with(u"K0"); });
   EXPECT_GE(items.size(), 2000u);
   EXPECT_GE(scanned, 500);
   EXPECT_LT(static_cast<size_t>(scanned), items.size());

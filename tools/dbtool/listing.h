@@ -16,7 +16,7 @@ dbclient::Status PrintTables(dbclient::Database& db, std::ostream& out);
 // The records of one table of the open company in primary-key order, at most `limit` of
 // them: each as its key line and then its fields that are not blank; flow fields are
 // calculated and always shown.
-dbclient::Status PrintRecords(dbclient::Database& db, int32_t tableNo,
-                              std::optional<int32_t> limit, std::ostream& out);
+dbclient::Status PrintRecords(dbclient::Database& db, int32_t tableNo, std::optional<int32_t> limit,
+                              std::ostream& out);
 
 }  // namespace dbtool

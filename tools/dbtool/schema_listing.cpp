@@ -63,8 +63,8 @@ std::string FlowText(const Schema& schema, const FieldDef& field) {
   if (source != nullptr) text += " (" + source->name + ")";
   for (size_t i = 0; i < flow.links.size(); ++i) {
     text += i == 0 ? " where " : ", ";
-    text += std::to_string(flow.links[i].sourceField) + " = " +
-            std::to_string(flow.links[i].ownField);
+    text +=
+        std::to_string(flow.links[i].sourceField) + " = " + std::to_string(flow.links[i].ownField);
   }
   return text;
 }

@@ -34,18 +34,30 @@ struct Market {
 };
 
 constexpr Surname kCzechSurnames[] = {
-    {u"Novák", u"Nováková", "novak"},          {u"Svoboda", u"Svobodová", "svoboda"},
-    {u"Novotný", u"Novotná", "novotny"},       {u"Dvořák", u"Dvořáková", "dvorak"},
-    {u"Černý", u"Černá", "cerny"},             {u"Procházka", u"Procházková", "prochazka"},
-    {u"Kučera", u"Kučerová", "kucera"},        {u"Veselý", u"Veselá", "vesely"},
-    {u"Horák", u"Horáková", "horak"},          {u"Němec", u"Němcová", "nemec"},
-    {u"Pospíšil", u"Pospíšilová", "pospisil"}, {u"Pokorný", u"Pokorná", "pokorny"},
-    {u"Hájek", u"Hájková", "hajek"},           {u"Král", u"Králová", "kral"},
-    {u"Jelínek", u"Jelínková", "jelinek"},     {u"Růžička", u"Růžičková", "ruzicka"},
-    {u"Beneš", u"Benešová", "benes"},          {u"Fiala", u"Fialová", "fiala"},
-    {u"Sedláček", u"Sedláčková", "sedlacek"},  {u"Doležal", u"Doležalová", "dolezal"},
-    {u"Zeman", u"Zemanová", "zeman"},          {u"Kolář", u"Kolářová", "kolar"},
-    {u"Navrátil", u"Navrátilová", "navratil"}, {u"Čermák", u"Čermáková", "cermak"},
+    {u"Novák", u"Nováková", "novak"},
+    {u"Svoboda", u"Svobodová", "svoboda"},
+    {u"Novotný", u"Novotná", "novotny"},
+    {u"Dvořák", u"Dvořáková", "dvorak"},
+    {u"Černý", u"Černá", "cerny"},
+    {u"Procházka", u"Procházková", "prochazka"},
+    {u"Kučera", u"Kučerová", "kucera"},
+    {u"Veselý", u"Veselá", "vesely"},
+    {u"Horák", u"Horáková", "horak"},
+    {u"Němec", u"Němcová", "nemec"},
+    {u"Pospíšil", u"Pospíšilová", "pospisil"},
+    {u"Pokorný", u"Pokorná", "pokorny"},
+    {u"Hájek", u"Hájková", "hajek"},
+    {u"Král", u"Králová", "kral"},
+    {u"Jelínek", u"Jelínková", "jelinek"},
+    {u"Růžička", u"Růžičková", "ruzicka"},
+    {u"Beneš", u"Benešová", "benes"},
+    {u"Fiala", u"Fialová", "fiala"},
+    {u"Sedláček", u"Sedláčková", "sedlacek"},
+    {u"Doležal", u"Doležalová", "dolezal"},
+    {u"Zeman", u"Zemanová", "zeman"},
+    {u"Kolář", u"Kolářová", "kolar"},
+    {u"Navrátil", u"Navrátilová", "navratil"},
+    {u"Čermák", u"Čermáková", "cermak"},
 };
 constexpr const char16_t* kCzechMaleNames[] = {
     u"Jan", u"Petr", u"Jiří", u"Pavel", u"Tomáš", u"Martin", u"Zdeněk", u"Karel",
@@ -54,13 +66,13 @@ constexpr const char16_t* kCzechFemaleNames[] = {
     u"Jana", u"Marie", u"Eva", u"Hana", u"Lenka", u"Věra", u"Lucie", u"Šárka",
 };
 constexpr const char16_t* kCzechTrades[] = {
-    u"Stavebniny", u"Elektro",   u"Železářství",    u"Potraviny", u"Autodíly",
+    u"Stavebniny", u"Elektro",     u"Železářství",  u"Potraviny",      u"Autodíly",
     u"Nábytek",    u"Papírnictví", u"Zahradnictví", u"Instalatérství", u"Kovovýroba",
 };
 constexpr const char16_t* kCzechLegalForms[] = {u" s.r.o.", u" a.s.", u" v.o.s.", u""};
 constexpr const char16_t* kCzechStreets[] = {
-    u"Hlavní", u"Nádražní", u"Školní", u"Palackého", u"Husova", u"Masarykova",
-    u"Komenského", u"Tyršova", u"Žižkova", u"Lipová", u"Zahradní", u"Průmyslová",
+    u"Hlavní",     u"Nádražní", u"Školní",  u"Palackého", u"Husova",   u"Masarykova",
+    u"Komenského", u"Tyršova",  u"Žižkova", u"Lipová",    u"Zahradní", u"Průmyslová",
 };
 constexpr City kCzechCities[] = {
     {u"Praha", u"110 00", u"Hlavní město Praha"},
@@ -92,18 +104,42 @@ struct ForeignCustomer {
 };
 
 constexpr ForeignCustomer kForeignCustomers[] = {
-    {&kSlovakia, u"Stavmat Slovakia s.r.o.", u"Mlynské nivy 12", {u"Bratislava", u"821 09", u""},
-     u"Peter Kováč", "stavmat.sk"},
-    {&kSlovakia, u"Tatra Obchod a.s.", u"Hlavná 8", {u"Košice", u"040 01", u""},
-     u"Zuzana Horváthová", "tatraobchod.sk"},
-    {&kGermany, u"Müller Baubedarf GmbH", u"Königstraße 41", {u"Dresden", u"01097", u"Sachsen"},
-     u"Jürgen Müller", "mueller-baubedarf.de"},
-    {&kGermany, u"Schmidt & Söhne KG", u"Lindenallee 5", {u"München", u"80331", u"Bayern"},
-     u"Anna Schmidt", "schmidt-soehne.de"},
-    {&kAustria, u"Wiener Werkzeug AG", u"Praterstraße 17", {u"Wien", u"1020", u""},
-     u"Franz Gruber", "wienerwerkzeug.at"},
-    {&kUnitedStates, u"Lakeside Supplies Inc.", u"233 S Wacker Dr", {u"Chicago", u"60606", u"IL"},
-     u"Mary Johnson", "lakeside-supplies.com"},
+    {&kSlovakia,
+     u"Stavmat Slovakia s.r.o.",
+     u"Mlynské nivy 12",
+     {u"Bratislava", u"821 09", u""},
+     u"Peter Kováč",
+     "stavmat.sk"},
+    {&kSlovakia,
+     u"Tatra Obchod a.s.",
+     u"Hlavná 8",
+     {u"Košice", u"040 01", u""},
+     u"Zuzana Horváthová",
+     "tatraobchod.sk"},
+    {&kGermany,
+     u"Müller Baubedarf GmbH",
+     u"Königstraße 41",
+     {u"Dresden", u"01097", u"Sachsen"},
+     u"Jürgen Müller",
+     "mueller-baubedarf.de"},
+    {&kGermany,
+     u"Schmidt & Söhne KG",
+     u"Lindenallee 5",
+     {u"München", u"80331", u"Bayern"},
+     u"Anna Schmidt",
+     "schmidt-soehne.de"},
+    {&kAustria,
+     u"Wiener Werkzeug AG",
+     u"Praterstraße 17",
+     {u"Wien", u"1020", u""},
+     u"Franz Gruber",
+     "wienerwerkzeug.at"},
+    {&kUnitedStates,
+     u"Lakeside Supplies Inc.",
+     u"233 S Wacker Dr",
+     {u"Chicago", u"60606", u"IL"},
+     u"Mary Johnson",
+     "lakeside-supplies.com"},
 };
 
 std::u16string Digits(Random& random, int count) {
@@ -145,18 +181,18 @@ void FillCustomers(Database& db, Random& random) {
       contact = random.OneIn(2)
                     ? std::u16string(random.Pick(kCzechMaleNames)) + u" " + surname.male
                     : std::u16string(random.Pick(kCzechFemaleNames)) + u" " + surname.female;
-      mail = Widen(surname.ascii) + u"@" + Widen(surname.ascii) + u"-" +
-             Widen(std::to_string(i)) + u".cz";
+      mail = Widen(surname.ascii) + u"@" + Widen(surname.ascii) + u"-" + Widen(std::to_string(i)) +
+             u".cz";
     }
-    const std::u16string phone = u"+420 " + Digits(random, 3) + u" " + Digits(random, 3) +
-                                 u" " + Digits(random, 3);
+    const std::u16string phone =
+        u"+420 " + Digits(random, 3) + u" " + Digits(random, 3) + u" " + Digits(random, 3);
     const std::u16string vatNumber = Widen(market->vatPrefix) + Digits(random, 8);
     // Some customers are billed through the customer before them; every 25th is blocked.
     const std::u16string billTo = i % 17 == 16 ? previousNumber : std::u16string();
-    const std::u16string name2 = i % 13 == 5 ? u"provozovna " + std::u16string(city.name)
-                                             : std::u16string();
-    const std::u16string address2 = i % 11 == 3 ? u"areál Jih, hala " + Digits(random, 1)
-                                                : std::u16string();
+    const std::u16string name2 =
+        i % 13 == 5 ? u"provozovna " + std::u16string(city.name) : std::u16string();
+    const std::u16string address2 =
+        i % 11 == 3 ? u"areál Jih, hala " + Digits(random, 1) : std::u16string();
     customers.Insert({{1, number},
                       {2, name},
                       {3, name},

@@ -31,27 +31,71 @@ struct Category {
 
 const std::vector<Category>& Categories() {
   static const std::vector<Category> categories = {
-      {u"RETAIL", u"STANDARD", u"RESALE", u"PCS", true, 2, 900,
+      {u"RETAIL",
+       u"STANDARD",
+       u"RESALE",
+       u"PCS",
+       true,
+       2,
+       900,
        {u"Šroub", u"Vrut", u"Matice", u"Podložka", u"Hmoždinka", u"Kladivo", u"Šroubovák",
         u"Kleště", u"Pilka", u"Svorka"},
        {u"M4", u"M5", u"M6", u"M8", u"M10", u"nerez", u"zinek", u"typ A", u"typ B", u"mini",
         u"profi"}},
-      {u"RETAIL", u"STANDARD", u"RESALE", u"M", false, 8, 260,
+      {u"RETAIL",
+       u"STANDARD",
+       u"RESALE",
+       u"M",
+       false,
+       8,
+       260,
        {u"Kabel CYKY", u"Kabel CYSY", u"Lano", u"Řetěz", u"Hadice"},
        {u"3x1,5", u"3x2,5", u"5x2,5", u"6 mm", u"10 mm", u"1/2\"", u"3/4\""}},
-      {u"FOOD", u"REDUCED", u"RESALE", u"KG", false, 25, 780,
+      {u"FOOD",
+       u"REDUCED",
+       u"RESALE",
+       u"KG",
+       false,
+       25,
+       780,
        {u"Káva zrnková", u"Čaj sypaný", u"Cukr třtinový", u"Rýže", u"Mouka", u"Oříšky"},
        {u"Brazílie", u"Keňa", u"Indie", u"bio", u"premium", u"klasik"}},
-      {u"FOOD", u"REDUCED", u"RESALE", u"L", true, 9, 240,
-       {u"Minerální voda", u"Džus", u"Olej", u"Ocet"}, {u"0,5 l", u"1 l", u"1,5 l", u"5 l"}},
-      {u"BOOKS", u"REDUCED", u"RESALE", u"PCS", false, 90, 1200,
+      {u"FOOD",
+       u"REDUCED",
+       u"RESALE",
+       u"L",
+       true,
+       9,
+       240,
+       {u"Minerální voda", u"Džus", u"Olej", u"Ocet"},
+       {u"0,5 l", u"1 l", u"1,5 l", u"5 l"}},
+      {u"BOOKS",
+       u"REDUCED",
+       u"RESALE",
+       u"PCS",
+       false,
+       90,
+       1200,
        {u"Příručka", u"Katalog", u"Atlas", u"Kalendář"},
        {u"řemeslníka", u"zahrádkáře", u"2024", u"2025", u"stavebníka"}},
-      {u"RETAIL", u"STANDARD", u"FINISHED", u"L", true, 120, 1900,
+      {u"RETAIL",
+       u"STANDARD",
+       u"FINISHED",
+       u"L",
+       true,
+       120,
+       1900,
        {u"Barva fasádní", u"Lak na dřevo", u"Penetrace", u"Email syntetický"},
        {u"0,75 l", u"2,5 l", u"5 l", u"odstín bílý", u"odstín šedý"}},
-      {u"MISC", u"NO VAT", u"RESALE", u"PCS", false, 500, 5000,
-       {u"Dárkový poukaz"}, {u"500 Kč", u"1000 Kč", u"2000 Kč", u"5000 Kč"}},
+      {u"MISC",
+       u"NO VAT",
+       u"RESALE",
+       u"PCS",
+       false,
+       500,
+       5000,
+       {u"Dárkový poukaz"},
+       {u"500 Kč", u"1000 Kč", u"2000 Kč", u"5000 Kč"}},
   };
   return categories;
 }
@@ -68,8 +112,8 @@ constexpr Variant kVariants[] = {
     {u"BLACK", u"černá barva"},
 };
 
-constexpr const char16_t* kDiscountGroups[] = {u"RETAIL", u"RETAIL", u"WHOLESALE", u"SPECIAL",
-                                               u"", u""};
+constexpr const char16_t* kDiscountGroups[] = {u"RETAIL",  u"RETAIL", u"WHOLESALE",
+                                               u"SPECIAL", u"",       u""};
 constexpr const char16_t* kLocations[] = {u"MAIN", u"MAIN", u"EAST", u"WEST"};
 
 enum EntryType : int64_t { kPurchase = 0, kSale = 1, kPositiveAdjustment = 2 };
@@ -118,11 +162,10 @@ class ItemFiller {
       const Category& category =
           index == 0 ? Categories().front()
                      : Categories()[random_.Below(static_cast<uint32_t>(Categories().size()))];
-      const std::u16string description = std::u16string(category.nouns[random_.Below(
-                                             static_cast<uint32_t>(category.nouns.size()))]) +
-                                         u" " +
-                                         category.details[random_.Below(
-                                             static_cast<uint32_t>(category.details.size()))];
+      const std::u16string description =
+          std::u16string(
+              category.nouns[random_.Below(static_cast<uint32_t>(category.nouns.size()))]) +
+          u" " + category.details[random_.Below(static_cast<uint32_t>(category.details.size()))];
       const std::u16string salesUnit = FillUnits(number, category);
       const double price = random_.Amount(category.lowPrice, category.highPrice, 2);
       const double cost = std::round(price * random_.Amount(0.55, 0.8, 2) * 1000) / 1000;
@@ -160,9 +203,10 @@ class ItemFiller {
     int documentNo = 0;
     for (const LedgerEntry& e : entries_) {
       const int entryNo = ledger.count() + 1;
-      const std::u16string document =
-          Numbered(e.type == kSale ? u"DL24-" : e.type == kPurchase ? u"PR24-" : u"IA24-",
-                   ++documentNo, 5);
+      const std::u16string document = Numbered(e.type == kSale       ? u"DL24-"
+                                               : e.type == kPurchase ? u"PR24-"
+                                                                     : u"IA24-",
+                                               ++documentNo, 5);
       ledger.Insert({{1, int64_t{entryNo}},
                      {2, e.item},
                      {3, DateSerial{Day(2024, 1, 2).value + e.day}},
@@ -225,13 +269,13 @@ class ItemFiller {
         const double sold = 1 + random_.Below(static_cast<uint32_t>(received / 4));
         if (sold > left) break;
         left -= sold;
-        sales.push_back({receivedDay + 1 + static_cast<int>(random_.Below(200)), item,
-                         description, variant, location, kSale, -sold, 0,
+        sales.push_back({receivedDay + 1 + static_cast<int>(random_.Below(200)), item, description,
+                         variant, location, kSale, -sold, 0,
                          CustomerNumber(static_cast<int>(random_.Below(kCustomerCount)))});
       }
       if (index % 7 == 0 && left > 0) {
-        sales.push_back({receivedDay + 250, item, description, variant, location, kSale, -left,
-                         0, CustomerNumber(static_cast<int>(random_.Below(kCustomerCount)))});
+        sales.push_back({receivedDay + 250, item, description, variant, location, kSale, -left, 0,
+                         CustomerNumber(static_cast<int>(random_.Below(kCustomerCount)))});
         left = 0;
       }
       entries_.push_back({receivedDay, item, description, variant, location, receipt, received,

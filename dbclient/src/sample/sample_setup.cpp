@@ -27,10 +27,14 @@ void FillUnits(Database& db) {
     const char16_t* german;
   };
   static constexpr Unit kUnits[] = {
-      {u"PCS", u"Piece", u"kus", u"Stück"},        {u"BOX", u"Box", u"krabice", u"Karton"},
-      {u"PACK", u"Pack", u"balení", u"Packung"},   {u"SET", u"Set", u"sada", u"Satz"},
-      {u"KG", u"Kilogram", u"kilogram", u"Kilogramm"}, {u"L", u"Litre", u"litr", u"Liter"},
-      {u"M", u"Metre", u"metr", u"Meter"},         {u"HOUR", u"Hour", u"hodina", u"Stunde"},
+      {u"PCS", u"Piece", u"kus", u"Stück"},
+      {u"BOX", u"Box", u"krabice", u"Karton"},
+      {u"PACK", u"Pack", u"balení", u"Packung"},
+      {u"SET", u"Set", u"sada", u"Satz"},
+      {u"KG", u"Kilogram", u"kilogram", u"Kilogramm"},
+      {u"L", u"Litre", u"litr", u"Liter"},
+      {u"M", u"Metre", u"metr", u"Meter"},
+      {u"HOUR", u"Hour", u"hodina", u"Stunde"},
       {u"DAY", u"Day", u"den", u"Tag"},
   };
   TableWriter units(db, kUnitOfMeasureTable);
@@ -129,10 +133,8 @@ void FillPostingGroups(Database& db) {
     const char16_t* vatGroup;
   };
   static constexpr Product kProducts[] = {
-      {u"RETAIL", u"Goods for resale", u"STANDARD"},
-      {u"FOOD", u"Food and drink", u"REDUCED"},
-      {u"BOOKS", u"Books and printed matter", u"REDUCED"},
-      {u"SERVICES", u"Services", u"STANDARD"},
+      {u"RETAIL", u"Goods for resale", u"STANDARD"},       {u"FOOD", u"Food and drink", u"REDUCED"},
+      {u"BOOKS", u"Books and printed matter", u"REDUCED"}, {u"SERVICES", u"Services", u"STANDARD"},
       {u"MISC", u"Other revenues", u"STANDARD"},
   };
   for (const Product& p : kProducts) {
@@ -159,9 +161,8 @@ void FillDiscounts(Database& db) {
     double percent;
   };
   static constexpr Discount kDiscounts[] = {
-      {u"RETAIL", 0, 2},     {u"RETAIL", 5, 4},      {u"RETAIL", 20, 6},
-      {u"WHOLESALE", 0, 5},  {u"WHOLESALE", 10, 8},  {u"WHOLESALE", 50, 12.5},
-      {u"SPECIAL", 1, 10},
+      {u"RETAIL", 0, 2},     {u"RETAIL", 5, 4},        {u"RETAIL", 20, 6},  {u"WHOLESALE", 0, 5},
+      {u"WHOLESALE", 10, 8}, {u"WHOLESALE", 50, 12.5}, {u"SPECIAL", 1, 10},
   };
   TableWriter discounts(db, kLineDiscountTable);
   for (const Discount& d : kDiscounts) {
@@ -183,12 +184,12 @@ void FillSetup(Database& db) {
                  {u"AT", u"Österreich"},
                  {u"US", u"United States"}});
   TableWriter locations(db, kLocationTable);
-  locations.Insert({{1, u"MAIN"}, {2, u"Hlavní sklad"}, {5, u"Skladová 12"}, {7, u"Praha"},
-                    {8, u"190 00"}});
-  locations.Insert({{1, u"EAST"}, {2, u"Sklad Ostrava"}, {5, u"Průmyslová 4"}, {7, u"Ostrava"},
-                    {8, u"702 00"}});
-  locations.Insert({{1, u"WEST"}, {2, u"Sklad Plzeň"}, {5, u"Železniční 33"}, {7, u"Plzeň"},
-                    {8, u"301 00"}});
+  locations.Insert(
+      {{1, u"MAIN"}, {2, u"Hlavní sklad"}, {5, u"Skladová 12"}, {7, u"Praha"}, {8, u"190 00"}});
+  locations.Insert(
+      {{1, u"EAST"}, {2, u"Sklad Ostrava"}, {5, u"Průmyslová 4"}, {7, u"Ostrava"}, {8, u"702 00"}});
+  locations.Insert(
+      {{1, u"WEST"}, {2, u"Sklad Plzeň"}, {5, u"Železniční 33"}, {7, u"Plzeň"}, {8, u"301 00"}});
   FillUnits(db);
   FillCurrencies(db);
   FillVat(db);

@@ -27,9 +27,9 @@ void TableWriter::Insert(std::initializer_list<Cell> cells) {
   for (const Cell& cell : cells) {
     Status status = record_.Set(cell.field, cell.value);
     if (!status.ok()) {
-      throw FillError(Status::Error(status.code(), cursor_->table().name + " field " +
-                                                       std::to_string(cell.field) + ": " +
-                                                       status.detail()));
+      throw FillError(Status::Error(
+          status.code(),
+          cursor_->table().name + " field " + std::to_string(cell.field) + ": " + status.detail()));
     }
   }
   Check(cursor_->Insert(record_));

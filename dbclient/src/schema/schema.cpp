@@ -1,8 +1,8 @@
 // Look-ups in the schema model.
+#include "dbclient/schema.h"
+
 #include <algorithm>
 #include <utility>
-
-#include "dbclient/schema.h"
 
 namespace dbclient {
 namespace {
