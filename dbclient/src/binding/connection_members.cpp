@@ -33,8 +33,8 @@ Variant LibraryFolder(Session& session, const CallArgs& args) {
 
 // 7: there is no server backend yet, whatever the network type.
 Variant ConnectServer(Session&, const CallArgs& args) {
-  Fail(errc::kServerUnavailable, automation::ToUtf8(args.String(0)) + " (" +
-                                     automation::ToUtf8(args.String(1)) + ")");
+  Fail(errc::kServerUnavailable,
+       automation::ToUtf8(args.String(0)) + " (" + automation::ToUtf8(args.String(1)) + ")");
 }
 
 // 5: database file, page cache in KiB, commit cache (-1 on, 0 off; on when omitted).
@@ -55,7 +55,8 @@ Variant Login(Session& session, const CallArgs& args) {
 }
 
 Variant OpenCompany(Session& session, const CallArgs& args) {
-  Check(session.database().OpenCompany(args.String(0)));
+  const std::u16string name = args.String(0);
+  Check(session.database().OpenCompany(name));
   return Variant();
 }
 
@@ -97,12 +98,15 @@ Variant SelectLatestVersion(Session& session, const CallArgs&) {
   return Variant();
 }
 
+// 45: reads the code without changing it (extra arguments are ignored, so no call on 45 can
+// overwrite the code it is asked for).
 Variant LastError(Session& session, const CallArgs&) { return Variant(session.lastError); }
 
 // 12: the number of a table name; an unknown name is an error whose message names it.
 Variant TableNumber(Session& session, const CallArgs& args) {
+  const std::u16string name = args.String(0);
   int32_t tableNo = 0;
-  Check(session.database().TableNoOfName(args.String(0), &tableNo));
+  Check(session.database().TableNoOfName(name, &tableNo));
   return Variant(tableNo);
 }
 
@@ -124,7 +128,7 @@ constexpr MemberDef kMembers[] = {
     {37, u"EndWriteTransaction", 0, 0, kNone, Commit},
     {38, u"AbortWriteTransaction", 0, 0, kNone, Rollback},
     {35, u"SelectLatestVersion", 0, 0, kNone, SelectLatestVersion},
-    {kLastErrorMember, u"LastError", 0, 0, VarType::kLong, LastError},
+    {kLastErrorMember, u"LastError", 0, 255, VarType::kLong, LastError},
     {12, u"TableNo", 1, 1, VarType::kLong, TableNumber},
 };
 

@@ -43,10 +43,9 @@ void DbClientObject::InvokeMember(automation::DispId id, automation::InvokeKind,
   if (id != kLastErrorMember) session_.lastError = 0;
   try {
     if (args.size() < member->minArgs || args.size() > member->maxArgs) {
-      Fail(errc::kBadArgument, "member " + std::to_string(id) + " takes " +
-                                   std::to_string(member->minArgs) + " to " +
-                                   std::to_string(member->maxArgs) + " arguments, not " +
-                                   std::to_string(args.size()));
+      Fail(errc::kBadArgument,
+           "member " + std::to_string(id) + " takes " + std::to_string(member->minArgs) + " to " +
+               std::to_string(member->maxArgs) + " arguments, not " + std::to_string(args.size()));
     }
     result = member->handler(session_, CallArgs(args));
   } catch (const ClientFailure& failure) {

@@ -85,9 +85,7 @@ Variant CalcField(Session& session, const CallArgs& args) {
   return Variant();
 }
 
-Variant AllocDecimal(Session& session, const CallArgs&) {
-  return Variant(session.AddDecimal(0.0));
-}
+Variant AllocDecimal(Session& session, const CallArgs&) { return Variant(session.AddDecimal(0.0)); }
 
 Variant FreeDecimal(Session& session, const CallArgs& args) {
   session.FreeDecimal(args.Long(0));

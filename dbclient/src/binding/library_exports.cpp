@@ -70,8 +70,7 @@ __attribute__((visibility("default"))) int DllCanUnloadNow() {
 
 __attribute__((visibility("default"))) int DllRegisterServer() {
   try {
-    automation::RegisterClasses(dbclient::binding::kClasses,
-                                &dbclient::binding::kClasses);
+    automation::RegisterClasses(dbclient::binding::kClasses, &dbclient::binding::kClasses);
     return 0;
   } catch (const std::exception&) {
     return 1;

@@ -33,10 +33,10 @@ struct ModuleTitle {
 };
 
 constexpr ModuleTitle kModuleTitles[] = {
-    {19, "Records", "Záznamy"},          {20, "Connection", "Připojení"},
-    {21, "Schema", "Schéma"},            {22, "Values", "Hodnoty"},
-    {23, "Filters", "Filtry"},           {24, "Searching", "Hledání"},
-    {25, "Transactions", "Transakce"},   {26, "Handles", "Identifikátory"},
+    {19, "Records", "Záznamy"},        {20, "Connection", "Připojení"},
+    {21, "Schema", "Schéma"},          {22, "Values", "Hodnoty"},
+    {23, "Filters", "Filtry"},         {24, "Searching", "Hledání"},
+    {25, "Transactions", "Transakce"}, {26, "Handles", "Identifikátory"},
 };
 
 std::string Title(int32_t module, bool czech) {
@@ -77,8 +77,7 @@ bool BuildFile(bool czech, std::string& out) {
                     " is listed twice");
     }
   }
-  out = czech ? "Chybová hlášení databázového klienta\r\n"
-              : "Messages of the database client\r\n";
+  out = czech ? "Chybová hlášení databázového klienta\r\n" : "Messages of the database client\r\n";
   for (const auto& [module, messages] : modules) {
     out += "@1@" + std::to_string(module) + "@" + Title(module, czech) + "\r\n";
     for (const auto& [number, info] : messages) {

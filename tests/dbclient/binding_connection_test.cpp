@@ -1,0 +1,256 @@
+// The DbClient object's registration, the last-error protocol and the connection members.
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "binding_test_support.h"
+
+extern "C" int DllCanUnloadNow();
+extern "C" int DllRegisterServer();
+extern "C" int DllUnregisterServer();
+
+namespace dbclient::binding_test {
+namespace {
+
+using automation::InvokeKind;
+using automation::VarType;
+
+TEST(BindingLibraryTest, FactoryAnswersOnlyTheClientClassIdInAnyCase) {
+  EXPECT_EQ(DllGetClassObject("{00000000-0000-0000-0000-000000000000}"), nullptr);
+  EXPECT_EQ(DllGetClassObject(nullptr), nullptr);
+  std::unique_ptr<automation::ClassFactory> factory(
+      DllGetClassObject("{9f78d5e3-a1b3-11cf-af9f-00030f8047d7}"));
+  ASSERT_NE(factory, nullptr);
+  automation::Ref<automation::Dispatch> object;
+  automation::ExceptionInfo error;
+  ASSERT_TRUE(factory->CreateInstance(object, error));
+  EXPECT_EQ(automation::TypeName(Variant(object)), u"DbClient");
+}
+
+TEST(BindingLibraryTest, LibraryCannotUnloadWhileAnObjectLives) {
+  {
+    Client client;
+    ASSERT_NE(client.get(), nullptr);
+    EXPECT_EQ(DllCanUnloadNow(), 0);
+  }
+  EXPECT_EQ(DllCanUnloadNow(), 1);
+}
+
+TEST(BindingLibraryTest, RegisteredClientIsCreatedByProgIdAndClassId) {
+  TempFolder folder;
+  const std::string registry = folder.File("registry.ini");
+  ASSERT_EQ(::setenv("TALMO_REGISTRY", registry.c_str(), 1), 0);
+  ASSERT_EQ(DllRegisterServer(), 0);
+  for (const char16_t* name :
+       {u"DbClient.Application", u"{9F78D5E3-A1B3-11CF-AF9F-00030F8047D7}"}) {
+    automation::Ref<automation::Dispatch> object = automation::CreateObject(name);
+    ASSERT_NE(object.get(), nullptr);
+    EXPECT_EQ(automation::CallMethod(object.get(), 45).ToLong(), 0);
+  }
+  ASSERT_EQ(DllUnregisterServer(), 0);
+  try {
+    automation::CreateObject(u"DbClient.Application");
+    ADD_FAILURE() << "created after unregistering";
+  } catch (const automation::AutomationError& e) {
+    EXPECT_EQ(e.number(), automation::error::kCannotCreateObject);
+  }
+  ::unsetenv("TALMO_REGISTRY");
+}
+
+TEST(BindingLibraryTest, MembersAreFoundByDescriptiveName) {
+  Client client;
+  EXPECT_EQ(client.get()->GetIDsOfNames(u"lasterror"), 45);
+  EXPECT_EQ(client.get()->GetIDsOfNames(u"OpenTable"), 47);
+  EXPECT_EQ(client.get()->GetIDsOfNames(u"NoSuchMember"), automation::kDispIdUnknown);
+}
+
+TEST(BindingLibraryTest, UnknownMemberNumberFailsInvokeWith438) {
+  Client client;
+  for (automation::DispId id : {0, 3, 90, 1000, -5}) {
+    try {
+      client.Call(id);
+      ADD_FAILURE() << "member " << id << " answered";
+    } catch (const automation::AutomationError& e) {
+      EXPECT_EQ(e.number(), automation::error::kMemberNotFound) << "member " << id;
+    }
+  }
+}
+
+TEST(BindingLibraryTest, TwoObjectsKeepTheirOwnConnections) {
+  TempFolder folder;
+  const std::string file = folder.File("two.db");
+  ASSERT_NO_FATAL_FAILURE(CreateDatabase(file));
+  Client first;
+  Client second;
+  ASSERT_EQ(first.Connect(file), 0);
+  EXPECT_EQ(second.Call(40).ToString(), u"");
+  EXPECT_EQ(second.LastError(), errc::kNoDatabase);
+  EXPECT_EQ(first.Call(40).ToString(), kCompany);
+  EXPECT_EQ(first.LastError(), 0);
+  first.reset();
+  ASSERT_EQ(second.Connect(file), 0);
+  EXPECT_EQ(second.Call(40).ToString(), kCompany);
+}
+
+TEST(BindingLastErrorTest, FailureSetsTheCodeUntilTheNextCallOtherThan45) {
+  Client client;
+  const Variant result = client.Call(40);  // no database open
+  EXPECT_EQ(result.type(), VarType::kString);
+  EXPECT_EQ(result.ToString(), u"");
+  EXPECT_EQ(client.LastError(), errc::kNoDatabase);
+  EXPECT_EQ(client.LastError(), errc::kNoDatabase) << "member 45 must not clear the code";
+  client.Put(1, true);
+  EXPECT_EQ(client.LastError(), 0) << "every other member clears the code";
+}
+
+TEST(BindingLastErrorTest, WrongArgumentCountIsAClientErrorNotAnInvokeFailure) {
+  Client client;
+  client.Call(47);
+  EXPECT_EQ(client.LastError(), errc::kBadArgument);
+  EXPECT_EQ(client.Call(45, int32_t{1}).ToLong(), errc::kBadArgument)
+      << "arguments to 45 must not overwrite the code it reports";
+  client.Call(40);
+  client.Call(14, int32_t{1}, int32_t{2});
+  EXPECT_EQ(client.LastError(), errc::kBadArgument);
+  client.Call(12, Variant::Missing());
+  EXPECT_EQ(client.LastError(), errc::kBadArgument);
+}
+
+TEST(BindingLastErrorTest, FailedCallsAnswerWithTypedZeroResults) {
+  Client client;
+  const Variant count = client.Call(24, int32_t{77});
+  EXPECT_EQ(count.type(), VarType::kLong);
+  EXPECT_EQ(count.ToLong(), 0);
+  EXPECT_EQ(client.LastError(), errc::kUnknownHandle);
+  const Variant moved = client.Call(20, int32_t{77}, int32_t{78}, int16_t{1});
+  EXPECT_EQ(moved.type(), VarType::kInteger);
+  EXPECT_EQ(client.LastError(), errc::kUnknownHandle);
+  const Variant name = client.Call(14, int32_t{77});
+  EXPECT_EQ(name.type(), VarType::kString);
+  EXPECT_EQ(client.Call(55, int32_t{77}, int32_t{78}, int32_t{1}).type(), VarType::kEmpty);
+}
+
+TEST(BindingSwitchesTest, ErrorDisplayAndReleaseSwitchesAreStored) {
+  Client client;
+  EXPECT_FALSE(automation::GetProperty(client.get(), 1).ToBoolean());
+  client.Put(1, true);
+  client.Put(2, true);
+  EXPECT_TRUE(automation::GetProperty(client.get(), 1).ToBoolean());
+  EXPECT_TRUE(automation::GetProperty(client.get(), 2).ToBoolean());
+  client.Put(1, false);
+  EXPECT_FALSE(automation::GetProperty(client.get(), 1).ToBoolean());
+  EXPECT_TRUE(automation::GetProperty(client.get(), 2).ToBoolean());
+  client.Put(1, u"maybe");
+  EXPECT_EQ(client.LastError(), errc::kBadArgument);
+}
+
+TEST(BindingConnectionTest, ServerConnectionsAreNotAvailable) {
+  Client client;
+  Variant server(u"srv");
+  Variant netType(u"tcp");
+  client.Call(7, Variant::ByRef(&server), Variant::ByRef(&netType));
+  EXPECT_EQ(client.LastError(), errc::kServerUnavailable);
+}
+
+TEST(BindingConnectionTest, MissingDatabaseFileIsAnErrorAndIsNotCreated) {
+  TempFolder folder;
+  const std::string file = folder.File("missing.db");
+  Client client;
+  EXPECT_EQ(client.Connect(file), errc::kDatabaseNotFound);
+  EXPECT_FALSE(std::filesystem::exists(file));
+  client.Call(42, u"", u"");
+  EXPECT_EQ(client.LastError(), errc::kNoDatabase);
+}
+
+TEST(BindingConnectionTest, BareDatabaseNameIsRelativeToTheCurrentFolder) {
+  TempFolder folder;
+  ASSERT_NO_FATAL_FAILURE(CreateDatabase(folder.File("here.db")));
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder.path());
+  Client client;
+  const int32_t code = client.Connect("here.db");
+  std::filesystem::current_path(previous);
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(client.Call(40).ToString(), kCompany);
+}
+
+TEST(BindingConnectionTest, CommitCacheOffAndByValueArgumentsAreAccepted) {
+  TempFolder folder;
+  const std::string file = folder.File("values.db");
+  ASSERT_NO_FATAL_FAILURE(CreateDatabase(file));
+  Client client;
+  client.Call(76, u"/opt/client");
+  client.Call(5, automation::FromUtf8(file), int32_t{0}, int32_t{0});
+  ASSERT_EQ(client.LastError(), 0);
+  client.Call(42, u"", u"");
+  ASSERT_EQ(client.LastError(), 0);
+  client.Call(9, kCompany);
+  ASSERT_EQ(client.LastError(), 0);
+  EXPECT_EQ(client.Call(40).ToString(), kCompany);
+}
+
+TEST(BindingConnectionTest, CredentialsAreCheckedAgainstTheDatabaseUsers) {
+  TempFolder folder;
+  const std::string file = folder.File("users.db");
+  ASSERT_NO_FATAL_FAILURE(CreateDatabase(file, u"ADMIN", u"secret"));
+  EXPECT_EQ(Client().Connect(file, u"ADMIN", u"wrong"), errc::kLoginFailed);
+  EXPECT_EQ(Client().Connect(file, u"", u""), errc::kLoginFailed);
+  EXPECT_EQ(Client().Connect(file, u"admin", u"secret"), 0);
+}
+
+TEST(BindingConnectionTest, UnknownCompanyIsAnError) {
+  TempFolder folder;
+  const std::string file = folder.File("company.db");
+  ASSERT_NO_FATAL_FAILURE(CreateDatabase(file));
+  Client client;
+  ASSERT_EQ(client.Connect(file), 0);
+  client.Call(9, u"Nobody Ltd");
+  EXPECT_EQ(client.LastError(), errc::kCompanyNotFound);
+}
+
+TEST(BindingConnectionTest, ClosingStepsAreQuietWhenNothingIsOpen) {
+  Client client;
+  for (automation::DispId step : {65, 10, 6}) {
+    client.Call(step);
+    EXPECT_EQ(client.LastError(), 0) << "member " << step;
+  }
+}
+
+class BindingCloseTest : public ConnectedTest {};
+
+TEST_F(BindingCloseTest, ClosingTheCompanyAbortsTheOpenWriteTransaction) {
+  client_.Call(36);
+  ASSERT_EQ(client_.LastError(), 0);
+  const Table customers = Open(kCustomer);
+  ASSERT_NO_FATAL_FAILURE(InsertRecord(customers, {{1, Variant(u"C1")}}));
+  client_.Call(65);
+  EXPECT_EQ(client_.LastError(), 0);
+  client_.Call(37);
+  EXPECT_EQ(client_.LastError(), errc::kNoTransaction) << "the transaction was aborted";
+  client_.Call(24, customers.handle);
+  EXPECT_NE(client_.LastError(), 0) << "tables close with their company";
+  client_.Call(9, kCompany);
+  ASSERT_EQ(client_.LastError(), 0);
+  const Table again = Open(kCustomer);
+  EXPECT_EQ(client_.Call(24, again.handle).ToLong(), 0);
+}
+
+TEST_F(BindingCloseTest, ClosingTheDatabaseFreesItsHandlesAndAbortsTheTransaction) {
+  client_.Call(36);
+  const Table customers = Open(kCustomer);
+  ASSERT_NO_FATAL_FAILURE(InsertRecord(customers, {{1, Variant(u"C1")}}));
+  client_.Call(10);
+  EXPECT_EQ(client_.LastError(), 0);
+  client_.Call(14, customers.handle);
+  EXPECT_EQ(client_.LastError(), errc::kUnknownHandle);
+  client_.Call(6);
+  EXPECT_EQ(client_.LastError(), 0);
+
+  Client other;
+  ASSERT_EQ(other.Connect(file_), 0);
+  const int32_t table = other.OpenTable(kCustomer);
+  EXPECT_EQ(other.Call(24, table).ToLong(), 0);
+}
+
+}  // namespace
+}  // namespace dbclient::binding_test
