@@ -5,7 +5,8 @@ add_executable(talmo_engine_tests
   engine_filter_test.cpp
   engine_cursor_test.cpp
   engine_random_test.cpp
-  engine_transaction_test.cpp)
+  engine_transaction_test.cpp
+  engine_database_test.cpp)
 target_include_directories(talmo_engine_tests PRIVATE
   ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/dbclient/src)
 target_link_libraries(talmo_engine_tests PRIVATE

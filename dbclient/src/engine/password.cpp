@@ -1,5 +1,6 @@
 #include "engine/password.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <random>
@@ -55,15 +56,20 @@ constexpr int kRounds = 20000;
 std::string Sha256(std::string_view data) {
   std::array<uint32_t, 8> state = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
                                    0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
-  std::string message(data);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
+  size_t whole = data.size() / 64 * 64;
+  for (size_t i = 0; i < whole; i += 64) Compress(state, bytes + i);
+  // The tail, the 0x80 marker and the length in bits fill one or two last blocks.
+  unsigned char last[128] = {};
+  const size_t tail = data.size() - whole;
+  std::copy(bytes + whole, bytes + data.size(), last);
+  last[tail] = 0x80;
+  const size_t blocks = tail < 56 ? 1 : 2;
   const uint64_t bits = static_cast<uint64_t>(data.size()) * 8;
-  message.push_back(static_cast<char>(0x80));
-  while (message.size() % 64 != 56) message.push_back('\0');
-  for (int i = 7; i >= 0; --i) message.push_back(static_cast<char>(bits >> (8 * i)));
-  for (size_t i = 0; i < message.size(); i += 64) {
-    Compress(state, reinterpret_cast<const unsigned char*>(message.data() + i));
-  }
+  for (int i = 0; i < 8; ++i) last[blocks * 64 - 1 - i] = static_cast<unsigned char>(bits >> (8 * i));
+  for (size_t b = 0; b < blocks; ++b) Compress(state, last + 64 * b);
   std::string digest;
+  digest.reserve(32);
   for (uint32_t word : state) {
     for (int i = 3; i >= 0; --i) digest.push_back(static_cast<char>(word >> (8 * i)));
   }
@@ -79,7 +85,11 @@ std::string NewSalt() {
 
 std::string Hash(std::string_view salt, std::u16string_view password) {
   std::string digest = Sha256(std::string(salt) + text::ToUtf8(password));
-  for (int i = 0; i < kRounds; ++i) digest = Sha256(digest + std::string(salt));
+  std::string round_input;
+  for (int i = 0; i < kRounds; ++i) {
+    round_input.assign(digest).append(salt);
+    digest = Sha256(round_input);
+  }
   return digest;
 }
 

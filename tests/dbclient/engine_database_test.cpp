@@ -1,0 +1,364 @@
+// Database files, users, companies, schema versions, the field-description table, injected
+// storage faults and the error catalogue.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+
+#include "engine/field_table.h"
+#include "engine/password.h"
+#include "engine/sqlite_storage.h"
+#include "engine/storage.h"
+#include "engine/text_util.h"
+#include "engine_test_support.h"
+#include "error_codes.h"
+
+namespace dbclient {
+namespace {
+
+using namespace testing;
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(DatabaseFileTest, CreateAndOpenRefuseWhatTheyShould) {
+  TempDir dir;
+  std::unique_ptr<Database> db;
+  EXPECT_TRUE(HasCode(Database::Open(dir.File("missing.db"), {}, TestSchema(), &db),
+                      errc::kDatabaseNotFound));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("missing.db"))) << "never created by Open";
+  EXPECT_TRUE(HasCode(Database::Open(dir.path().string(), {}, TestSchema(), &db),
+                      errc::kDatabaseNotFound));
+
+  ASSERT_TRUE(IsOk(Database::Create(dir.File("a.db"), TestSchema())));
+  EXPECT_TRUE(HasCode(Database::Create(dir.File("a.db"), TestSchema()), errc::kDatabaseExists));
+
+  std::ofstream(dir.File("text.db")) << "this is not a database file, just some text\n";
+  EXPECT_TRUE(HasCode(Database::Open(dir.File("text.db"), {}, TestSchema(), &db),
+                      errc::kNotADatabase));
+  sqlite3* other = nullptr;
+  sqlite3_open(dir.File("other.db").c_str(), &other);
+  sqlite3_exec(other, "CREATE TABLE t(x)", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  EXPECT_TRUE(HasCode(Database::Open(dir.File("other.db"), {}, TestSchema(), &db),
+                      errc::kNotADatabase));
+  EXPECT_EQ(db, nullptr);
+}
+
+TEST(DatabaseFileTest, BareNameIsRelativeToTheCurrentFolder) {
+  TempDir dir;
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  const Status created = Database::Create("bare.db", TestSchema());
+  std::unique_ptr<Database> db;
+  const Status opened = Database::Open("bare.db", {}, TestSchema(), &db);
+  db.reset();
+  std::filesystem::current_path(previous);
+  EXPECT_TRUE(IsOk(created));
+  EXPECT_TRUE(IsOk(opened));
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "bare.db"));
+}
+
+TEST(DatabaseFileTest, UsersAndLogIn) {
+  TempDir dir;
+  const std::string file = dir.File("users.db");
+  ASSERT_TRUE(IsOk(Database::Create(file, TestSchema())));
+  std::unique_ptr<Database> db;
+  ASSERT_TRUE(IsOk(Database::Open(file, {}, TestSchema(), &db)));
+  ASSERT_TRUE(IsOk(db->CreateCompany(u"CRONUS")));
+  EXPECT_TRUE(HasCode(db->OpenCompany(u"CRONUS"), errc::kNotLoggedIn));
+  EXPECT_TRUE(IsOk(db->Login(u"", u""))) << "no users: anyone may log in";
+  ASSERT_TRUE(IsOk(db->AddUser(u"Admin", u"Heslo-123")));
+  EXPECT_TRUE(HasCode(db->AddUser(u"ADMIN", u"x"), errc::kUserExists));
+  EXPECT_TRUE(HasCode(db->AddUser(u"", u"x"), errc::kInvalidName));
+  EXPECT_TRUE(HasCode(db->Login(u"", u""), errc::kLoginFailed));
+  EXPECT_TRUE(HasCode(db->OpenCompany(u"CRONUS"), errc::kNotLoggedIn)) << "a failed log-in logs out";
+  EXPECT_TRUE(HasCode(db->Login(u"admin", u"heslo-123"), errc::kLoginFailed));
+  EXPECT_TRUE(HasCode(db->Login(u"nobody", u"Heslo-123"), errc::kLoginFailed));
+  EXPECT_TRUE(IsOk(db->Login(u"admin", u"Heslo-123"))) << "user names ignore case";
+  EXPECT_TRUE(IsOk(db->OpenCompany(u"CRONUS")));
+  db.reset();
+  EXPECT_EQ(ReadFile(file).find("Heslo-123"), std::string::npos);
+  EXPECT_EQ(ReadFile(file + "-wal").find("Heslo-123"), std::string::npos);
+}
+
+std::string Hex(const std::string& bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string out;
+  for (unsigned char c : bytes) out += {kDigits[c >> 4], kDigits[c & 15]};
+  return out;
+}
+
+TEST(PasswordTest, Sha256KnownAnswersAndSaltedHashes) {
+  EXPECT_EQ(Hex(password::Sha256("")),
+            "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  EXPECT_EQ(Hex(password::Sha256("abc")),
+            "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(Hex(password::Sha256("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq")),
+            "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+  EXPECT_EQ(Hex(password::Sha256(std::string(64, 'a'))),
+            "ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb");
+  const std::string salt = password::NewSalt();
+  EXPECT_EQ(salt.size(), 16u);
+  EXPECT_NE(salt, password::NewSalt());
+  const std::string hash = password::Hash(salt, u"tajné");
+  EXPECT_TRUE(password::Verify(salt, hash, u"tajné"));
+  EXPECT_FALSE(password::Verify(salt, hash, u"tajne"));
+  EXPECT_FALSE(password::Verify(password::NewSalt(), hash, u"tajné"));
+}
+
+TEST(DatabaseFileTest, CompaniesAreSeparate) {
+  TempDir dir;
+  std::unique_ptr<Database> db = CreateAndOpen(dir.File("c.db"), TestSchema());
+  ASSERT_NE(db, nullptr);
+  EXPECT_TRUE(HasCode(db->CreateCompany(u"cronus"), errc::kCompanyExists));
+  for (std::u16string_view bad : {u"", u" Lead", u"Trail ", u"Tab\tin",
+                                  u"A name that is far too long for a company"}) {
+    EXPECT_TRUE(HasCode(db->CreateCompany(bad), errc::kInvalidName)) << Utf8(bad);
+  }
+  ASSERT_TRUE(IsOk(db->CreateCompany(u"Pobočka Brno")));
+  std::vector<std::u16string> names;
+  ASSERT_TRUE(IsOk(db->Companies(&names)));
+  EXPECT_EQ(names, (std::vector<std::u16string>{u"CRONUS", u"Pobočka Brno"}));
+
+  std::unique_ptr<Cursor> customers;
+  ASSERT_TRUE(IsOk(db->OpenTable(kCustomerTable, &customers)));
+  ASSERT_TRUE(IsOk(customers->Insert(MakeRecord(*customers, {{customer::kNo, u"ONLY-CRONUS"}}))));
+  EXPECT_EQ(db->companyName(), u"CRONUS");
+
+  ASSERT_TRUE(IsOk(db->OpenCompany(u"POBOČKA BRNO")));
+  EXPECT_EQ(db->companyName(), u"Pobočka Brno");
+  ASSERT_TRUE(IsOk(db->OpenTable(kCustomerTable, &customers)));
+  int32_t count = -1;
+  ASSERT_TRUE(IsOk(customers->Count(&count)));
+  EXPECT_EQ(count, 0);
+  EXPECT_TRUE(HasCode(db->OpenCompany(u"Nowhere"), errc::kCompanyNotFound));
+  EXPECT_TRUE(db->companyOpen()) << "a failed open keeps the open company";
+  db->CloseCompany();
+  EXPECT_TRUE(HasCode(db->OpenTable(kCustomerTable, &customers), errc::kNoCompany));
+}
+
+TEST(DatabaseFileTest, TableNamesAndNumbers) {
+  TempDir dir;
+  std::unique_ptr<Database> db = CreateAndOpen(dir.File("n.db"), TestSchema());
+  ASSERT_NE(db, nullptr);
+  int32_t number = 0;
+  ASSERT_TRUE(IsOk(db->TableNoOfName(u"document line", &number)));
+  EXPECT_EQ(number, kLineTable);
+  ASSERT_TRUE(IsOk(db->TableNoOfName(u"Field", &number)));
+  EXPECT_EQ(number, kFieldTableNo);
+  const Status unknown = db->TableNoOfName(u"Zákazník", &number);
+  EXPECT_TRUE(HasCode(unknown, errc::kUnknownTableName));
+  EXPECT_EQ(unknown.detail(), "Zákazník");
+  EXPECT_EQ(unknown.ToString(), "The table Zákazník does not exist.");
+  std::unique_ptr<Cursor> cursor;
+  EXPECT_TRUE(HasCode(db->OpenTable(99, &cursor), errc::kUnknownTable));
+  EXPECT_EQ(db->FindTable(99), nullptr);
+  ASSERT_NE(db->FindTable(kEntryTable), nullptr);
+  EXPECT_EQ(db->FindTable(kEntryTable)->name, "Entry");
+}
+
+TEST(SchemaVersionTest, OlderFilesAreUpgradedNewerOrChangedOnesRefused) {
+  TempDir dir;
+  const std::string file = dir.File("v1.db");
+  {
+    std::unique_ptr<Database> db = CreateAndOpen(file, TestSchema(1));
+    ASSERT_NE(db, nullptr);
+    std::unique_ptr<Cursor> customers;
+    ASSERT_TRUE(IsOk(db->OpenTable(kCustomerTable, &customers)));
+    ASSERT_TRUE(IsOk(customers->Insert(MakeRecord(
+        *customers, {{customer::kNo, u"OLD"}, {customer::kBalance, 12.5}}))));
+  }
+  std::unique_ptr<Database> db;
+  ASSERT_TRUE(IsOk(Database::Open(file, {}, TestSchema(2), &db)));
+  ASSERT_TRUE(IsOk(db->Login(u"", u"")));
+  ASSERT_TRUE(IsOk(db->OpenCompany(u"CRONUS")));
+  std::unique_ptr<Cursor> customers;
+  ASSERT_TRUE(IsOk(db->OpenTable(kCustomerTable, &customers)));
+  Record rec = MakeRecord(*customers, {{customer::kNo, u"OLD"}});
+  ASSERT_TRUE(IsOk(customers->Find(rec, u"=")));
+  EXPECT_EQ(rec.Find(customer::kBalance)->decimal(), 12.5);
+  EXPECT_EQ(rec.Find(customer::kCreditLimit)->decimal(), 1000.0)
+      << "a field added later reads its initial value";
+  ASSERT_TRUE(IsOk(customers->SetCurrentKey(std::vector<int32_t>{customer::kBalance})));
+  std::unique_ptr<Cursor> notes;
+  ASSERT_TRUE(IsOk(db->OpenTable(4, &notes)));
+  ASSERT_TRUE(IsOk(notes->Insert(MakeRecord(*notes, {{1, int64_t{1}}, {2, u"new table"}}))));
+  db.reset();
+
+  // The upgraded file is now too new for the old application.
+  EXPECT_TRUE(HasCode(Database::Open(file, {}, TestSchema(1), &db), errc::kSchemaNewer));
+
+  // The same version with other tables: nothing tells which side is right.
+  TableDef changed = TestSchema(2).tables()[1];
+  changed.fields[2].type = FieldType::kInteger;
+  std::vector<TableDef> tables(TestSchema(2).tables().begin(), TestSchema(2).tables().end());
+  tables[1] = changed;
+  const Schema same_version(2, tables);
+  EXPECT_TRUE(HasCode(Database::Open(file, {}, same_version, &db), errc::kSchemaIncompatible));
+  const Schema later_version(3, tables);
+  EXPECT_TRUE(HasCode(Database::Open(file, {}, later_version, &db), errc::kSchemaIncompatible))
+      << "a field whose type changed cannot be upgraded";
+  tables = std::vector<TableDef>(TestSchema(2).tables().begin(), TestSchema(2).tables().end());
+  tables[2].keys[0].fields.pop_back();
+  const Schema new_key(3, tables);
+  EXPECT_TRUE(HasCode(Database::Open(file, {}, new_key, &db), errc::kSchemaIncompatible));
+  ASSERT_TRUE(IsOk(Database::Open(file, {}, TestSchema(2), &db))) << "refusals change nothing";
+}
+
+TEST(FieldTableTest, DescribesEveryFieldAndIsReadOnly) {
+  TempDir dir;
+  std::unique_ptr<Database> db = CreateAndOpen(dir.File("f.db"), TestSchema());
+  ASSERT_NE(db, nullptr);
+  std::unique_ptr<Cursor> fields;
+  ASSERT_TRUE(IsOk(db->OpenTable(kFieldTableNo, &fields)));
+  EXPECT_EQ(fields->CurrentKey(), (std::vector<int32_t>{field_table::kTableNo, field_table::kNo}));
+
+  Record rec = MakeRecord(*fields, {{field_table::kTableNo, int64_t{kEntryTable}},
+                                    {field_table::kNo, int64_t{entry::kCustomerNo}}});
+  ASSERT_TRUE(IsOk(fields->Find(rec, u"=")));
+  EXPECT_EQ(rec.Find(field_table::kFieldName)->text(), u"Customer No.");
+  EXPECT_EQ(rec.Find(field_table::kTableName)->text(), u"Entry");
+  EXPECT_EQ(rec.Find(field_table::kRelationTableNo)->integer(), kCustomerTable);
+  EXPECT_EQ(rec.Find(field_table::kType)->integer(), static_cast<int>(FieldType::kCode));
+  EXPECT_EQ(rec.Find(field_table::kLength)->integer(), 20);
+
+  ASSERT_TRUE(IsOk(rec.Set(field_table::kNo, int64_t{entry::kAmount})));
+  ASSERT_TRUE(IsOk(fields->Find(rec, u"=")));
+  EXPECT_EQ(rec.Find(field_table::kRelationTableNo)->integer(), 0);
+  ASSERT_TRUE(IsOk(rec.Set(field_table::kNo, int64_t{99})));
+  EXPECT_TRUE(HasCode(fields->Find(rec, u"="), errc::kRecordNotFound));
+
+  int32_t total = 0;
+  ASSERT_TRUE(IsOk(fields->Count(&total)));
+  size_t expected = FieldTableDef().fields.size();
+  for (const TableDef& table : TestSchema().tables()) expected += table.fields.size();
+  EXPECT_EQ(total, static_cast<int32_t>(expected));
+
+  // Walk one table's fields in key order with a filter.
+  ASSERT_TRUE(IsOk(fields->SetRange(field_table::kTableNo, int64_t{kCustomerTable},
+                                    int64_t{kCustomerTable})));
+  ASSERT_TRUE(IsOk(fields->SetFilter(field_table::kClass, u"FlowField")));
+  ASSERT_TRUE(IsOk(fields->Find(rec, u"-")));
+  std::vector<int32_t> flow_fields;
+  int32_t moved = 1;
+  while (moved == 1) {
+    flow_fields.push_back(rec.Find(field_table::kNo)->integer());
+    ASSERT_TRUE(IsOk(fields->Next(rec, 1, &moved)));
+  }
+  EXPECT_EQ(flow_fields, (std::vector<int32_t>{customer::kSales, customer::kEntries,
+                                               customer::kHasEntries, customer::kQuantity}));
+  ASSERT_TRUE(IsOk(fields->Next(rec, -2, &moved)));
+  EXPECT_EQ(moved, -2);
+  EXPECT_EQ(rec.Find(field_table::kNo)->integer(), customer::kEntries);
+
+  EXPECT_TRUE(HasCode(fields->Insert(rec), errc::kReadOnlyTable));
+  EXPECT_TRUE(HasCode(fields->Modify(rec), errc::kReadOnlyTable));
+  EXPECT_TRUE(HasCode(fields->Delete(rec), errc::kReadOnlyTable));
+  EXPECT_TRUE(HasCode(fields->DeleteAll(), errc::kReadOnlyTable));
+}
+
+// A storage whose chosen calls fail, as a full disk or a broken connection would.
+class FailingStorage : public StorageWrapper {
+ public:
+  using StorageWrapper::StorageWrapper;
+  bool failCommit = false;
+  bool failInsert = false;
+
+  Status Commit() override {
+    if (!failCommit) return StorageWrapper::Commit();
+    // A commit that fails has rolled back.
+    StorageWrapper::Rollback();
+    return Status::Error(errc::kStorageError, "injected");
+  }
+  Status Insert(int64_t company, const Record& rec, bool* duplicate) override {
+    if (failInsert) return Status::Error(errc::kStorageError, "injected");
+    return StorageWrapper::Insert(company, rec, duplicate);
+  }
+};
+
+TEST(StorageFaultTest, FailedWritesLeaveNothingBehind) {
+  TempDir dir;
+  const std::string file = dir.File("fault.db");
+  ASSERT_TRUE(IsOk(Database::Create(file, TestSchema())));
+  std::unique_ptr<Storage> storage;
+  ASSERT_TRUE(IsOk(sqlite::OpenStorage(file, {}, TestSchema(), &storage)));
+  auto failing = std::make_unique<FailingStorage>(std::move(storage));
+  FailingStorage* faults = failing.get();
+  std::unique_ptr<Database> db = Database::OnStorage(std::move(failing), TestSchema());
+  ASSERT_TRUE(IsOk(db->CreateCompany(u"CRONUS")));
+  ASSERT_TRUE(IsOk(db->Login(u"", u"")));
+  ASSERT_TRUE(IsOk(db->OpenCompany(u"CRONUS")));
+  std::unique_ptr<Cursor> entries;
+  ASSERT_TRUE(IsOk(db->OpenTable(kEntryTable, &entries)));
+  const Record first = MakeRecord(*entries, {{entry::kNo, int64_t{1}}});
+  const Record second = MakeRecord(*entries, {{entry::kNo, int64_t{2}}});
+
+  faults->failCommit = true;
+  EXPECT_TRUE(HasCode(entries->Insert(first), errc::kStorageError));
+  faults->failCommit = false;
+  EXPECT_FALSE(db->inWriteTransaction());
+
+  ASSERT_TRUE(IsOk(db->BeginWrite()));
+  ASSERT_TRUE(IsOk(entries->Insert(second)));
+  faults->failInsert = true;
+  EXPECT_TRUE(HasCode(entries->Insert(first), errc::kStorageError));
+  faults->failInsert = false;
+  EXPECT_TRUE(db->inWriteTransaction()) << "a failed write leaves the transaction to its owner";
+  faults->failCommit = true;
+  EXPECT_TRUE(HasCode(db->Commit(), errc::kStorageError));
+  faults->failCommit = false;
+  EXPECT_FALSE(db->inWriteTransaction());
+
+  int32_t count = -1;
+  db->SelectLatestVersion();
+  ASSERT_TRUE(IsOk(entries->Count(&count)));
+  EXPECT_EQ(count, 0);
+  ASSERT_TRUE(IsOk(entries->Insert(first)));
+  ASSERT_TRUE(IsOk(entries->Count(&count)));
+  EXPECT_EQ(count, 1);
+}
+
+TEST(ErrorCatalogueTest, EveryCodeHasBothTextsAndFitsItsCodePage) {
+  // Letters the Czech message file can carry besides ASCII.
+  const std::u16string allowed = u"áÁéÉěĚíÍóÓúÚůŮýÝčČďĎľĽňŇřŘšŠťŤžŽäëöüÄËÖÜß";
+  std::set<int32_t> codes;
+  std::set<std::string_view> names;
+  for (const errc::ErrorInfo& info : errc::kAll) {
+    EXPECT_EQ(info.code, info.module * 65536 + info.number) << info.name;
+    EXPECT_TRUE(codes.insert(info.code).second) << "duplicate code " << info.name;
+    EXPECT_TRUE(names.insert(info.name).second) << "duplicate name " << info.name;
+    EXPECT_GT(info.number, 0) << info.name;
+    EXPECT_FALSE(info.english.empty()) << info.name;
+    EXPECT_FALSE(info.czech.empty()) << info.name;
+    for (char16_t c : text::FromUtf8(info.czech)) {
+      EXPECT_TRUE(c >= 0x20 && (c < 0x7F || allowed.find(c) != std::u16string::npos))
+          << info.name << " has U+" << std::hex << static_cast<int>(c);
+    }
+    EXPECT_EQ(Status::Error(info.code).ToString().empty(), false);
+  }
+  EXPECT_NE(errc::Find(kCodeRecordNotFound), nullptr);
+  EXPECT_NE(errc::Find(kCodeRecordExists), nullptr);
+  EXPECT_NE(errc::Find(kCodeNoRecordInFilter), nullptr);
+  EXPECT_EQ(errc::Find(19 * 65536 + 1), nullptr);
+  // The placeholders the component fills in.
+  for (std::string_view text : {errc::Find(errc::kUnknownTableName)->english,
+                                errc::Find(errc::kUnknownTableName)->czech}) {
+    EXPECT_NE(text.find("%10"), std::string_view::npos);
+  }
+  for (std::string_view text : {errc::Find(errc::kBadSearchMethod)->english,
+                                errc::Find(errc::kBadSearchMethod)->czech}) {
+    EXPECT_NE(text.find("%12"), std::string_view::npos);
+  }
+  EXPECT_EQ(Status::Error(errc::kBadSearchMethod, "=?").ToString(),
+            "The search method =? is not valid.");
+  EXPECT_EQ(Status::Error(12345678).ToString(), "Error 24910 in module 188");
+}
+
+}  // namespace
+}  // namespace dbclient
