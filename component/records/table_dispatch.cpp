@@ -67,8 +67,8 @@ void ExpectCall(InvokeKind kind, const automation::Args& args, size_t min, size_
 }
 
 // A Long property: get, or let with one value.
-void LongProperty(InvokeKind kind, const automation::Args& args, Variant& result,
-                  int32_t value, void (Table::*set)(int32_t) noexcept, Table& table) {
+void LongProperty(InvokeKind kind, const automation::Args& args, Variant& result, int32_t value,
+                  void (Table::*set)(int32_t) noexcept, Table& table) {
   if (kind == InvokeKind::kPropertyPut) {
     args.ExpectCount(1, 1);
     (table.*set)(args.Required(0).ToLong());
@@ -83,9 +83,7 @@ constexpr size_t kAnyCount = std::numeric_limits<size_t>::max();
 
 }  // namespace
 
-std::span<const automation::MemberName> Table::MemberNames() const noexcept {
-  return kMemberNames;
-}
+std::span<const automation::MemberName> Table::MemberNames() const noexcept { return kMemberNames; }
 
 void Table::InvokeMember(automation::DispId member, InvokeKind kind, std::span<Variant> argv,
                          Variant& result) {

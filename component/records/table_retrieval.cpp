@@ -74,8 +74,8 @@ bool Table::Find(std::u16string_view searchMetod) {
   // "Not found" answers are accepted; any other message shows the method in place of %12.
   const std::u16string substitution = u"12;" + std::u16string(searchMetod);
   const std::u16string_view directives[] = {u"OK;19.1008,19.1095", substitution};
-  const Variant result = CallWith(directives, client::kFind, table.ByRef(), record.ByRef(),
-                                  Variant::ByRef(&method));
+  const Variant result =
+      CallWith(directives, client::kFind, table.ByRef(), record.ByRef(), Variant::ByRef(&method));
   GuardOff();
   table_internal::CountOperation(tmpCountFind_);
   return result.ToLong() == -1;
@@ -88,9 +88,9 @@ int16_t Table::NextRec(int16_t step) {
   Variant steps(step);
   // An accept directive without keys: every error is raised.
   const std::u16string_view directives[] = {u"OK;"};
-  const int16_t moved = CallWith(directives, client::kNext, table.ByRef(), record.ByRef(),
-                                 Variant::ByRef(&steps))
-                            .ToInteger();
+  const int16_t moved =
+      CallWith(directives, client::kNext, table.ByRef(), record.ByRef(), Variant::ByRef(&steps))
+          .ToInteger();
   GuardOff();
   table_internal::CountOperation(tmpCountFind_);
   return moved;

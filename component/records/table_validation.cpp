@@ -87,8 +87,7 @@ void Table::Validate(const Variant& id, const Variant* newValue) {
   Ref<Table> descriptions = AllocFromCurrentDatabase(kFieldDescriptionTable);
   const Variant descriptionKey[] = {Variant(TableNo()), field};
   if (!descriptions->GetRecT(descriptionKey)) return;
-  const int32_t relatedTable =
-      descriptions->Field(Variant(kRelatedTableField)).ToLong();
+  const int32_t relatedTable = descriptions->Field(Variant(kRelatedTableField)).ToLong();
   if (relatedTable == 0) return;
   Ref<Table> related = AllocFromCurrentDatabase(relatedTable);
   const Variant relatedKey[] = {value};
