@@ -204,12 +204,14 @@ TEST_F(CheckClientErrorTest, LoadedTextsStayForTheProcess) {
 
 TEST_F(CheckClientErrorTest, TheFileIsFoundThroughTheCurrentDatabase) {
   WriteEtx(kSampleEtx);
-  // A newer Database starts at the component's folder, where this file is not.
+  // The newer Database is the current one: its folder, not the older object's, is searched.
   automation::Ref<Database> newer = CreateDatabase();
+  newer->SetNavisionPath(FromUtf8((dir_.path() / "elsewhere").string()));
   EXPECT_EQ(Raised(kRecordMissing, {}).description(),
             u"Unknown error 1008 in module 19\r\n:" + newer->NavisionPath());
   newer->SetNavisionPath(FromUtf8(dir_.path().string()));
-  EXPECT_EQ(Raised(kRecordMissing, {u"10;T"}).description(), u"Záznam v tabulce T neexistuje.\r\n");
+  EXPECT_EQ(Raised(kRecordMissing, {u"10;T"}).description(),
+            u"Záznam v tabulce T neexistuje.\r\n");
 }
 
 TEST_F(CheckClientErrorTest, WithoutACurrentDatabaseTheClientErrorIsStillReported) {

@@ -1,0 +1,61 @@
+// Tests of the built component as a client uses it: libTalmo.so and libDbClient.so are
+// registered in a registry file of the test's own, Talmo.Database is created by its ProgID,
+// and the connection goes to a temporary copy of the sample database.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "automation/automation_error.h"
+#include "automation/dispatch.h"
+#include "automation/ref.h"
+#include "automation/variant.h"
+#include "temp_dir.h"
+
+namespace talmo::testing {
+
+class LiveTest : public ::testing::Test {
+ protected:
+  // Registers both libraries and copies the sample database, once for the suite.
+  static void SetUpTestSuite();
+  static void TearDownTestSuite();
+  // Creates Talmo.Database through the registry.
+  void SetUp() override;
+  // Closes the connection (Disconnect stopNow) and releases the objects.
+  void TearDown() override;
+
+  // An INI file in the suite's folder: [Database] with `body`, returns its path.
+  static std::u16string WriteIni(const std::string& name, const std::string& body);
+  // The INI body that connects to the suite's copy of the sample database.
+  static std::string SampleIniBody();
+  static const TempDir& Dir() { return *dir_; }
+
+  // A late-bound call by member name on `object`.
+  static automation::Variant Call(automation::Dispatch* object, std::u16string_view name,
+                                  std::vector<automation::Variant> args = {});
+  static automation::Variant Get(automation::Dispatch* object, std::u16string_view name,
+                                 std::vector<automation::Variant> args = {});
+  static void Put(automation::Dispatch* object, std::u16string_view name,
+                  std::vector<automation::Variant> args);
+
+  automation::Ref<automation::Dispatch> database_;
+
+ private:
+  static std::unique_ptr<TempDir> dir_;
+};
+
+template <class F>
+automation::AutomationError ErrorOf(F&& action) {
+  try {
+    action();
+  } catch (const automation::AutomationError& e) {
+    return e;
+  }
+  ADD_FAILURE() << "no automation error was raised";
+  return automation::AutomationError(0, u"", u"");
+}
+
+}  // namespace talmo::testing
