@@ -74,7 +74,7 @@ void Entry36::InvokeMember(automation::DispId id, InvokeKind kind, std::span<Var
       return;
     case kValidateId:
       if (kind != InvokeKind::kMethod) break;
-      a.ExpectCount(2, 2);
+      a.ExpectCount(0, 2);
       Validate(a.Required(0), a.Required(1));
       return;
     case kField2Id:
