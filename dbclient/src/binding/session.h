@@ -29,6 +29,9 @@ class Session {
   std::u16string libraryFolder;
   // Member 45: the code of the last failed call, 0 after a call that succeeded.
   int32_t lastError = 0;
+  // Member 62, called right before the search of a key look-up: that search (19) reports a
+  // missing record by its result alone, so the caller can tell "not found" from a failure.
+  bool quietLookup = false;
 
   // Opens the embedded database file `path`, closing one that is open first. A cache of 0
   // or less keeps the default page cache.

@@ -64,13 +64,25 @@ Variant CopyRecord(Session& session, const CallArgs& args) {
   return Variant();
 }
 
-// 62 and 63: called before key look-ups and inserts; nothing needs preparing here.
+// 63: called before inserts; nothing needs preparing here.
 Variant Prepare(Session&, const CallArgs&) { return Variant(); }
 
+// 62: the next search is a key look-up that answers "not found" with 0 and no error.
+Variant PrepareLookup(Session& session, const CallArgs&) {
+  session.quietLookup = true;
+  return Variant();
+}
+
 Variant Find(Session& session, const CallArgs& args) {
+  const bool quiet = std::exchange(session.quietLookup, false);
   Cursor& table = session.Table(args.Long(0));
   Record& record = session.RecordOf(table, args.Long(1));
-  Check(table.Find(record, args.String(2)));
+  Status status = table.Find(record, args.String(2));
+  if (quiet &&
+      (status.code() == errc::kRecordNotFound || status.code() == errc::kNoRecordInFilter)) {
+    return Variant(int32_t{0});
+  }
+  Check(std::move(status));
   return Variant(kFlagTrue);
 }
 
@@ -88,7 +100,7 @@ Variant Next(Session& session, const CallArgs& args) {
 Variant Insert(Session& session, const CallArgs& args) {
   Cursor& table = session.Table(args.Long(0));
   Status status = table.Insert(session.RecordOf(table, args.Long(1)));
-  if (status.code() == errc::kRecordExists) return Variant(int32_t{0});
+  
   Check(std::move(status));
   return Variant(kFlagTrue);
 }
@@ -182,7 +194,7 @@ constexpr MemberDef kMembers[] = {
     {16, u"FreeRecord", 1, 1, kNone, FreeRecord},
     {25, u"InitRecord", 2, 2, kNone, InitRecord},
     {17, u"CopyRecord", 3, 3, kNone, CopyRecord},
-    {62, u"BeforeLookup", 0, 0, kNone, Prepare},
+    {62, u"BeforeLookup", 0, 0, kNone, PrepareLookup},
     {63, u"BeforeInsert", 0, 0, kNone, Prepare},
     {19, u"Find", 3, 3, VarType::kLong, Find},
     {20, u"Next", 3, 3, VarType::kInteger, Next},
