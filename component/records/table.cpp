@@ -26,6 +26,10 @@ void CountOperation(int32_t& counter) {
   ++counter;
 }
 
+std::u16string MessageText(const Variant& value) {
+  return automation::Concat(Variant(u""), value).ToString();
+}
+
 void OpenTableHandle(int32_t& handle, int32_t tableNo) {
   HandleArg table(handle);
   Variant number(tableNo);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "automation/dispatch.h"
@@ -60,6 +61,9 @@ inline constexpr std::u16string_view kLineBreak = u"\r\n";
 
 // Adds one to an operation counter; at 2147483647 it raises 6 and leaves it unchanged.
 void CountOperation(int32_t& counter);
+
+// The text form of a value inside a message, as concatenation gives it: Null adds nothing.
+std::u16string MessageText(const automation::Variant& value);
 
 // True when an optional argument was given: not null and not Variant::Missing().
 inline bool IsGiven(const automation::Variant* argument) noexcept {

@@ -33,7 +33,7 @@ bool Table::LookUpByKey(std::span<const Variant> fieldData, std::u16string* keyT
     if (keyText != nullptr) {
       *keyText += FieldName(keyField);
       *keyText += u" = ";
-      *keyText += fieldData[i].ToString();
+      *keyText += table_internal::MessageText(fieldData[i]);
       *keyText += table_internal::kLineBreak;
     }
     Variant value = fieldData[i].Deref();

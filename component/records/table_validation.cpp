@@ -113,7 +113,8 @@ void Table::TestField(const Variant& id, const Variant* newValue) {
   } else if (Differs(newValue->Deref(), value)) {
     const std::u16string tableName = Name();
     const std::u16string fieldName = FieldName(Variant(field));
-    table_errors::RaiseFieldDiffers(tableName, fieldName, newValue->ToString(), value.ToString());
+    table_errors::RaiseFieldDiffers(tableName, fieldName, table_internal::MessageText(*newValue),
+                                    table_internal::MessageText(value));
   }
   GuardOff();
 }

@@ -87,6 +87,15 @@ TEST_F(TableRetrievalTest, GetRecMissingNamesTheTableAndEveryKeyValue) {
   EXPECT_EQ(table->tmpCountGet(), 0);
 }
 
+TEST_F(TableRetrievalTest, ANullKeyValueShowsAsNothingInTheMessage) {
+  tables_[18].findResult = 0;
+  Ref<Table> table = Allocated();
+  const Variant key[] = {Variant::Null()};
+  const automation::AutomationError error = ErrorOf([&] { table->GetRec(key); });
+  EXPECT_EQ(error.number(), 999);
+  EXPECT_NE(error.description().find(u"\r\nNo. = \r\n"), std::u16string::npos);
+}
+
 TEST_F(TableRetrievalTest, MoreValuesThanKeyFieldsRaiseSubscriptOutOfRangeAtTheExtraValue) {
   Ref<Table> table = Allocated();
   const Variant key[] = {Variant(u"A"), Variant(u"B")};
