@@ -21,6 +21,7 @@ class Record {
 
   // Every field back to its initial value: empty text, 0, false, the undefined date.
   void Init();
+  void InitAt(size_t index);  // one field, by its position in table().fields
 
   // The value of a field, or nullptr when the table has no such field.
   const Value* Find(int32_t fieldNo) const noexcept;

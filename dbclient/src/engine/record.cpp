@@ -27,8 +27,10 @@ Record::Record(const TableDef& table) : table_(&table) {
 }
 
 void Record::Init() {
-  for (size_t i = 0; i < values_.size(); ++i) values_[i] = InitialValue(table_->fields[i]);
+  for (size_t i = 0; i < values_.size(); ++i) InitAt(i);
 }
+
+void Record::InitAt(size_t index) { values_[index] = InitialValue(table_->fields[index]); }
 
 int Record::IndexOf(int32_t fieldNo) const noexcept {
   const auto& fields = table_->fields;

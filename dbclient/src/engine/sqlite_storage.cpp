@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <tuple>
 #include <unordered_map>
 
 #include "engine/decimal_sum.h"
@@ -167,7 +168,7 @@ class SqliteStorage final : public Storage {
       *found = moved != 0;
       return status;
     }
-    QueryPlan& plan = PlanOf(query);
+    QueryPlan& plan = PlanFor(query);
     const QueryStatement statement = mode == SeekMode::kFirst  ? QueryStatement::kFirst
                                      : mode == SeekMode::kLast ? QueryStatement::kLast
                                                                : QueryStatement::kEqual;
@@ -186,7 +187,7 @@ class SqliteStorage final : public Storage {
     if (steps == 0) return Status();
     const bool forward = steps > 0;
     const int64_t wanted = forward ? steps : -static_cast<int64_t>(steps);
-    QueryPlan& plan = PlanOf(query);
+    QueryPlan& plan = PlanFor(query);
     const std::string& fetch =
         plan.Text(query, forward ? QueryStatement::kForward : QueryStatement::kBackward);
     bool found = false;
@@ -218,13 +219,13 @@ class SqliteStorage final : public Storage {
   }
 
   Status Count(const Query& query, int64_t* count) override {
-    QueryPlan& plan = PlanOf(query);
+    QueryPlan& plan = PlanFor(query);
     return ReadInteger(plan.Text(query, QueryStatement::kCount), plan.parameters, count);
   }
 
   Status Compute(const Query& query, Aggregate aggregate, const FieldDef* field,
                  Value* out) override {
-    QueryPlan& plan = PlanOf(query);
+    QueryPlan& plan = PlanFor(query);
     int64_t number = 0;
     if (aggregate == Aggregate::kCount || aggregate == Aggregate::kExist) {
       Status status = ReadInteger(plan.Text(query, aggregate == Aggregate::kCount
@@ -316,7 +317,7 @@ class SqliteStorage final : public Storage {
   }
 
   Status DeleteAll(const Query& query) override {
-    QueryPlan& plan = PlanOf(query);
+    QueryPlan& plan = PlanFor(query);
     StatementCache::Lease lease;
     Status status = PrepareWrite(plan.Text(query, QueryStatement::kDelete), &lease);
     if (!status.ok()) return status;
@@ -330,6 +331,20 @@ class SqliteStorage final : public Storage {
 
  private:
   enum class State { kIdle, kRead, kWrite };
+
+  // Plans of unfiltered queries depend only on table and order, so cursors opened for one
+  // look-up each (key look-ups of the component) share them instead of building their own.
+  QueryPlan& PlanFor(const Query& query) {
+    if (query.plan == nullptr && query.filters.empty()) {
+      auto& shared = sharedPlans_[{query.company, query.table, query.order}];
+      if (shared == nullptr) {
+        PlanOf(query);
+        shared = query.plan;
+      }
+      query.plan = shared;
+    }
+    return PlanOf(query);
+  }
 
   // Outside a write transaction reads run in a read transaction that stays open until
   // EndReadSnapshot, so they all see one snapshot and need no lock per statement.
@@ -391,11 +406,13 @@ class SqliteStorage final : public Storage {
     if (rc == SQLITE_DONE) return Status();
     if (rc != SQLITE_ROW) return StorageFailure(rc, db_);
     const TableDef& table = out->table();
-    out->Init();
     int column = 0;
     for (size_t i = 0; i < table.fields.size(); ++i) {
-      if (!IsStored(table.fields[i])) continue;
-      out->at(i) = Read(statement, column++, table.fields[i].type);
+      if (IsStored(table.fields[i])) {
+        out->at(i) = Read(statement, column++, table.fields[i].type);
+      } else {
+        out->InitAt(i);
+      }
     }
     return Status();
   }
@@ -437,6 +454,8 @@ class SqliteStorage final : public Storage {
   const Schema* schema_ = nullptr;
   State state_ = State::kIdle;
   std::map<std::pair<int64_t, const TableDef*>, TableStatements> statements_;
+  std::map<std::tuple<int64_t, const TableDef*, std::vector<int32_t>>, std::shared_ptr<void>>
+      sharedPlans_;
 };
 
 // Opens a connection with the client's settings; `create` allows a new file.
