@@ -352,11 +352,40 @@ TEST_F(BindingRecordsTest, CopyAndInitialiseBuffers) {
   EXPECT_EQ(Get(t, kName).ToString(), u"Beta") << "the source is untouched";
 }
 
-TEST_F(BindingRecordsTest, PreparingMembersExistAndDoNothing) {
-  client_.Call(62);
-  EXPECT_EQ(client_.LastError(), 0);
+TEST_F(BindingRecordsTest, BeforeInsertExistsAndChangesNothing) {
+  const Table t = Customers();
   client_.Call(63);
   EXPECT_EQ(client_.LastError(), 0);
+  EXPECT_EQ(Count(t), 3);
+}
+
+// 62 comes right before the key search of a look-up, whose caller checks the error without
+// accepting "not found": that one search answers a miss with 0 alone.
+TEST_F(BindingRecordsTest, BeforeLookupMakesOnlyTheNextSearchQuietAboutAMiss) {
+  const Table t = Customers();
+  const auto lookup = [&](const char16_t* no, const char16_t* method) {
+    Set(t, kNo, Variant(no));
+    client_.Call(62);
+    return client_.Call(19, t.handle, t.record, method).ToLong();
+  };
+  EXPECT_EQ(lookup(u"Z", u"="), 0);
+  EXPECT_EQ(client_.LastError(), 0);
+  EXPECT_EQ(client_.Call(19, t.handle, t.record, u"=").ToLong(), 0);
+  EXPECT_EQ(client_.LastError(), errc::kRecordNotFound) << "the next search reports again";
+
+  EXPECT_EQ(lookup(u"B", u"="), -1);
+  EXPECT_EQ(KeyOf(t), u"B");
+  EXPECT_EQ(FindFrom(t, u"Z", u"="), 0);
+  EXPECT_EQ(client_.LastError(), errc::kRecordNotFound) << "a found record ends it too";
+
+  Set(t, kNo, Variant(u"Z"));
+  client_.Call(62);
+  client_.Call(24, t.handle);
+  EXPECT_EQ(client_.Call(19, t.handle, t.record, u"=").ToLong(), 0);
+  EXPECT_EQ(client_.LastError(), errc::kRecordNotFound) << "any other call in between ends it";
+
+  EXPECT_EQ(lookup(u"B", u"x"), 0);
+  EXPECT_EQ(client_.LastError(), errc::kBadSearchMethod) << "only a miss is quiet";
 }
 
 TEST_F(BindingRecordsTest, LockTableInsideAWriteTransaction) {
@@ -367,6 +396,19 @@ TEST_F(BindingRecordsTest, LockTableInsideAWriteTransaction) {
   client_.Call(43, t.handle, int32_t{0});
   EXPECT_EQ(client_.LastError(), 0);
   client_.Call(37);
+  EXPECT_EQ(client_.LastError(), 0);
+}
+
+TEST_F(BindingRecordsTest, LockWithoutWaitingFailsAtOnceWhileAnotherSessionWrites) {
+  Client other;
+  ASSERT_EQ(other.Connect(file_), 0);
+  other.Call(36);
+  ASSERT_EQ(other.LastError(), 0);
+  const Table t = Open(kCustomer);
+  client_.Call(43, t.handle, int32_t{0});
+  EXPECT_EQ(client_.LastError(), errc::kTableLocked);
+  other.Call(38);
+  client_.Call(43, t.handle, int32_t{0});
   EXPECT_EQ(client_.LastError(), 0);
 }
 

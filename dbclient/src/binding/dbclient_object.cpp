@@ -40,7 +40,12 @@ void DbClientObject::InvokeMember(automation::DispId id, automation::InvokeKind,
                                   std::span<Variant> args, Variant& result) {
   const MemberDef* member = FindMember(id);
   if (!member) automation::RaiseMemberNotFound();
-  if (id != kLastErrorMember) session_.lastError = 0;
+  // Reading the code (45) changes nothing; every other call starts afresh. The quiet
+  // look-up that member 62 arms covers only the search right after it.
+  if (id != kLastErrorMember) {
+    session_.lastError = 0;
+    if (id != kBeforeLookupMember && id != kFindMember) session_.quietLookup = false;
+  }
   try {
     if (args.size() < member->minArgs || args.size() > member->maxArgs) {
       Fail(errc::kBadArgument,

@@ -100,7 +100,7 @@ Variant Next(Session& session, const CallArgs& args) {
 Variant Insert(Session& session, const CallArgs& args) {
   Cursor& table = session.Table(args.Long(0));
   Status status = table.Insert(session.RecordOf(table, args.Long(1)));
-  
+  if (status.code() == errc::kRecordExists) return Variant(int32_t{0});
   Check(std::move(status));
   return Variant(kFlagTrue);
 }
@@ -194,9 +194,9 @@ constexpr MemberDef kMembers[] = {
     {16, u"FreeRecord", 1, 1, kNone, FreeRecord},
     {25, u"InitRecord", 2, 2, kNone, InitRecord},
     {17, u"CopyRecord", 3, 3, kNone, CopyRecord},
-    {62, u"BeforeLookup", 0, 0, kNone, PrepareLookup},
+    {kBeforeLookupMember, u"BeforeLookup", 0, 0, kNone, PrepareLookup},
     {63, u"BeforeInsert", 0, 0, kNone, Prepare},
-    {19, u"Find", 3, 3, VarType::kLong, Find},
+    {kFindMember, u"Find", 3, 3, VarType::kLong, Find},
     {20, u"Next", 3, 3, VarType::kInteger, Next},
     {21, u"Insert", 2, 2, VarType::kLong, Insert},
     {23, u"Modify", 2, 2, VarType::kLong, Modify},
