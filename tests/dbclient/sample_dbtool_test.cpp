@@ -43,26 +43,26 @@ class DbToolOnSample : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     folder_ = new TempFolder;
-    path_ = folder_->File("sample.db");
-    const Result created = RunTool({"create", path_, "--sample"});
-    ASSERT_EQ(created.exitCode, 0) << created.err;
-    createdOut_ = created.out;
+    path_ = dbclient::testing_support::CopyOfSampleFixture(*folder_);
   }
   static void TearDownTestSuite() { delete folder_; }
 
   static TempFolder* folder_;
   static std::string path_;
-  static std::string createdOut_;
 };
 
 TempFolder* DbToolOnSample::folder_ = nullptr;
 std::string DbToolOnSample::path_;
-std::string DbToolOnSample::createdOut_;
 
-TEST_F(DbToolOnSample, CreateReportsTheDefaultCompanyAndTheFilledTables) {
-  EXPECT_NE(createdOut_.find("company \"Talmo Sample\""), std::string::npos) << createdOut_;
-  EXPECT_NE(createdOut_.find("Item Ledger Entry"), std::string::npos) << createdOut_;
-  EXPECT_NE(createdOut_.find("Sales & Receivables Setup"), std::string::npos) << createdOut_;
+TEST(DbTool, CreateWithSampleReportsTheDefaultCompanyAndTheFilledTables) {
+  TempFolder folder;
+  const Result created = RunTool({"create", folder.File("new.db"), "--sample"});
+  ASSERT_EQ(created.exitCode, 0) << created.err;
+  EXPECT_NE(created.out.find("company \"Talmo Sample\", filled"), std::string::npos) << created.out;
+  EXPECT_NE(created.out.find("      32      "), std::string::npos) << created.out;
+  EXPECT_NE(created.out.find("Item Ledger Entry"), std::string::npos) << created.out;
+  EXPECT_NE(created.out.find("     311         1  Sales & Receivables Setup\n"), std::string::npos)
+      << created.out;
 }
 
 TEST_F(DbToolOnSample, TablesListsOnlyTablesWithRecordsWithTheirCounts) {

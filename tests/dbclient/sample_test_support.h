@@ -36,6 +36,14 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
+// The sample database the build made for the tests with talmo-dbtool (company "Talmo
+// Sample"), copied into `folder` so that a test may change its copy. Returns the copy's path.
+inline std::string CopyOfSampleFixture(const TempFolder& folder) {
+  const std::string path = folder.File("sample.db");
+  std::filesystem::copy_file(TALMO_SAMPLE_FIXTURE, path);
+  return path;
+}
+
 inline std::unique_ptr<Database> OpenCompany(const std::string& path, std::u16string_view company) {
   std::unique_ptr<Database> db;
   if (!Database::Open(path, OpenOptions{}, ApplicationSchema(), &db).ok()) return nullptr;
