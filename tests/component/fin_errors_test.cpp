@@ -210,8 +210,7 @@ TEST_F(CheckClientErrorTest, TheFileIsFoundThroughTheCurrentDatabase) {
   EXPECT_EQ(Raised(kRecordMissing, {}).description(),
             u"Unknown error 1008 in module 19\r\n:" + newer->NavisionPath());
   newer->SetNavisionPath(FromUtf8(dir_.path().string()));
-  EXPECT_EQ(Raised(kRecordMissing, {u"10;T"}).description(),
-            u"Záznam v tabulce T neexistuje.\r\n");
+  EXPECT_EQ(Raised(kRecordMissing, {u"10;T"}).description(), u"Záznam v tabulce T neexistuje.\r\n");
 }
 
 TEST_F(CheckClientErrorTest, WithoutACurrentDatabaseTheClientErrorIsStillReported) {
