@@ -180,6 +180,19 @@ TEST(DbTool, ListShowsDecimalsInPlainDigitsFirstOptionsAndZeroFlowFields) {
   EXPECT_NE(ledger.out.find("  Entry Type          Purchase\n"), std::string::npos) << ledger.out;
 }
 
+// A database file this run made is removed again when a later step fails, so that the same
+// command can be repeated once the mistake is corrected.
+TEST(DbTool, CreateRemovesItsFileWhenTheCompanyCannotBeMade) {
+  TempFolder folder;
+  const std::string path = folder.File("half.db");
+  const Result result = RunTool({"create", path, "--company", std::string(31, 'x')});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("cannot create the company"), std::string::npos) << result.err;
+  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_FALSE(std::filesystem::exists(path + "-wal"));
+  EXPECT_EQ(RunTool({"create", path, "--company", std::string(30, 'x')}).exitCode, 0);
+}
+
 TEST(DbTool, CreateInAMissingFolderFailsAndLeavesNothingBehind) {
   TempFolder folder;
   const std::string path = folder.File("missing/sub/x.db");
