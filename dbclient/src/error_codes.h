@@ -95,7 +95,7 @@
 namespace dbclient::errc {
 
 #define DBCLIENT_ERROR_CONSTANT(name, module, number, english, czech) \
-  inline constexpr int32_t name = (module) * 65536 + (number);
+  inline constexpr int32_t name = (module)*65536 + (number);
 DBCLIENT_ERROR_CODES(DBCLIENT_ERROR_CONSTANT)
 #undef DBCLIENT_ERROR_CONSTANT
 
@@ -114,7 +114,7 @@ struct ErrorInfo {
 
 inline constexpr ErrorInfo kAll[] = {
 #define DBCLIENT_ERROR_INFO(name, module, number, english, czech) \
-  {(module) * 65536 + (number), module, number, #name, english, czech},
+  {(module)*65536 + (number), module, number, #name, english, czech},
     DBCLIENT_ERROR_CODES(DBCLIENT_ERROR_INFO)
 #undef DBCLIENT_ERROR_INFO
 };

@@ -38,8 +38,8 @@ class CursorTest : public ::testing::Test {
     ASSERT_TRUE(IsOk(customers_->Insert(rec)));
   }
 
-  void AddEntry(int64_t no, std::u16string_view customerNo, double amount,
-                std::u16string_view date, int64_t quantity = 1) {
+  void AddEntry(int64_t no, std::u16string_view customerNo, double amount, std::u16string_view date,
+                int64_t quantity = 1) {
     const Record rec = MakeRecord(*entries_, {{entry::kNo, no},
                                               {entry::kCustomerNo, customerNo},
                                               {entry::kAmount, amount},
@@ -166,18 +166,18 @@ TEST_F(CursorTest, FiltersAndRangesSelectInStorageAsInMemory) {
     std::u16string expression;
   };
   const std::vector<Case> cases = {
-      {customer::kCity, u"Praha"},        {customer::kCity, u"@praha|brno"},
-      {customer::kName, u"*a*"},          {customer::kName, u"@ADAMS"},
-      {customer::kName, u"<>@adams"},     {customer::kRank, u"10..25"},
-      {customer::kRank, u">20|<=10"},     {customer::kNo, u"c2*|C4?"},
-      {customer::kName, u"@č*"},          {customer::kRank, u"<>20&<>30"},
-      {customer::kName, u"'Novák'|''"},   {customer::kCity, u"A..P"},
+      {customer::kCity, u"Praha"},      {customer::kCity, u"@praha|brno"},
+      {customer::kName, u"*a*"},        {customer::kName, u"@ADAMS"},
+      {customer::kName, u"<>@adams"},   {customer::kRank, u"10..25"},
+      {customer::kRank, u">20|<=10"},   {customer::kNo, u"c2*|C4?"},
+      {customer::kName, u"@č*"},        {customer::kRank, u"<>20&<>30"},
+      {customer::kName, u"'Novák'|''"}, {customer::kCity, u"A..P"},
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(IsOk(customers_->SetFilter(c.field, c.expression)));
     FieldFilter filter;
-    ASSERT_TRUE(IsOk(FieldFilter::Parse(*customers_->table().FindField(c.field), c.expression,
-                                        &filter)));
+    ASSERT_TRUE(
+        IsOk(FieldFilter::Parse(*customers_->table().FindField(c.field), c.expression, &filter)));
     Numbers expected;
     customers_->ClearFilters();
     Record rec = customers_->NewRecord();

@@ -32,21 +32,21 @@ TEST(DatabaseFileTest, CreateAndOpenRefuseWhatTheyShould) {
   EXPECT_TRUE(HasCode(Database::Open(dir.File("missing.db"), {}, TestSchema(), &db),
                       errc::kDatabaseNotFound));
   EXPECT_FALSE(std::filesystem::exists(dir.File("missing.db"))) << "never created by Open";
-  EXPECT_TRUE(HasCode(Database::Open(dir.path().string(), {}, TestSchema(), &db),
-                      errc::kDatabaseNotFound));
+  EXPECT_TRUE(
+      HasCode(Database::Open(dir.path().string(), {}, TestSchema(), &db), errc::kDatabaseNotFound));
 
   ASSERT_TRUE(IsOk(Database::Create(dir.File("a.db"), TestSchema())));
   EXPECT_TRUE(HasCode(Database::Create(dir.File("a.db"), TestSchema()), errc::kDatabaseExists));
 
   std::ofstream(dir.File("text.db")) << "this is not a database file, just some text\n";
-  EXPECT_TRUE(HasCode(Database::Open(dir.File("text.db"), {}, TestSchema(), &db),
-                      errc::kNotADatabase));
+  EXPECT_TRUE(
+      HasCode(Database::Open(dir.File("text.db"), {}, TestSchema(), &db), errc::kNotADatabase));
   sqlite3* other = nullptr;
   sqlite3_open(dir.File("other.db").c_str(), &other);
   sqlite3_exec(other, "CREATE TABLE t(x)", nullptr, nullptr, nullptr);
   sqlite3_close(other);
-  EXPECT_TRUE(HasCode(Database::Open(dir.File("other.db"), {}, TestSchema(), &db),
-                      errc::kNotADatabase));
+  EXPECT_TRUE(
+      HasCode(Database::Open(dir.File("other.db"), {}, TestSchema(), &db), errc::kNotADatabase));
   EXPECT_EQ(db, nullptr);
 }
 
@@ -77,7 +77,8 @@ TEST(DatabaseFileTest, UsersAndLogIn) {
   EXPECT_TRUE(HasCode(db->AddUser(u"ADMIN", u"x"), errc::kUserExists));
   EXPECT_TRUE(HasCode(db->AddUser(u"", u"x"), errc::kInvalidName));
   EXPECT_TRUE(HasCode(db->Login(u"", u""), errc::kLoginFailed));
-  EXPECT_TRUE(HasCode(db->OpenCompany(u"CRONUS"), errc::kNotLoggedIn)) << "a failed log-in logs out";
+  EXPECT_TRUE(HasCode(db->OpenCompany(u"CRONUS"), errc::kNotLoggedIn))
+      << "a failed log-in logs out";
   EXPECT_TRUE(HasCode(db->Login(u"admin", u"heslo-123"), errc::kLoginFailed));
   EXPECT_TRUE(HasCode(db->Login(u"nobody", u"Heslo-123"), errc::kLoginFailed));
   EXPECT_TRUE(IsOk(db->Login(u"admin", u"Heslo-123"))) << "user names ignore case";
@@ -117,8 +118,8 @@ TEST(DatabaseFileTest, CompaniesAreSeparate) {
   std::unique_ptr<Database> db = CreateAndOpen(dir.File("c.db"), TestSchema());
   ASSERT_NE(db, nullptr);
   EXPECT_TRUE(HasCode(db->CreateCompany(u"cronus"), errc::kCompanyExists));
-  for (std::u16string_view bad : {u"", u" Lead", u"Trail ", u"Tab\tin",
-                                  u"A name that is far too long for a company"}) {
+  for (std::u16string_view bad :
+       {u"", u" Lead", u"Trail ", u"Tab\tin", u"A name that is far too long for a company"}) {
     EXPECT_TRUE(HasCode(db->CreateCompany(bad), errc::kInvalidName)) << Utf8(bad);
   }
   ASSERT_TRUE(IsOk(db->CreateCompany(u"Pobočka Brno")));
@@ -171,8 +172,8 @@ TEST(SchemaVersionTest, OlderFilesAreUpgradedNewerOrChangedOnesRefused) {
     ASSERT_NE(db, nullptr);
     std::unique_ptr<Cursor> customers;
     ASSERT_TRUE(IsOk(db->OpenTable(kCustomerTable, &customers)));
-    ASSERT_TRUE(IsOk(customers->Insert(MakeRecord(
-        *customers, {{customer::kNo, u"OLD"}, {customer::kBalance, 12.5}}))));
+    ASSERT_TRUE(IsOk(customers->Insert(
+        MakeRecord(*customers, {{customer::kNo, u"OLD"}, {customer::kBalance, 12.5}}))));
   }
   std::unique_ptr<Database> db;
   ASSERT_TRUE(IsOk(Database::Open(file, {}, TestSchema(2), &db)));
@@ -241,8 +242,8 @@ TEST(FieldTableTest, DescribesEveryFieldAndIsReadOnly) {
   EXPECT_EQ(total, static_cast<int32_t>(expected));
 
   // Walk one table's fields in key order with a filter.
-  ASSERT_TRUE(IsOk(fields->SetRange(field_table::kTableNo, int64_t{kCustomerTable},
-                                    int64_t{kCustomerTable})));
+  ASSERT_TRUE(IsOk(
+      fields->SetRange(field_table::kTableNo, int64_t{kCustomerTable}, int64_t{kCustomerTable})));
   ASSERT_TRUE(IsOk(fields->SetFilter(field_table::kClass, u"FlowField")));
   ASSERT_TRUE(IsOk(fields->Find(rec, u"-")));
   std::vector<int32_t> flow_fields;
@@ -347,12 +348,12 @@ TEST(ErrorCatalogueTest, EveryCodeHasBothTextsAndFitsItsCodePage) {
   EXPECT_NE(errc::Find(kCodeNoRecordInFilter), nullptr);
   EXPECT_EQ(errc::Find(19 * 65536 + 1), nullptr);
   // The placeholders the component fills in.
-  for (std::string_view text : {errc::Find(errc::kUnknownTableName)->english,
-                                errc::Find(errc::kUnknownTableName)->czech}) {
+  for (std::string_view text :
+       {errc::Find(errc::kUnknownTableName)->english, errc::Find(errc::kUnknownTableName)->czech}) {
     EXPECT_NE(text.find("%10"), std::string_view::npos);
   }
-  for (std::string_view text : {errc::Find(errc::kBadSearchMethod)->english,
-                                errc::Find(errc::kBadSearchMethod)->czech}) {
+  for (std::string_view text :
+       {errc::Find(errc::kBadSearchMethod)->english, errc::Find(errc::kBadSearchMethod)->czech}) {
     EXPECT_NE(text.find("%12"), std::string_view::npos);
   }
   EXPECT_EQ(Status::Error(errc::kBadSearchMethod, "=?").ToString(),

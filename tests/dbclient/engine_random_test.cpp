@@ -92,7 +92,7 @@ class RandomTest : public ::testing::TestWithParam<int> {
   }
 
   Row RandomRow() {
-    static const std::vector<std::u16string> kDocNos = {u"",   u"A",  u"AB", u"B",  u"D1",
+    static const std::vector<std::u16string> kDocNos = {u"",    u"A",  u"AB", u"B", u"D1",
                                                         u"D10", u"D2", u"ČX", u"Z"};
     static const std::vector<char16_t> kLetters = {u'a', u'b', u'c', u'A', u'B',
                                                    u'č', u'Ž', u' ', u'*', u'\''};
@@ -140,40 +140,50 @@ class RandomTest : public ::testing::TestWithParam<int> {
       case 0:
         return {line::kDocType, u"Order", {}, {}, [](const Row& r) { return r.type == 1; }};
       case 1:
-        return {line::kDocType, u"Quote|Invoice", {}, {},
-                [](const Row& r) { return r.type != 1; }};
+        return {line::kDocType, u"Quote|Invoice", {}, {}, [](const Row& r) { return r.type != 1; }};
       case 2:
         return {line::kDocType, u"<>2", {}, {}, [](const Row& r) { return r.type != 2; }};
       case 3:
         return {line::kDocNo, u"d1", {}, {}, [](const Row& r) { return r.docNo == u"D1"; }};
       case 4:
-        return {line::kDocNo, u"A..D2", {}, {},
-                [](const Row& r) { return r.docNo >= u"A" && r.docNo <= u"D2"; }};
+        return {line::kDocNo, u"A..D2", {}, {}, [](const Row& r) {
+                  return r.docNo >= u"A" && r.docNo <= u"D2";
+                }};
       case 5:
-        return {line::kDocNo, u"D*", {}, {},
-                [](const Row& r) { return r.docNo.rfind(u"D", 0) == 0; }};
+        return {
+            line::kDocNo, u"D*", {}, {}, [](const Row& r) { return r.docNo.rfind(u"D", 0) == 0; }};
       case 6:
-        return {line::kDocNo, u"<>''&<Z", {}, {},
-                [](const Row& r) { return !r.docNo.empty() && r.docNo < u"Z"; }};
+        return {line::kDocNo, u"<>''&<Z", {}, {}, [](const Row& r) {
+                  return !r.docNo.empty() && r.docNo < u"Z";
+                }};
       case 7: {
         const std::string narrow = std::to_string(a) + ".." + std::to_string(b);
-        return {line::kLineNo, std::u16string(narrow.begin(), narrow.end()), {}, {},
+        return {line::kLineNo,
+                std::u16string(narrow.begin(), narrow.end()),
+                {},
+                {},
                 [a, b](const Row& r) { return r.lineNo >= a && r.lineNo <= b; }};
       }
       case 8: {
         const std::string narrow = ">" + std::to_string(a) + "|" + std::to_string(b);
-        return {line::kLineNo, std::u16string(narrow.begin(), narrow.end()), {}, {},
+        return {line::kLineNo,
+                std::u16string(narrow.begin(), narrow.end()),
+                {},
+                {},
                 [a, b](const Row& r) { return r.lineNo > a || r.lineNo == b; }};
       }
       case 9:
-        return {line::kLineNo, {}, int64_t{a}, int64_t{b},
-                [a, b](const Row& r) { return r.lineNo >= a && r.lineNo <= b; }};
+        return {line::kLineNo, {}, int64_t{a}, int64_t{b}, [a, b](const Row& r) {
+                  return r.lineNo >= a && r.lineNo <= b;
+                }};
       case 10:
-        return {line::kDescription, u"@a*", {}, {},
-                [](const Row& r) { return !r.description.empty() && Fold(r.description[0]) == u'a'; }};
+        return {line::kDescription, u"@a*", {}, {}, [](const Row& r) {
+                  return !r.description.empty() && Fold(r.description[0]) == u'a';
+                }};
       case 11:
-        return {line::kDescription, u"*b*", {}, {},
-                [](const Row& r) { return r.description.find(u'b') != std::u16string::npos; }};
+        return {line::kDescription, u"*b*", {}, {}, [](const Row& r) {
+                  return r.description.find(u'b') != std::u16string::npos;
+                }};
       case 12:
         return {line::kDescription, u"''|'*'*", {}, {}, [](const Row& r) {
                   return r.description.empty() || r.description[0] == u'*';
@@ -183,11 +193,13 @@ class RandomTest : public ::testing::TestWithParam<int> {
                   return Fold(r.description).find(u'č') != std::u16string::npos;
                 }};
       case 14:
-        return {line::kDescription, u"' '..b", {}, {},
-                [](const Row& r) { return r.description >= u" " && r.description <= u"b"; }};
+        return {line::kDescription, u"' '..b", {}, {}, [](const Row& r) {
+                  return r.description >= u" " && r.description <= u"b";
+                }};
       case 15:
-        return {line::kAmount, u"-100.5..250.25", {}, {},
-                [](const Row& r) { return r.amount >= -100.5 && r.amount <= 250.25; }};
+        return {line::kAmount, u"-100.5..250.25", {}, {}, [](const Row& r) {
+                  return r.amount >= -100.5 && r.amount <= 250.25;
+                }};
       default:
         return {line::kAmount, u">0", {}, {}, [](const Row& r) { return r.amount > 0; }};
     }
@@ -335,7 +347,7 @@ TEST_P(RandomTest, EngineAgreesWithModel) {
     Row row = RandomRow();
     if (cursor_->Insert(ToRecord(row)).ok()) model_.rows[KeyOf(row)] = row;
   }
-  static const std::vector<std::u16string> kMethods = {u"-", u"+", u"=", u">", u"<",
+  static const std::vector<std::u16string> kMethods = {u"-",  u"+",  u"=",  u">",  u"<",
                                                        u">=", u"=<", u"<>", u"=><"};
   for (int step = 0; step < 1500; ++step) {
     SCOPED_TRACE("step " + std::to_string(step));

@@ -55,11 +55,11 @@ Schema MakeSchema(int version) {
       Field(customer::kPicture, "Picture", FieldType::kBlob),
       Flow(customer::kSales, "Sales", FieldType::kDecimal, FlowFieldDef::Method::kSum,
            entry::kAmount),
-      Flow(customer::kEntries, "No. of Entries", FieldType::kInteger,
-           FlowFieldDef::Method::kCount, 0),
+      Flow(customer::kEntries, "No. of Entries", FieldType::kInteger, FlowFieldDef::Method::kCount,
+           0),
       date_filter,
-      Flow(customer::kHasEntries, "Has Entries", FieldType::kBoolean,
-           FlowFieldDef::Method::kExist, 0),
+      Flow(customer::kHasEntries, "Has Entries", FieldType::kBoolean, FlowFieldDef::Method::kExist,
+           0),
       Flow(customer::kQuantity, "Quantity", FieldType::kDecimal, FlowFieldDef::Method::kSum,
            entry::kQuantity),
   };
@@ -84,7 +84,8 @@ Schema MakeSchema(int version) {
   lines.name = "Document Line";
   FieldDef doc_type = Field(line::kDocType, "Document Type", FieldType::kOption);
   doc_type.optionString = "Quote,Order,Invoice";
-  lines.fields = {doc_type, Field(line::kDocNo, "Document No.", FieldType::kCode, 20),
+  lines.fields = {doc_type,
+                  Field(line::kDocNo, "Document No.", FieldType::kCode, 20),
                   Field(line::kLineNo, "Line No.", FieldType::kInteger),
                   Field(line::kDescription, "Description", FieldType::kText, 50),
                   Field(line::kAmount, "Amount", FieldType::kDecimal),
@@ -129,15 +130,15 @@ std::string Utf8(std::u16string_view text) { return text::ToUtf8(text); }
 
 ::testing::AssertionResult IsOk(const Status& status) {
   if (status.ok()) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "status " << status.module() << "." << status.number()
-                                       << ": " << status.ToString();
+  return ::testing::AssertionFailure()
+         << "status " << status.module() << "." << status.number() << ": " << status.ToString();
 }
 
 ::testing::AssertionResult HasCode(const Status& status, int32_t code) {
   if (status.code() == code) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure()
-         << "expected " << code / 65536 << "." << code % 65536 << ", got " << status.module()
-         << "." << status.number() << " (" << status.ToString() << ")";
+         << "expected " << code / 65536 << "." << code % 65536 << ", got " << status.module() << "."
+         << status.number() << " (" << status.ToString() << ")";
 }
 
 std::unique_ptr<Database> CreateAndOpen(const std::string& file, const Schema& schema,
@@ -152,8 +153,7 @@ std::unique_ptr<Database> CreateAndOpen(const std::string& file, const Schema& s
   return db;
 }
 
-Record MakeRecord(const Cursor& cursor,
-                  std::initializer_list<std::pair<int32_t, Input>> fields) {
+Record MakeRecord(const Cursor& cursor, std::initializer_list<std::pair<int32_t, Input>> fields) {
   Record rec = cursor.NewRecord();
   for (const auto& [field, input] : fields) {
     EXPECT_TRUE(IsOk(rec.Set(field, input))) << "field " << field;

@@ -18,20 +18,20 @@ inline constexpr int32_t kEntryTable = 2;     // Integer key, decimal amounts
 inline constexpr int32_t kLineTable = 3;      // three-field key (Option, Code, Integer)
 
 namespace customer {
-inline constexpr int32_t kNo = 1;          // Code 20, key
-inline constexpr int32_t kName = 2;        // Text 30
-inline constexpr int32_t kCity = 3;        // Text 30
-inline constexpr int32_t kBalance = 4;     // Decimal
-inline constexpr int32_t kBlocked = 5;     // Boolean
-inline constexpr int32_t kType = 6;        // Option " ,Person,Company"
-inline constexpr int32_t kSince = 7;       // Date
-inline constexpr int32_t kRank = 8;        // Integer
-inline constexpr int32_t kPicture = 9;     // BLOB
-inline constexpr int32_t kSales = 10;      // flow: sum of entry amounts
-inline constexpr int32_t kEntries = 11;    // flow: count of entries
-inline constexpr int32_t kDateFilter = 12; // flow filter on the entries' posting date
-inline constexpr int32_t kHasEntries = 13; // flow: any entry
-inline constexpr int32_t kQuantity = 14;   // flow: sum of entry quantities (Integer)
+inline constexpr int32_t kNo = 1;            // Code 20, key
+inline constexpr int32_t kName = 2;          // Text 30
+inline constexpr int32_t kCity = 3;          // Text 30
+inline constexpr int32_t kBalance = 4;       // Decimal
+inline constexpr int32_t kBlocked = 5;       // Boolean
+inline constexpr int32_t kType = 6;          // Option " ,Person,Company"
+inline constexpr int32_t kSince = 7;         // Date
+inline constexpr int32_t kRank = 8;          // Integer
+inline constexpr int32_t kPicture = 9;       // BLOB
+inline constexpr int32_t kSales = 10;        // flow: sum of entry amounts
+inline constexpr int32_t kEntries = 11;      // flow: count of entries
+inline constexpr int32_t kDateFilter = 12;   // flow filter on the entries' posting date
+inline constexpr int32_t kHasEntries = 13;   // flow: any entry
+inline constexpr int32_t kQuantity = 14;     // flow: sum of entry quantities (Integer)
 inline constexpr int32_t kCreditLimit = 15;  // Decimal with initial value 1000
 }  // namespace customer
 
@@ -80,7 +80,6 @@ std::string Utf8(std::u16string_view text);
 ::testing::AssertionResult HasCode(const Status& status, int32_t code);
 
 // A record of `cursor`'s table with text/number inputs assigned; fails the test on errors.
-Record MakeRecord(const Cursor& cursor,
-                  std::initializer_list<std::pair<int32_t, Input>> fields);
+Record MakeRecord(const Cursor& cursor, std::initializer_list<std::pair<int32_t, Input>> fields);
 
 }  // namespace dbclient::testing

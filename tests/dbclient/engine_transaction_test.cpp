@@ -77,8 +77,10 @@ std::vector<std::string> Dump(const std::string& file) {
 }
 
 Record Entry(const Cursor& entries, int64_t no, std::u16string_view customer, double amount) {
-  return MakeRecord(entries, {{entry::kNo, no}, {entry::kCustomerNo, customer},
-                              {entry::kAmount, amount}, {entry::kPostingDate, u"2021-03-04"}});
+  return MakeRecord(entries, {{entry::kNo, no},
+                              {entry::kCustomerNo, customer},
+                              {entry::kAmount, amount},
+                              {entry::kPostingDate, u"2021-03-04"}});
 }
 
 std::unique_ptr<Database> OpenLoggedIn(const std::string& file, const OpenOptions& options) {
@@ -223,7 +225,8 @@ TEST_F(TransactionTest, KilledProcessLosesOnlyItsOpenTransaction) {
     for (int i = 0; ok && i < 10; ++i) ok = entries->Insert(Entry(*entries, 500 + i, u"K", 1)).ok();
     ok = ok && db->Commit().ok();
     ok = ok && db->BeginWrite().ok();
-    for (int i = 0; ok && i < 200; ++i) ok = entries->Insert(Entry(*entries, 900 + i, u"X", 2)).ok();
+    for (int i = 0; ok && i < 200; ++i)
+      ok = entries->Insert(Entry(*entries, 900 + i, u"X", 2)).ok();
     ok = ok && entries->Modify(Entry(*entries, 1, u"CHANGED", 3)).ok();
     ok = ok && entries->Delete(Entry(*entries, 2, u"", 0)).ok();
     ready.Send(ok ? 'y' : 'n');
@@ -267,7 +270,8 @@ TEST_F(TransactionTest, KilledProcessLosesOnlyItsOpenTransaction) {
 // `report` how many shared keys it inserted, or 'n'.
 void Writer(const std::string& file, Channel& go, Channel& report, int first, int rounds,
             int perRound, int sharedKeys) {
-  std::unique_ptr<Database> db = OpenLoggedIn(file, OpenOptions{.busyTimeout = std::chrono::seconds(60)});
+  std::unique_ptr<Database> db =
+      OpenLoggedIn(file, OpenOptions{.busyTimeout = std::chrono::seconds(60)});
   std::unique_ptr<Cursor> lines;
   bool ok = db != nullptr && db->OpenTable(kLineTable, &lines).ok();
   go.Receive();
@@ -275,16 +279,17 @@ void Writer(const std::string& file, Channel& go, Channel& report, int first, in
   for (int round = 0; ok && round < rounds; ++round) {
     ok = db->BeginWrite().ok();
     for (int i = 0; ok && i < perRound; ++i) {
-      const Record rec = MakeRecord(*lines, {{line::kDocType, int64_t{1}},
-                                             {line::kDocNo, u"OWN"},
-                                             {line::kLineNo, int64_t{first + round * perRound + i}}});
+      const Record rec =
+          MakeRecord(*lines, {{line::kDocType, int64_t{1}},
+                              {line::kDocNo, u"OWN"},
+                              {line::kLineNo, int64_t{first + round * perRound + i}}});
       ok = lines->Insert(rec).ok();
     }
     const int key = round % sharedKeys + 1;
     if (ok && round < sharedKeys * 2) {
-      const Record rec = MakeRecord(*lines, {{line::kDocType, int64_t{2}},
-                                             {line::kDocNo, u"SHARED"},
-                                             {line::kLineNo, int64_t{key}}});
+      const Record rec = MakeRecord(
+          *lines,
+          {{line::kDocType, int64_t{2}}, {line::kDocNo, u"SHARED"}, {line::kLineNo, int64_t{key}}});
       const Status status = lines->Insert(rec);
       shared += status.ok();
       ok = status.ok() || status.code() == errc::kRecordExists;

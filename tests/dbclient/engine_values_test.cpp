@@ -87,10 +87,9 @@ INSTANTIATE_TEST_SUITE_P(
         ConversionRow{"IntegerRoundsHalfEven", kInteger, 2.5, Value::Integer(2)},
         ConversionRow{"IntegerRoundsHalfEvenUp", kInteger, 3.5, Value::Integer(4)},
         ConversionRow{"IntegerMax", kInteger, int64_t{2147483647}, Value::Integer(2147483647)},
-        ConversionRow{"IntegerOverflow", kInteger, int64_t{2147483648}, {},
-                      errc::kNumberOutOfRange},
-        ConversionRow{"IntegerDoubleOverflow", kInteger, 2147483647.5, {},
-                      errc::kNumberOutOfRange},
+        ConversionRow{
+            "IntegerOverflow", kInteger, int64_t{2147483648}, {}, errc::kNumberOutOfRange},
+        ConversionRow{"IntegerDoubleOverflow", kInteger, 2147483647.5, {}, errc::kNumberOutOfRange},
         ConversionRow{"IntegerBadText", kInteger, u"12abc", {}, errc::kBadNumber},
         ConversionRow{"IntegerEmptyText", kInteger, u"", Value::Integer(0)},
         ConversionRow{"OptionIndex", kOption, int64_t{2}, Value::Option(2)},

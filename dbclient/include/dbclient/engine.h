@@ -69,7 +69,9 @@ class Database {
   // Companies: each has its own set of tables.
   Status CreateCompany(std::u16string_view name);
   Status Companies(std::vector<std::u16string>* names);
-  Status OpenCompany(std::u16string_view name);  // unknown name -> error
+  // Opens a company (exact name first, else ignoring case), closing the open one; an unknown
+  // name is an error and keeps the open company.
+  Status OpenCompany(std::u16string_view name);
   void CloseCompany();  // aborts an open write transaction
   bool companyOpen() const noexcept;
   const std::u16string& companyName() const noexcept;  // "" when none is open

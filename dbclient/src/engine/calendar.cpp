@@ -36,9 +36,8 @@ bool SplitNumbers(std::u16string_view text, char16_t separator, std::vector<int3
   size_t start = 0;
   while (true) {
     size_t end = text.find(separator, start);
-    std::u16string_view part = text.substr(start, end == std::u16string_view::npos
-                                                      ? std::u16string_view::npos
-                                                      : end - start);
+    std::u16string_view part = text.substr(
+        start, end == std::u16string_view::npos ? std::u16string_view::npos : end - start);
     if (part.empty() || part.size() > 4) return false;
     int32_t value = 0;
     for (char16_t c : part) {

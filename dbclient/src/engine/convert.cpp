@@ -24,8 +24,8 @@ std::optional<double> ParseNumber(std::u16string_view input) {
   char buffer[65];
   size_t n = 0;
   for (char16_t c : text) {
-    const bool allowed = text::IsDigit(c) || c == u'.' || c == u'-' || c == u'+' || c == u'e' ||
-                         c == u'E';
+    const bool allowed =
+        text::IsDigit(c) || c == u'.' || c == u'-' || c == u'+' || c == u'e' || c == u'E';
     if (!allowed) return std::nullopt;
     buffer[n++] = static_cast<char>(c);
   }
@@ -86,8 +86,8 @@ Status ToText(const FieldDef& field, const Input& input, Value* out) {
   if (field.length > 0 && text.size() > static_cast<size_t>(field.length)) {
     return Fail(errc::kTextTooLong, field);
   }
-  *out = field.type == FieldType::kCode ? Value::Code(std::move(text))
-                                        : Value::Text(std::move(text));
+  *out =
+      field.type == FieldType::kCode ? Value::Code(std::move(text)) : Value::Text(std::move(text));
   return Status();
 }
 
@@ -210,8 +210,7 @@ Status ToTime(const FieldDef& field, const Input& input, Value* out) {
     }
     std::optional<int32_t> ms = calendar::ParseTime(time);
     const size_t blank = time.find(u' ');
-    if (!ms && blank != std::u16string_view::npos &&
-        calendar::ParseDate(time.substr(0, blank))) {
+    if (!ms && blank != std::u16string_view::npos && calendar::ParseDate(time.substr(0, blank))) {
       ms = calendar::ParseTime(time.substr(blank + 1));
     }
     if (!ms) return Fail(errc::kBadTime, field);

@@ -271,8 +271,8 @@ Status Cursor::CalcFlowField(Record& rec, int32_t fieldNo) {
   }
   const FlowFieldDef& flow = *field->flow;
   Database::Impl& db = *impl_->db;
-  const TableDef* source = flow.sourceTable == kFieldTableNo ? nullptr
-                                                             : db.FindTable(flow.sourceTable);
+  const TableDef* source =
+      flow.sourceTable == kFieldTableNo ? nullptr : db.FindTable(flow.sourceTable);
   if (source == nullptr) return Status::Error(errc::kUnknownTable, field->name);
 
   // The source records: link fields equal the buffer's fields, or follow this cursor's
@@ -288,7 +288,9 @@ Status Cursor::CalcFlowField(Record& rec, int32_t fieldNo) {
       return Status::Error(errc::kUnknownField, field->name);
     }
     const bool textual = [](FieldType a, FieldType b) {
-      const auto is_text = [](FieldType t) { return t == FieldType::kText || t == FieldType::kCode; };
+      const auto is_text = [](FieldType t) {
+        return t == FieldType::kText || t == FieldType::kCode;
+      };
       return a == b || (is_text(a) && is_text(b));
     }(target->type, own->type);
     if (!textual) return Status::Error(errc::kTypeMismatch, field->name);
@@ -300,8 +302,8 @@ Status Cursor::CalcFlowField(Record& rec, int32_t fieldNo) {
     }
     Value value = *rec.Find(link.ownField);
     if (value.type() != target->type) {
-      value = target->type == FieldType::kCode ? Value::Code(value.text())
-                                               : Value::Text(value.text());
+      value =
+          target->type == FieldType::kCode ? Value::Code(value.text()) : Value::Text(value.text());
     }
     query.filters.push_back(FieldFilter::Range(*target, value, value));
   }
@@ -312,8 +314,8 @@ Status Cursor::CalcFlowField(Record& rec, int32_t fieldNo) {
   if (flow.method == FlowFieldDef::Method::kExist) aggregate = Aggregate::kExist;
   if (aggregate == Aggregate::kSum) {
     summed = source->FindField(flow.sourceField);
-    if (summed == nullptr || (summed->type != FieldType::kDecimal &&
-                              summed->type != FieldType::kInteger) ||
+    if (summed == nullptr ||
+        (summed->type != FieldType::kDecimal && summed->type != FieldType::kInteger) ||
         summed->fieldClass != FieldClass::kNormal) {
       return Status::Error(errc::kTypeMismatch, field->name);
     }

@@ -29,9 +29,9 @@ Status ValidCompanyName(std::u16string_view name) {
 const TableDef* Database::Impl::FindTable(int32_t tableNo) const {
   if (tableNo == kFieldTableNo) return &FieldTableDef();
   const auto tables = schema->tables();
-  const auto it = std::lower_bound(
-      tables.begin(), tables.end(), tableNo,
-      [](const TableDef& table, int32_t number) { return table.number < number; });
+  const auto it =
+      std::lower_bound(tables.begin(), tables.end(), tableNo,
+                       [](const TableDef& table, int32_t number) { return table.number < number; });
   return it != tables.end() && it->number == tableNo ? &*it : nullptr;
 }
 

@@ -31,8 +31,8 @@ void DecimalSum::Add(double value) {
   }
   // Shortest round-trip form in scientific notation: [-]d[.ddd]e[+-]xx.
   char buffer[40];
-  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                 std::chars_format::scientific).ptr;
+  const auto end =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific).ptr;
   const std::string_view text(buffer, static_cast<size_t>(end - buffer));
   const size_t e = text.find('e');
   __int128 mantissa = 0;
@@ -80,8 +80,7 @@ double DecimalSum::Result() const {
     digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(magnitude % 10)));
     magnitude /= 10;
   }
-  const std::string text =
-      (coefficient_ < 0 ? "-" : "") + digits + "e" + std::to_string(exponent_);
+  const std::string text = (coefficient_ < 0 ? "-" : "") + digits + "e" + std::to_string(exponent_);
   double result = 0;
   const auto parsed = std::from_chars(text.data(), text.data() + text.size(), result);
   if (parsed.ec != std::errc()) return static_cast<double>(fallback_);  // beyond double range

@@ -8,8 +8,8 @@ namespace dbclient {
 
 namespace {
 
-constexpr const char* kTypeNames[] = {"Text",   "Date", "Time",    "Boolean", "Integer",
-                                      "Code",   "Option", "Decimal", "BLOB"};
+constexpr const char* kTypeNames[] = {"Text", "Date",   "Time",    "Boolean", "Integer",
+                                      "Code", "Option", "Decimal", "BLOB"};
 
 FieldDef Field(int32_t number, const char* name, FieldType type, int16_t length = 0,
                const char* options = "") {
@@ -83,7 +83,8 @@ std::vector<Record> FieldTableRows(const Schema& schema) {
   Describe(FieldTableDef(), &rows);
   std::stable_sort(rows.begin(), rows.end(), [](const Record& a, const Record& b) {
     const int c = a.Find(field_table::kTableNo)->Compare(*b.Find(field_table::kTableNo));
-    return c != 0 ? c < 0 : a.Find(field_table::kNo)->integer() < b.Find(field_table::kNo)->integer();
+    return c != 0 ? c < 0
+                  : a.Find(field_table::kNo)->integer() < b.Find(field_table::kNo)->integer();
   });
   return rows;
 }

@@ -95,9 +95,9 @@ class Parser {
     static constexpr struct {
       std::u16string_view token;
       FilterTerm::Op op;
-    } kOperators[] = {{u"<>", FilterTerm::Op::kNotEqual}, {u"<=", FilterTerm::Op::kLessEqual},
+    } kOperators[] = {{u"<>", FilterTerm::Op::kNotEqual},     {u"<=", FilterTerm::Op::kLessEqual},
                       {u">=", FilterTerm::Op::kGreaterEqual}, {u"<", FilterTerm::Op::kLess},
-                      {u">", FilterTerm::Op::kGreater},    {u"=", FilterTerm::Op::kEqual}};
+                      {u">", FilterTerm::Op::kGreater},       {u"=", FilterTerm::Op::kEqual}};
     for (const auto& candidate : kOperators) {
       if (At(candidate.token)) {
         pos_ += candidate.token.size();
@@ -212,7 +212,7 @@ class Parser {
   Status MakeRange(const RawValue* low, const RawValue* high, FilterTerm* term) const {
     term->op = FilterTerm::Op::kRange;
     term->ignoreCase = IsTextType(field_.type) && ((low != nullptr && low->ignoreCase) ||
-                                                  (high != nullptr && high->ignoreCase));
+                                                   (high != nullptr && high->ignoreCase));
     for (const RawValue* raw : {low, high}) {
       if (raw == nullptr) continue;
       if (raw->HasWildcard()) return Malformed();
@@ -283,16 +283,15 @@ bool NodeMatches(const FilterNode& node, const Value& value) {
 
 // Length in UTF-16 units of the character starting at text[i].
 size_t CharLength(std::u16string_view text, size_t i) {
-  return (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() &&
-          text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
+  return (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+          text[i + 1] <= 0xDFFF)
              ? 2
              : 1;
 }
 
 }  // namespace
 
-Status FieldFilter::Parse(const FieldDef& field, std::u16string_view expression,
-                          FieldFilter* out) {
+Status FieldFilter::Parse(const FieldDef& field, std::u16string_view expression, FieldFilter* out) {
   if (field.type == FieldType::kBlob) return Status::Error(errc::kTypeMismatch, field.name);
   FieldFilter filter;
   filter.fieldNo_ = field.number;

@@ -45,7 +45,7 @@ struct FilterTerm {
 struct FilterNode {
   enum class Kind { kTerm, kAnd, kOr };
   Kind kind = Kind::kTerm;
-  FilterTerm term;                  // kTerm
+  FilterTerm term;                   // kTerm
   std::vector<FilterNode> children;  // kAnd, kOr: two or more
 };
 

@@ -43,10 +43,9 @@ void MemoryRows::Seek(const Query& query, SeekMode mode, const Record& from, Rec
   *found = false;
   if (mode == SeekMode::kEqual && query.order == query.table->PrimaryKey().fields) {
     // A key look-up: binary search, then the filters.
-    const auto it = std::lower_bound(rows_.begin(), rows_.end(), from,
-                                     [&](const Record& row, const Record& key) {
-                                       return CompareByOrder(query, row, key) < 0;
-                                     });
+    const auto it = std::lower_bound(
+        rows_.begin(), rows_.end(), from,
+        [&](const Record& row, const Record& key) { return CompareByOrder(query, row, key) < 0; });
     if (it == rows_.end() || CompareByOrder(query, *it, from) != 0) return;
     for (const FieldFilter& filter : query.filters) {
       if (!filter.Matches(*it->Find(filter.fieldNo()))) return;
@@ -74,18 +73,16 @@ void MemoryRows::Step(const Query& query, const Record& from, int32_t steps, Rec
   *moved = 0;
   const std::vector<size_t> ordered = Ordered(query);
   if (steps > 0) {
-    auto it = std::find_if(ordered.begin(), ordered.end(), [&](size_t i) {
-      return CompareByOrder(query, rows_[i], from) > 0;
-    });
+    auto it = std::find_if(ordered.begin(), ordered.end(),
+                           [&](size_t i) { return CompareByOrder(query, rows_[i], from) > 0; });
     const auto available = static_cast<int64_t>(ordered.end() - it);
     const int64_t passed = std::min<int64_t>(steps, available);
     if (passed == 0) return;
     out->CopyFrom(rows_[*(it + (passed - 1))]);
     *moved = static_cast<int32_t>(passed);
   } else if (steps < 0) {
-    auto it = std::find_if(ordered.rbegin(), ordered.rend(), [&](size_t i) {
-      return CompareByOrder(query, rows_[i], from) < 0;
-    });
+    auto it = std::find_if(ordered.rbegin(), ordered.rend(),
+                           [&](size_t i) { return CompareByOrder(query, rows_[i], from) < 0; });
     const auto available = static_cast<int64_t>(ordered.rend() - it);
     const int64_t passed = std::min<int64_t>(-static_cast<int64_t>(steps), available);
     if (passed == 0) return;

@@ -15,8 +15,7 @@ class MemoryRows {
   explicit MemoryRows(std::vector<Record> rows) : rows_(std::move(rows)) {}
 
   // As Storage::Seek, Storage::Step and Storage::Count, over these rows.
-  void Seek(const Query& query, SeekMode mode, const Record& from, Record* out,
-            bool* found) const;
+  void Seek(const Query& query, SeekMode mode, const Record& from, Record* out, bool* found) const;
   void Step(const Query& query, const Record& from, int32_t steps, Record* out,
             int32_t* moved) const;
   int64_t Count(const Query& query) const;

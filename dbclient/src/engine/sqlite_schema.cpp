@@ -99,14 +99,14 @@ Status CreateTable(sqlite3* db, const TableDef& table, int64_t company) {
 }
 
 Status RecordTable(sqlite3* db, const TableDef& table) {
-  Status status = Exec(db, "INSERT OR REPLACE INTO talmo_tables(table_no, primary_key) VALUES(" +
-                               std::to_string(table.number) + ",'" +
-                               KeyText(table.PrimaryKey()) + "')");
+  Status status =
+      Exec(db, "INSERT OR REPLACE INTO talmo_tables(table_no, primary_key) VALUES(" +
+                   std::to_string(table.number) + ",'" + KeyText(table.PrimaryKey()) + "')");
   for (const FieldDef& field : table.fields) {
     if (!status.ok() || !IsStored(field)) continue;
     status = Exec(db, "INSERT OR REPLACE INTO talmo_fields(table_no, field_no, type) VALUES(" +
-                          std::to_string(table.number) + "," + std::to_string(field.number) +
-                          "," + std::to_string(static_cast<int>(field.type)) + ")");
+                          std::to_string(table.number) + "," + std::to_string(field.number) + "," +
+                          std::to_string(static_cast<int>(field.type)) + ")");
   }
   return status;
 }
@@ -167,8 +167,7 @@ Status SynchroniseCatalogue(sqlite3* db, const Schema& schema) {
   if (!status.ok()) return status;
   if (format != kFormatMark || version < 0) return Status::Error(errc::kNotADatabase);
   if (version > schema.version()) {
-    return Status::Error(errc::kSchemaNewer, "file " + std::to_string(version) +
-                                                 ", application " +
+    return Status::Error(errc::kSchemaNewer, "file " + std::to_string(version) + ", application " +
                                                  std::to_string(schema.version()));
   }
 
@@ -179,11 +178,11 @@ Status SynchroniseCatalogue(sqlite3* db, const Schema& schema) {
     keys[sqlite3_column_int(row, 0)] = reinterpret_cast<const char*>(sqlite3_column_text(row, 1));
   });
   if (status.ok()) {
-    status = Select(db, "SELECT table_no, field_no, type FROM talmo_fields",
-                    [&](sqlite3_stmt* row) {
-                      types[{sqlite3_column_int(row, 0), sqlite3_column_int(row, 1)}] =
-                          sqlite3_column_int(row, 2);
-                    });
+    status =
+        Select(db, "SELECT table_no, field_no, type FROM talmo_fields", [&](sqlite3_stmt* row) {
+          types[{sqlite3_column_int(row, 0), sqlite3_column_int(row, 1)}] =
+              sqlite3_column_int(row, 2);
+        });
   }
   if (status.ok()) {
     status = Select(db, "SELECT id FROM talmo_companies",
@@ -211,8 +210,8 @@ Status SynchroniseCatalogue(sqlite3* db, const Schema& schema) {
       if (type == types.end()) {
         new_fields.emplace_back(&table, i);
       } else if (type->second != static_cast<int>(field.type)) {
-        return Status::Error(errc::kSchemaIncompatible, table.name + "." + field.name +
-                                                            ": type changed");
+        return Status::Error(errc::kSchemaIncompatible,
+                             table.name + "." + field.name + ": type changed");
       }
     }
   }

@@ -262,8 +262,8 @@ const std::string& QueryPlan::Text(const Query& query, QueryStatement statement)
              " LIMIT ?)";
       break;
     case QueryStatement::kCountBackward:
-      text = "SELECT count(*) FROM (SELECT 1 FROM " + table + before + " ORDER BY " +
-             descending + " LIMIT ?)";
+      text = "SELECT count(*) FROM (SELECT 1 FROM " + table + before + " ORDER BY " + descending +
+             " LIMIT ?)";
       break;
     case QueryStatement::kCount:
       text = "SELECT count(*) FROM " + table + where;

@@ -121,8 +121,7 @@ class SqliteStorage final : public Storage {
 
   Status AddUser(std::u16string_view name, const UserEntry& user) override {
     StatementCache::Lease lease;
-    Status status =
-        PrepareWrite("INSERT INTO talmo_users(name, salt, hash) VALUES(?,?,?)", &lease);
+    Status status = PrepareWrite("INSERT INTO talmo_users(name, salt, hash) VALUES(?,?,?)", &lease);
     if (!status.ok()) return status;
     Bind(lease.get(), 1, Value::Text(text::ToUpper(name)));
     Bind(lease.get(), 2, Value::Blob(user.salt));
@@ -139,8 +138,8 @@ class SqliteStorage final : public Storage {
     companies->clear();
     int rc;
     while ((rc = sqlite3_step(lease.get())) == SQLITE_ROW) {
-      companies->push_back({sqlite3_column_int64(lease.get(), 0),
-                            Read(lease.get(), 1, FieldType::kText).text()});
+      companies->push_back(
+          {sqlite3_column_int64(lease.get(), 0), Read(lease.get(), 1, FieldType::kText).text()});
     }
     return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
   }
@@ -228,10 +227,10 @@ class SqliteStorage final : public Storage {
     QueryPlan& plan = PlanFor(query);
     int64_t number = 0;
     if (aggregate == Aggregate::kCount || aggregate == Aggregate::kExist) {
-      Status status = ReadInteger(plan.Text(query, aggregate == Aggregate::kCount
-                                                       ? QueryStatement::kCount
-                                                       : QueryStatement::kExists),
-                                  plan.parameters, &number);
+      Status status =
+          ReadInteger(plan.Text(query, aggregate == Aggregate::kCount ? QueryStatement::kCount
+                                                                      : QueryStatement::kExists),
+                      plan.parameters, &number);
       if (!status.ok()) return status;
       if (aggregate == Aggregate::kExist) {
         *out = Value::Boolean(number != 0);
@@ -364,8 +363,7 @@ class SqliteStorage final : public Storage {
     return rc == SQLITE_OK ? Status() : StorageFailure(rc, db_);
   }
 
-  Status ReadInteger(const std::string& sql, const std::vector<Value>& parameters,
-                     int64_t* out) {
+  Status ReadInteger(const std::string& sql, const std::vector<Value>& parameters, int64_t* out) {
     StatementCache::Lease lease;
     Status status = PrepareRead(sql, &lease);
     if (!status.ok()) return status;
@@ -377,8 +375,7 @@ class SqliteStorage final : public Storage {
     return Status();
   }
 
-  static void BindKey(sqlite3_stmt* statement, const Query& query, const Record& from,
-                      int* index) {
+  static void BindKey(sqlite3_stmt* statement, const Query& query, const Record& from, int* index) {
     for (int32_t field : query.order) Bind(statement, (*index)++, *from.Find(field));
   }
 
@@ -459,8 +456,7 @@ class SqliteStorage final : public Storage {
 };
 
 // Opens a connection with the client's settings; `create` allows a new file.
-Status Connect(const std::string& path, bool create, const OpenOptions& options,
-               sqlite3** out) {
+Status Connect(const std::string& path, bool create, const OpenOptions& options, sqlite3** out) {
   sqlite3* db = nullptr;
   const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
   int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
@@ -472,17 +468,15 @@ Status Connect(const std::string& path, bool create, const OpenOptions& options,
   }
   sqlite3_extended_result_codes(db, 1);
   sqlite3_busy_timeout(db, static_cast<int>(options.busyTimeout.count()));
-  const std::string pragmas =
-      "PRAGMA journal_mode=WAL; PRAGMA synchronous=" +
-      std::string(options.commitCache ? "NORMAL" : "FULL") +
-      "; PRAGMA cache_size=-" + std::to_string(options.cacheKiB > 0 ? options.cacheKiB : 2000) +
-      ";";
+  const std::string pragmas = "PRAGMA journal_mode=WAL; PRAGMA synchronous=" +
+                              std::string(options.commitCache ? "NORMAL" : "FULL") +
+                              "; PRAGMA cache_size=-" +
+                              std::to_string(options.cacheKiB > 0 ? options.cacheKiB : 2000) + ";";
   rc = sqlite3_exec(db, pragmas.c_str(), nullptr, nullptr, nullptr);
   if (rc == SQLITE_OK) rc = RegisterFunctions(db);
   if (rc != SQLITE_OK) {
-    Status failure = (rc & 0xFF) == SQLITE_NOTADB
-                         ? Status::Error(errc::kNotADatabase, path)
-                         : StorageFailure(rc, db);
+    Status failure = (rc & 0xFF) == SQLITE_NOTADB ? Status::Error(errc::kNotADatabase, path)
+                                                  : StorageFailure(rc, db);
     sqlite3_close_v2(db);
     return failure;
   }

@@ -21,8 +21,8 @@ namespace dbclient {
 struct Query {
   int64_t company = 0;
   const TableDef* table = nullptr;
-  std::vector<int32_t> order;         // key fields, then the remaining primary-key fields
-  std::vector<FieldFilter> filters;   // on stored fields only
+  std::vector<int32_t> order;        // key fields, then the remaining primary-key fields
+  std::vector<FieldFilter> filters;  // on stored fields only
   mutable std::shared_ptr<void> plan;
 };
 
@@ -114,9 +114,7 @@ class StorageWrapper : public Storage {
               int32_t* moved) override {
     return target_->Step(query, from, steps, out, moved);
   }
-  Status Count(const Query& query, int64_t* count) override {
-    return target_->Count(query, count);
-  }
+  Status Count(const Query& query, int64_t* count) override { return target_->Count(query, count); }
   Status Compute(const Query& query, Aggregate aggregate, const FieldDef* field,
                  Value* out) override {
     return target_->Compute(query, aggregate, field, out);

@@ -108,7 +108,7 @@ char16_t ToUpper(char16_t c) {
   if (ExtendedAUpperIsEven(c)) return (c % 2 == 1) ? static_cast<char16_t>(c - 1) : c;
   if (ExtendedAUpperIsOdd(c)) return (c % 2 == 0) ? static_cast<char16_t>(c - 1) : c;
   if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return static_cast<char16_t>(c - 32);  // Greek
-  if (c >= 0x430 && c <= 0x44F) return static_cast<char16_t>(c - 32);               // Cyrillic
+  if (c >= 0x430 && c <= 0x44F) return static_cast<char16_t>(c - 32);                // Cyrillic
   if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 80);
   return c;
 }

@@ -1,8 +1,9 @@
+#include "dbclient/value.h"
+
 #include <cassert>
 #include <charconv>
 #include <cmath>
 
-#include "dbclient/value.h"
 #include "engine/calendar.h"
 #include "engine/text_util.h"
 
