@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -204,6 +205,8 @@ struct UsageCase {
   const char* name;
   std::vector<std::string> args;
 };
+
+void PrintTo(const UsageCase& usage, std::ostream* os) { *os << usage.name; }
 
 class DbToolUsage : public testing::TestWithParam<UsageCase> {};
 

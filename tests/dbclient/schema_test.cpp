@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -216,6 +217,8 @@ constexpr FieldType kText = FieldType::kText, kCode = FieldType::kCode, kDate = 
                     kBool = FieldType::kBoolean, kInt = FieldType::kInteger,
                     kOption = FieldType::kOption, kDec = FieldType::kDecimal;
 
+void PrintTo(const TableUse& use, std::ostream* os) { *os << use.name; }
+
 class FieldsInUse : public testing::TestWithParam<TableUse> {};
 
 TEST_P(FieldsInUse, ExistWithTheTypeTheirUseNeeds) {
@@ -346,6 +349,8 @@ struct Moves {
   int32_t fromTable;
   std::vector<Move> fields;
 };
+
+void PrintTo(const Moves& moves, std::ostream* os) { *os << moves.name; }
 
 class ValuesMovedBetweenTables : public testing::TestWithParam<Moves> {};
 
