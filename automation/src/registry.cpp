@@ -215,6 +215,10 @@ Ref<Dispatch> CreateObject(std::u16string_view progIdOrClsid) {
     clsid = ReadValue(ProgIdSection(name), "CLSID");
     if (clsid.empty()) CannotCreate("the class " + name + " is not registered");
   }
+  // Class ids are written in upper case; a caller may spell the hex digits either way.
+  for (char& c : clsid) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
   const std::string libraryPath = ReadValue(ClassSection(clsid), "Library");
   if (libraryPath.empty()) CannotCreate("the class " + clsid + " is not registered");
 

@@ -32,10 +32,10 @@ TEST_F(RegistryTest, RegisteringWritesClassIdsProgIdsAndTheLibraryPath) {
   EXPECT_EQ(Read("ProgID Talmo.TestFailing", "CLSID"), kFailingClsid);
 }
 
-TEST_F(RegistryTest, CreateObjectByProgIdAndByClassId) {
+TEST_F(RegistryTest, CreateObjectByProgIdAndByClassIdInEitherCase) {
   automation::RegisterLibrary(TALMO_TEST_COMPONENT);
   Ref<automation::Dispatch> first = CreateObject(u"Talmo.TestCounter");
-  Ref<automation::Dispatch> second = CreateObject(u"{5C0A1F3E-7B2D-4E61-9A8C-2F4D6B1E0A11}");
+  Ref<automation::Dispatch> second = CreateObject(u"{5c0a1f3e-7b2d-4e61-9a8c-2f4d6b1e0a11}");
   ASSERT_TRUE(first);
   ASSERT_TRUE(second);
   EXPECT_EQ(first->ClassName(), u"TestCounter");
