@@ -34,8 +34,7 @@ constexpr StandardError kStandardErrors[] = {
 
 }  // namespace
 
-AutomationError::AutomationError(int32_t number, std::u16string source,
-                                 std::u16string description)
+AutomationError::AutomationError(int32_t number, std::u16string source, std::u16string description)
     : number_(number),
       source_(std::move(source)),
       description_(std::move(description)),

@@ -7,8 +7,8 @@
 
 namespace automation {
 
-bool DispatchObject::Invoke(DispId id, InvokeKind kind, std::span<Variant> args,
-                            Variant& result, ExceptionInfo& error) noexcept {
+bool DispatchObject::Invoke(DispId id, InvokeKind kind, std::span<Variant> args, Variant& result,
+                            ExceptionInfo& error) noexcept {
   try {
     result = Variant();
     InvokeMember(id, kind, args, result);

@@ -12,7 +12,9 @@
 namespace automation {
 namespace {
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\u00A0' || c == u'\r' || c == u'\n'; }
+bool IsBlank(char16_t c) {
+  return c == u' ' || c == u'\t' || c == u'\u00A0' || c == u'\r' || c == u'\n';
+}
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 std::u16string_view Trim(std::u16string_view s) {
@@ -109,8 +111,8 @@ std::optional<ParsedNumber> ParseNumber(std::u16string_view text) {
   if (!anyDigit) return std::nullopt;
 
   int64_t exponent = 0;
-  if (!s.empty() && (s.front() == u'e' || s.front() == u'E' || s.front() == u'd' ||
-                     s.front() == u'D')) {
+  if (!s.empty() &&
+      (s.front() == u'e' || s.front() == u'E' || s.front() == u'd' || s.front() == u'D')) {
     s.remove_prefix(1);
     bool negativeExponent = false;
     if (!s.empty() && (s.front() == u'+' || s.front() == u'-')) {
@@ -184,12 +186,12 @@ std::optional<int64_t> ScaledInteger(const ParsedNumber& n, int scaleDigits, int
       ++magnitude;
     }
   }
-  const unsigned __int128 limit =
-      n.negative ? static_cast<unsigned __int128>(-static_cast<__int128>(min))
-                 : static_cast<unsigned __int128>(max);
+  const unsigned __int128 limit = n.negative
+                                      ? static_cast<unsigned __int128>(-static_cast<__int128>(min))
+                                      : static_cast<unsigned __int128>(max);
   if (magnitude > limit) return std::nullopt;
-  const __int128 value = n.negative ? -static_cast<__int128>(magnitude)
-                                    : static_cast<__int128>(magnitude);
+  const __int128 value =
+      n.negative ? -static_cast<__int128>(magnitude) : static_cast<__int128>(magnitude);
   return static_cast<int64_t>(value);
 }
 
@@ -270,8 +272,8 @@ std::u16string FormatFloat(double value, int significantDigits) {
 
 std::u16string FormatCurrency(Currency c) {
   const bool negative = c.scaled < 0;
-  const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(c.scaled)
-                                      : static_cast<uint64_t>(c.scaled);
+  const uint64_t magnitude =
+      negative ? 0 - static_cast<uint64_t>(c.scaled) : static_cast<uint64_t>(c.scaled);
   std::string out = negative ? "-" : "";
   out += std::to_string(magnitude / Currency::kScale);
   uint64_t fraction = magnitude % Currency::kScale;

@@ -32,8 +32,8 @@ std::string ProgIdSection(std::string_view progId) { return "ProgID " + std::str
 
 std::string ReadValue(const std::string& section, std::string_view key) {
   char buffer[kValueBufferSize];
-  const size_t n = GetPrivateProfileString(section, key, "", buffer, sizeof buffer,
-                                           RegistryFilePath().string());
+  const size_t n =
+      GetPrivateProfileString(section, key, "", buffer, sizeof buffer, RegistryFilePath().string());
   return std::string(buffer, n);
 }
 
@@ -141,10 +141,9 @@ class ScopedLibrary {
                             FromUtf8(path_ + " does not export " + name));
     }
     if (const int code = fn(); code != 0) {
-      throw AutomationError(
-          error::kCannotCreateObject, u"",
-          FromUtf8(std::string(name) + " of " + path_ + " failed with code " +
-                   std::to_string(code)));
+      throw AutomationError(error::kCannotCreateObject, u"",
+                            FromUtf8(std::string(name) + " of " + path_ + " failed with code " +
+                                     std::to_string(code)));
     }
   }
 

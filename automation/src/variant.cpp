@@ -133,10 +133,9 @@ bool Variant::CheckInvariant() const noexcept {
 
 VarType Variant::type() const noexcept {
   static constexpr VarType kTypes[] = {
-      VarType::kEmpty,  VarType::kNull,   VarType::kInteger,  VarType::kLong,
-      VarType::kSingle, VarType::kDouble, VarType::kCurrency, VarType::kDate,
-      VarType::kString, VarType::kObject, VarType::kError,    VarType::kBoolean,
-      VarType::kByte,   VarType::kArray,  VarType::kEmpty};
+      VarType::kEmpty,  VarType::kNull,     VarType::kInteger, VarType::kLong,   VarType::kSingle,
+      VarType::kDouble, VarType::kCurrency, VarType::kDate,    VarType::kString, VarType::kObject,
+      VarType::kError,  VarType::kBoolean,  VarType::kByte,    VarType::kArray,  VarType::kEmpty};
   static_assert(std::size(kTypes) == std::variant_size_v<Storage>);
   return kTypes[Deref().value_.index()];
 }

@@ -20,9 +20,7 @@ class VariantAccess {
   static const T* Get(const Variant& v) noexcept {
     return std::get_if<T>(&v.Deref().value_);
   }
-  static const std::u16string* String(const Variant& v) noexcept {
-    return Get<std::u16string>(v);
-  }
+  static const std::u16string* String(const Variant& v) noexcept { return Get<std::u16string>(v); }
   static const Ref<Dispatch>* Object(const Variant& v) noexcept { return Get<Ref<Dispatch>>(v); }
   static bool IsDate(const Variant& v) noexcept { return Get<Variant::DateValue>(v) != nullptr; }
   static const Variant::Storage& Storage(const Variant& v) noexcept { return v.Deref().value_; }

@@ -180,13 +180,9 @@ Variant Binary(Operation op, const Variant& left, const Variant& right) {
 
 Variant Add(const Variant& a, const Variant& b) { return Binary(Operation::kAdd, a, b); }
 
-Variant Subtract(const Variant& a, const Variant& b) {
-  return Binary(Operation::kSubtract, a, b);
-}
+Variant Subtract(const Variant& a, const Variant& b) { return Binary(Operation::kSubtract, a, b); }
 
-Variant Multiply(const Variant& a, const Variant& b) {
-  return Binary(Operation::kMultiply, a, b);
-}
+Variant Multiply(const Variant& a, const Variant& b) { return Binary(Operation::kMultiply, a, b); }
 
 // The quotient is a Double; x / 0 raises 11 and 0 / 0 raises 6.
 Variant Divide(const Variant& left, const Variant& right) {

@@ -70,10 +70,8 @@ std::vector<ArithmeticRow> Rows() {
       Ok("TruePlusTrueIsInteger", kAdd, Variant(true), Variant(true), I16(-2)),
       Ok("DatePlusNumberIsDate", kAdd, Variant::Date(25570), I32(1), Variant::Date(25571)),
       Ok("NumberMinusDateIsDate", kSub, Variant(25571.5), Variant::Date(1), Variant::Date(25570.5)),
-      Ok("DateMinusDateIsDouble", kSub, Variant::Date(25571.5), Variant::Date(25570),
-         Variant(1.5)),
-      Ok("DateBeyondRangeGivesDouble", kAdd, Variant::Date(2958465), I32(10),
-         Variant(2958475.0)),
+      Ok("DateMinusDateIsDouble", kSub, Variant::Date(25571.5), Variant::Date(25570), Variant(1.5)),
+      Ok("DateBeyondRangeGivesDouble", kAdd, Variant::Date(2958465), I32(10), Variant(2958475.0)),
       Ok("DateTimesNumberIsDouble", kMul, Variant::Date(2), I32(3), Variant(6.0)),
       // Empty and Null.
       Ok("EmptyPlusEmptyIsIntegerZero", kAdd, Variant(), Variant(), I16(0)),

@@ -30,14 +30,12 @@ INSTANTIATE_TEST_SUITE_P(
                       StandardRow{11, u"Division by zero"}, StandardRow{13, u"Type mismatch"},
                       StandardRow{53, u"File not found"},
                       StandardRow{91, u"Object variable or With block variable not set"},
-                      StandardRow{94, u"Invalid use of Null"},
-                      StandardRow{424, u"Object required"},
+                      StandardRow{94, u"Invalid use of Null"}, StandardRow{424, u"Object required"},
                       StandardRow{429, u"ActiveX component can't create object"},
                       StandardRow{438, u"Object doesn't support this property or method"},
                       StandardRow{448, u"Named argument not found"},
                       StandardRow{449, u"Argument not optional"},
-                      StandardRow{450,
-                                  u"Wrong number of arguments or invalid property assignment"},
+                      StandardRow{450, u"Wrong number of arguments or invalid property assignment"},
                       StandardRow{12345, u"Application-defined or object-defined error"}),
     [](const auto& info) { return std::to_string(info.param.number); });
 

@@ -1,9 +1,10 @@
 // Dispatch objects: members by id and by name, arguments by value and by reference,
 // optional arguments, ParamArray, the default member, and errors crossing Invoke.
+#include "automation/dispatch.h"
+
 #include <stdexcept>
 #include <string>
 
-#include "automation/dispatch.h"
 #include "test_support.h"
 
 namespace automation_test {
@@ -41,8 +42,7 @@ class Sample : public automation::DispatchObject {
   Ref<automation::Dispatch> child;
 
  protected:
-  void InvokeMember(DispId id, InvokeKind kind, std::span<Variant> args,
-                    Variant& result) override {
+  void InvokeMember(DispId id, InvokeKind kind, std::span<Variant> args, Variant& result) override {
     const Args a(args);
     switch (id) {
       case kValue:
@@ -105,10 +105,9 @@ class Sample : public automation::DispatchObject {
 
   std::span<const automation::MemberName> MemberNames() const noexcept override {
     static constexpr automation::MemberName kNames[] = {
-        {u"Value", kValue},   {u"Add", kAdd},   {u"Swap", kSwap},
-        {u"Greet", kGreet},   {u"Sum", kSum},   {u"Fail", kFail},
-        {u"ThrowStd", kThrowStd}, {u"Child", kChild}, {u"Touch", kTouch},
-        {u"Přidej", kAdd},
+        {u"Value", kValue}, {u"Add", kAdd},    {u"Swap", kSwap},         {u"Greet", kGreet},
+        {u"Sum", kSum},     {u"Fail", kFail},  {u"ThrowStd", kThrowStd}, {u"Child", kChild},
+        {u"Touch", kTouch}, {u"Přidej", kAdd},
     };
     return kNames;
   }
@@ -131,8 +130,8 @@ TEST(Dispatch, NamesResolveWithoutRegardToCase) {
 
 TEST(Dispatch, MethodsTakeArgumentsByValue) {
   auto object = MakeRef<Sample>();
-  Variant sum = automation::CallMethod(object.get(), Sample::kAdd, Variant(int16_t{2}),
-                                       Variant(u"3"));
+  Variant sum =
+      automation::CallMethod(object.get(), Sample::kAdd, Variant(int16_t{2}), Variant(u"3"));
   EXPECT_TRUE(SameValue(sum, Variant(5.0)));
   Variant a(int32_t{1});
   automation::CallMethod(object.get(), Sample::kAdd, a, Variant(2));
@@ -160,28 +159,25 @@ TEST(Dispatch, OptionalArgumentsMayBeMissingOrAbsent) {
   EXPECT_EQ(automation::CallMethod(object.get(), Sample::kGreet).ToString(), u"Hello, World");
   EXPECT_EQ(automation::CallMethod(object.get(), Sample::kGreet, Variant(u"Eva")).ToString(),
             u"Hello, Eva");
-  EXPECT_EQ(automation::CallMethod(object.get(), Sample::kGreet, Variant::Missing(),
-                                   Variant(u"Ahoj"))
-                .ToString(),
-            u"Ahoj, World");
+  EXPECT_EQ(
+      automation::CallMethod(object.get(), Sample::kGreet, Variant::Missing(), Variant(u"Ahoj"))
+          .ToString(),
+      u"Ahoj, World");
   Variant name(u"Jan");
-  EXPECT_EQ(automation::CallMethod(object.get(), Sample::kGreet, Variant::ByRef(&name))
-                .ToString(),
+  EXPECT_EQ(automation::CallMethod(object.get(), Sample::kGreet, Variant::ByRef(&name)).ToString(),
             u"Hello, Jan");
 }
 
 TEST(Dispatch, ArgumentCountAndRequiredArgumentsAreChecked) {
   auto object = MakeRef<Sample>();
-  EXPECT_EQ(ErrorOf([&] { automation::CallMethod(object.get(), Sample::kAdd, Variant(1)); }),
-            450);
+  EXPECT_EQ(ErrorOf([&] { automation::CallMethod(object.get(), Sample::kAdd, Variant(1)); }), 450);
   EXPECT_EQ(ErrorOf([&] {
               automation::CallMethod(object.get(), Sample::kAdd, Variant(1), Variant(2),
                                      Variant(3));
             }),
             450);
   EXPECT_EQ(ErrorOf([&] {
-              automation::CallMethod(object.get(), Sample::kAdd, Variant::Missing(),
-                                     Variant(2));
+              automation::CallMethod(object.get(), Sample::kAdd, Variant::Missing(), Variant(2));
             }),
             449);
   EXPECT_EQ(ErrorOf([&] {
@@ -193,8 +189,8 @@ TEST(Dispatch, ArgumentCountAndRequiredArgumentsAreChecked) {
 
 TEST(Dispatch, ParamArrayArrivesAsZeroBasedArray) {
   auto object = MakeRef<Sample>();
-  Variant packed = automation::CallMethod(object.get(), Sample::kSum, Variant(u"total"),
-                                          Variant(1), Variant(2.5), Variant(u"3"));
+  Variant packed = automation::CallMethod(object.get(), Sample::kSum, Variant(u"total"), Variant(1),
+                                          Variant(2.5), Variant(u"3"));
   const auto& items = packed.ToArray();
   EXPECT_EQ(items.at(0).ToString(), u"total");
   EXPECT_TRUE(SameValue(items.at(1), Variant(6.5)));
@@ -237,8 +233,7 @@ TEST(Dispatch, ObjectReferencesArePutByReference) {
   EXPECT_EQ(releases, 0);  // the parent holds the child
   Variant got = automation::GetProperty(parent.get(), Sample::kChild);
   EXPECT_EQ(automation::TypeName(got), u"Sample");
-  EXPECT_EQ(ErrorOf([&] { automation::PutPropertyRef(parent.get(), Sample::kChild, nullptr); }),
-            0);
+  EXPECT_EQ(ErrorOf([&] { automation::PutPropertyRef(parent.get(), Sample::kChild, nullptr); }), 0);
   EXPECT_EQ(releases, 0);  // `got` still refers to it
   got = Variant();
   EXPECT_EQ(releases, 1);

@@ -39,8 +39,7 @@ class RegistryTest : public ::testing::Test {
   }
   void Write(const std::string& section, const std::string& key, const std::string& value) {
     std::filesystem::create_directories(registry_.parent_path());
-    ASSERT_TRUE(
-        automation::WritePrivateProfileString(section, key, value, registry_.string()));
+    ASSERT_TRUE(automation::WritePrivateProfileString(section, key, value, registry_.string()));
   }
 
   // True when the library at `path` is loaded in this process (the probe itself does not

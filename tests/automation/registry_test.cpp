@@ -132,8 +132,9 @@ TEST_F(RegistryTest, TheFactorysOwnErrorIsPassedOn) {
 TEST_F(RegistryTest, RegisteringAFileThatIsNotAComponentFails) {
   EXPECT_EQ(ErrorOf([&] { automation::RegisterLibrary(folder_ / "missing.so"); }), 53);
   EXPECT_EQ(ErrorOf([] { automation::RegisterLibrary(TALMO_AUTOMATION_LIBRARY); }), 429);
-  EXPECT_NE(DescriptionOf([] { automation::RegisterLibrary(TALMO_AUTOMATION_LIBRARY); })
-                .find("DllRegisterServer"),
+  EXPECT_NE(DescriptionOf([] {
+              automation::RegisterLibrary(TALMO_AUTOMATION_LIBRARY);
+            }).find("DllRegisterServer"),
             std::string::npos);
   const std::string notALibrary = (folder_ / "text.so").string();
   Write("x", "y", "z");

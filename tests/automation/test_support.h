@@ -83,9 +83,7 @@ inline std::string Utf8(const std::u16string& s) { return automation::ToUtf8(s);
 
 // Table rows print as their name in failure messages.
 template <class Row>
-  requires requires(const Row& row) { row.name; }
-void PrintTo(const Row& row, std::ostream* os) {
-  *os << row.name;
-}
+requires requires(const Row& row) { row.name; }
+void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
 
 }  // namespace automation_test

@@ -22,20 +22,28 @@ TEST(Utf, RoundTripsEveryPlane) {
 }
 
 TEST(Utf, MalformedInputBecomesReplacementCharacters) {
-  EXPECT_EQ(FromUtf8("a\xFF" "b"), u"a\uFFFDb");
-  EXPECT_EQ(FromUtf8("\xC3"), u"\uFFFD");                    // truncated sequence
-  EXPECT_EQ(FromUtf8("\xC0\xAF"), u"\uFFFD");                // overlong '/'
-  EXPECT_EQ(FromUtf8("\xED\xA0\x80"), u"\uFFFD");            // encoded surrogate
-  EXPECT_EQ(FromUtf8("\xF4\x90\x80\x80"), u"\uFFFD");        // above U+10FFFF
-  EXPECT_EQ(FromUtf8("\xE2\x82" "x"), u"\uFFFDx");           // continuation missing
+  EXPECT_EQ(FromUtf8("a\xFF"
+                     "b"),
+            u"a\uFFFDb");
+  EXPECT_EQ(FromUtf8("\xC3"), u"\uFFFD");              // truncated sequence
+  EXPECT_EQ(FromUtf8("\xC0\xAF"), u"\uFFFD");          // overlong '/'
+  EXPECT_EQ(FromUtf8("\xED\xA0\x80"), u"\uFFFD");      // encoded surrogate
+  EXPECT_EQ(FromUtf8("\xF4\x90\x80\x80"), u"\uFFFD");  // above U+10FFFF
+  EXPECT_EQ(FromUtf8("\xE2\x82"
+                     "x"),
+            u"\uFFFDx");  // continuation missing
   EXPECT_EQ(ToUtf8(std::u16string(1, char16_t{0xD800})), "\xEF\xBF\xBD");
-  EXPECT_EQ(ToUtf8(std::u16string(1, char16_t{0xDC00}) + u"a"), "\xEF\xBF\xBD" "a");
+  EXPECT_EQ(ToUtf8(std::u16string(1, char16_t{0xDC00}) + u"a"),
+            "\xEF\xBF\xBD"
+            "a");
 }
 
 TEST(Ansi, Windows1250IsTheDefaultCodePage) {
   EXPECT_EQ(automation::AnsiCodePage(), "CP1250");
   const std::string bytes = ToAnsi(u"Čeština řš€");
-  EXPECT_EQ(bytes, "\xC8" "e\x9Atina \xF8\x9A\x80");
+  EXPECT_EQ(bytes,
+            "\xC8"
+            "e\x9Atina \xF8\x9A\x80");
   EXPECT_EQ(FromAnsi(bytes), u"Čeština řš€");
   EXPECT_EQ(FromAnsi(ToAnsi(kCzech)), kCzech);
 }

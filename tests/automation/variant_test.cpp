@@ -159,23 +159,23 @@ TEST_P(TypeNames, VarTypeAndTypeName) {
   EXPECT_EQ(Utf8(automation::TypeName(GetParam().value)), Utf8(GetParam().typeName));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rules, TypeNames,
-    ::testing::Values(TypeRow{"Empty", Variant(), 0, u"Empty"},
-                      TypeRow{"Null", Variant::Null(), 1, u"Null"},
-                      TypeRow{"Integer", Variant(int16_t{1}), 2, u"Integer"},
-                      TypeRow{"Long", Variant(1), 3, u"Long"},
-                      TypeRow{"Single", Variant(1.0f), 4, u"Single"},
-                      TypeRow{"Double", Variant(1.0), 5, u"Double"},
-                      TypeRow{"Currency", Variant(Currency{}), 6, u"Currency"},
-                      TypeRow{"Date", Variant::Date(0), 7, u"Date"},
-                      TypeRow{"String", Variant(u""), 8, u"String"},
-                      TypeRow{"Nothing", Variant::Nothing(), 9, u"Nothing"},
-                      TypeRow{"Error", Variant::Missing(), 10, u"Error"},
-                      TypeRow{"Boolean", Variant(false), 11, u"Boolean"},
-                      TypeRow{"Byte", Variant(uint8_t{0}), 17, u"Byte"},
-                      TypeRow{"VariantArray", Variant(VariantArray()), 8204, u"Variant()"}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Rules, TypeNames,
+                         ::testing::Values(TypeRow{"Empty", Variant(), 0, u"Empty"},
+                                           TypeRow{"Null", Variant::Null(), 1, u"Null"},
+                                           TypeRow{"Integer", Variant(int16_t{1}), 2, u"Integer"},
+                                           TypeRow{"Long", Variant(1), 3, u"Long"},
+                                           TypeRow{"Single", Variant(1.0f), 4, u"Single"},
+                                           TypeRow{"Double", Variant(1.0), 5, u"Double"},
+                                           TypeRow{"Currency", Variant(Currency{}), 6, u"Currency"},
+                                           TypeRow{"Date", Variant::Date(0), 7, u"Date"},
+                                           TypeRow{"String", Variant(u""), 8, u"String"},
+                                           TypeRow{"Nothing", Variant::Nothing(), 9, u"Nothing"},
+                                           TypeRow{"Error", Variant::Missing(), 10, u"Error"},
+                                           TypeRow{"Boolean", Variant(false), 11, u"Boolean"},
+                                           TypeRow{"Byte", Variant(uint8_t{0}), 17, u"Byte"},
+                                           TypeRow{"VariantArray", Variant(VariantArray()), 8204,
+                                                   u"Variant()"}),
+                         [](const auto& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace automation_test

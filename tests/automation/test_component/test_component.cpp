@@ -32,8 +32,7 @@ class TestCounter : public automation::DispatchObject {
   std::u16string ClassName() const override { return u"TestCounter"; }
 
  protected:
-  void InvokeMember(DispId id, InvokeKind kind, std::span<Variant> args,
-                    Variant& result) override {
+  void InvokeMember(DispId id, InvokeKind kind, std::span<Variant> args, Variant& result) override {
     const Args a(args);
     switch (id) {
       case kValue:
