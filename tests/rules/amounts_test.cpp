@@ -1,6 +1,8 @@
 // Prices, discounts, amounts and VAT of a sales line.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "automation/dispatch.h"
 #include "sales_document.h"
 
@@ -57,6 +59,7 @@ struct DiscountRow {
   const char* name;
   int16_t calculation;  // sales setup field 3
   double own, second, total, discountAmount, amount;
+  friend void PrintTo(const DiscountRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class DiscountTest : public AmountsTest, public ::testing::WithParamInterface<DiscountRow> {};
@@ -203,6 +206,7 @@ struct RoundingRow {
   const char* name;
   const char16_t* currency;
   double unitPrice, amount;
+  friend void PrintTo(const RoundingRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class CurrencyRoundingTest : public AmountsTest,

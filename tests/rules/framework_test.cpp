@@ -3,6 +3,7 @@
 // Validate dispatch of Entry37 with its conversions.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "automation/dispatch.h"
@@ -22,6 +23,7 @@ struct AttachmentRow {
   const char* name;
   int32_t table;
   const char16_t* ruleClass;  // nullptr: no rule object
+  friend void PrintTo(const AttachmentRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class AttachmentTest : public RulesTest, public ::testing::WithParamInterface<AttachmentRow> {};
@@ -140,6 +142,7 @@ struct ConversionRow {
   int32_t field;
   Variant value;
   int32_t error;
+  friend void PrintTo(const ConversionRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class ConversionTest : public SalesDocumentTest,

@@ -1,6 +1,7 @@
 // Type and number of a sales line: what setting them rebuilds, and when they are locked.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "sales_document.h"
@@ -129,6 +130,7 @@ struct LockRow {
   const char* name;
   int32_t field;
   double value;  // 72 (linked purchase order line) gives 999, the others a failed TestField
+  friend void PrintTo(const LockRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class LockTest : public LineTest, public ::testing::WithParamInterface<LockRow> {};

@@ -1,6 +1,7 @@
 // Quantities and unit of measure of a sales line.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "sales_document.h"
@@ -37,6 +38,7 @@ struct ShippedRow {
   const char* name;
   double shipped, shippedBase, quantity;
   const char16_t* message;  // nullptr: accepted
+  friend void PrintTo(const ShippedRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class ShippedTest : public QuantityTest, public ::testing::WithParamInterface<ShippedRow> {};
