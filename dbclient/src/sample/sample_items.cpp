@@ -158,7 +158,8 @@ class ItemFiller {
   void FillSeries(const Series& series) {
     for (int index = 0; index < series.count; ++index) {
       const std::u16string number = Numbered(series.prefix, series.first + index, series.width);
-      // The first item of a series is a plain hardware item, the one the demo sells.
+      // The first item of a series is a plain hardware item sold in its base unit: the demo
+      // sells it, and sales lines take the unit factor 1 whatever the unit.
       const Category& category =
           index == 0 ? Categories().front()
                      : Categories()[random_.Below(static_cast<uint32_t>(Categories().size()))];
@@ -166,7 +167,7 @@ class ItemFiller {
           std::u16string(
               category.nouns[random_.Below(static_cast<uint32_t>(category.nouns.size()))]) +
           u" " + category.details[random_.Below(static_cast<uint32_t>(category.details.size()))];
-      const std::u16string salesUnit = FillUnits(number, category);
+      const std::u16string salesUnit = FillUnits(number, category, index > 0);
       const double price = random_.Amount(category.lowPrice, category.highPrice, 2);
       const double cost = std::round(price * random_.Amount(0.55, 0.8, 2) * 1000) / 1000;
       const bool blocked = index % 97 == 50;
@@ -227,8 +228,9 @@ class ItemFiller {
   static constexpr int kUnitsPerParcel[] = {1, 4, 6, 10, 12, 24};
 
   // The item's units: its base unit, and for packaged goods a box or pack of several base
-  // units. Returns the unit the item is sold in.
-  std::u16string FillUnits(const std::u16string& item, const Category& category) {
+  // units. Returns the unit the item is sold in, the base unit unless another may be chosen.
+  std::u16string FillUnits(const std::u16string& item, const Category& category,
+                           bool otherSalesUnit) {
     units_.Insert({{1, item}, {2, category.baseUnit}, {3, 1.0}});
     if (!category.packaged || random_.OneIn(3)) return category.baseUnit;
     const bool box = random_.OneIn(2);
@@ -237,7 +239,7 @@ class ItemFiller {
     const int size = box ? random_.Pick(kBoxSizes) : random_.Pick(kPackSizes);
     const char16_t* unit = box ? u"BOX" : u"PACK";
     units_.Insert({{1, item}, {2, unit}, {3, static_cast<double>(size)}});
-    return random_.OneIn(2) ? unit : category.baseUnit;
+    return otherSalesUnit && random_.OneIn(2) ? unit : category.baseUnit;
   }
 
   std::vector<std::u16string> FillVariants(const std::u16string& item) {
