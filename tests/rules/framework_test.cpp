@@ -7,6 +7,7 @@
 #include <string>
 
 #include "automation/dispatch.h"
+#include "automation/text.h"
 #include "rules/entry36.h"
 #include "sales_document.h"
 #include "session/db_client.h"
@@ -47,6 +48,25 @@ INSTANTIATE_TEST_SUITE_P(Rows, AttachmentTest,
                                            AttachmentRow{"SalesLine", 37, u"Entry37"},
                                            AttachmentRow{"Item", 27, nullptr}),
                          [](const auto& info) { return info.param.name; });
+
+// Early-bound clients keep these ids; late-bound ones find the members by name.
+TEST_F(RulesTest, Entry37MembersByNameAndId) {
+  auto line = Alloc(37);
+  Dispatch* rules = line->EntryProcess().get();
+  const std::pair<const char16_t*, automation::DispId> members[] = {
+      {u"Rec", 0x40030000},       {u"Validate", 0x6003000f},  {u"Field5", 0x6803000e},
+      {u"Field6", 0x6803000d},    {u"Field15", 0x6803000c},   {u"Field17", 0x6803000b},
+      {u"Field18", 0x6803000a},   {u"Field23", 0x68030009},   {u"Field26", 0x68030008},
+      {u"Field27", 0x68030007},   {u"Field29", 0x68030006},   {u"Field30", 0x68030005},
+      {u"Field57", 0x68030004},   {u"Field59", 0x68030003},   {u"Field90", 0x68030002},
+      {u"Field5407", 0x68030001}, {u"Field5495", 0x68030000}, {u"IniZbývajícíČástku", 0x60030014}};
+  for (const auto& [name, id] : members) {
+    EXPECT_EQ(rules->GetIDsOfNames(name), id) << automation::ToUtf8(name);
+  }
+  EXPECT_EQ(ErrorOf([&] { automation::GetProperty(rules, 0x6803000c); }).number(),
+            automation::error::kMemberNotFound)
+      << "the field properties are write-only";
+}
 
 int32_t LastClientError() { return automation::GetProperty(DbClient(), 45).ToLong(); }
 
