@@ -131,11 +131,6 @@ TEST_F(QuantityTest, LineDiscountComesFromTheGroupsRecordWithinTheUnitRange) {
   EXPECT_DOUBLE_EQ(Number(*line, 26), 0) << "no record found";
 }
 
-TEST_F(QuantityTest, HeaderWithoutLineDiscountsReadsNone) {
-  auto line = ItemLine(3, 10);
-  EXPECT_DOUBLE_EQ(Number(*line, 26), 0);
-}
-
 TEST_F(QuantityTest, UnitOfMeasureScalesItemValuesAndRerunsTheQuantity) {
   auto line = LineOfFive(1);
   Put(*line, 5404, Variant(12.0));
