@@ -1,0 +1,35 @@
+# The demo's test targets; included at the end of the top-level CMakeLists.txt (see
+# CMakeLists.txt here), when the demo's targets exist.
+set(demo_live_definitions
+  TALMO_LIBRARY_PATH="$<TARGET_FILE:Talmo>"
+  DBCLIENT_LIBRARY_PATH="$<TARGET_FILE:talmo_dbclient>"
+  TALMO_BIN_DIR="${TALMO_BIN_DIR}"
+  TALMO_SAMPLE_COMPANY="${TALMO_SAMPLE_COMPANY}")
+
+add_library(talmo_demo_test_support STATIC ${TALMO_DEMO_TEST_DIR}/demo_test_support.cpp)
+target_include_directories(talmo_demo_test_support PUBLIC ${TALMO_DEMO_TEST_DIR})
+target_compile_definitions(talmo_demo_test_support PUBLIC ${demo_live_definitions})
+target_link_libraries(talmo_demo_test_support PUBLIC talmo_demo_core GTest::gtest
+  PRIVATE talmo_warnings)
+add_dependencies(talmo_demo_test_support Talmo talmo_dbclient talmo_sample_db)
+
+add_executable(talmo_demo_tests
+  ${TALMO_DEMO_TEST_DIR}/form_layout_test.cpp
+  ${TALMO_DEMO_TEST_DIR}/command_line_test.cpp
+  ${TALMO_DEMO_TEST_DIR}/late_object_test.cpp
+  ${TALMO_DEMO_TEST_DIR}/scenarios_test.cpp
+  ${TALMO_DEMO_TEST_DIR}/item_ledger_test.cpp
+  ${TALMO_DEMO_TEST_DIR}/program_test.cpp
+  ${TALMO_DEMO_TEST_DIR}/headless_test.cpp
+)
+target_link_libraries(talmo_demo_tests PRIVATE talmo_demo_test_support GTest::gtest_main
+  talmo_warnings)
+gtest_discover_tests(talmo_demo_tests DISCOVERY_MODE PRE_TEST)
+
+add_executable(talmo_demo_window_tests ${TALMO_DEMO_TEST_DIR}/window_test.cpp)
+target_compile_definitions(talmo_demo_window_tests PRIVATE
+  DEMO_SCREENSHOT="${TALMO_DEMO_TEST_BINARY_DIR}/TalmoDemo-window.png")
+target_link_libraries(talmo_demo_window_tests PRIVATE talmo_demo_window talmo_demo_test_support
+  GTest::gtest talmo_warnings)
+gtest_discover_tests(talmo_demo_window_tests DISCOVERY_MODE PRE_TEST
+  PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
