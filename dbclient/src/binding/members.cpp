@@ -16,7 +16,7 @@ struct Directory {
   Directory() {
     for (auto group : {ConnectionMembers(), TableMembers(), FieldMembers()}) {
       for (const MemberDef& member : group) {
-        byId[member.id] = &member;
+        byId.at(static_cast<size_t>(member.id)) = &member;  // a number beyond the table throws
         names.push_back({member.name, member.id});
       }
     }
