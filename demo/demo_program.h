@@ -11,6 +11,7 @@
 #include "clock.h"
 #include "late_object.h"
 #include "scenarios.h"
+#include "texts.h"
 #include "util/cls_ini_file.h"
 
 namespace talmo_demo {
@@ -34,7 +35,7 @@ class DemoHost {
 
 struct DemoSettings {
   // Handed to Database.AutoConnect; a bare name is looked up beside the component.
-  std::u16string connectionIni = u"Talmo.ini";
+  std::u16string connectionIni{texts::kConnectionIniFile};
   // The folder a bare "TalmoDemo.ini" resolves against: the program's own folder.
   std::u16string demoFolder;
   // Orders created by one Test run.

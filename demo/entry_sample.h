@@ -4,6 +4,7 @@
 #pragma once
 
 #include <span>
+#include <utility>
 
 #include "automation/dispatch.h"
 #include "automation/ref.h"

@@ -25,12 +25,6 @@ inline constexpr TwipRect kConnectButton{120, 2280, 975, 375};
 inline constexpr TwipRect kDisconnectButton{1200, 2280, 1215, 375};
 inline constexpr TwipRect kPokusButton{2760, 2280, 975, 375};
 inline constexpr TwipRect kTestButton{4200, 2280, 975, 375};
-// Tab order: Test, log box, Connect, Pokus, Disconnect.
-inline constexpr int kTestTabIndex = 0;
-inline constexpr int kLogTabIndex = 1;
-inline constexpr int kConnectTabIndex = 2;
-inline constexpr int kPokusTabIndex = 3;
-inline constexpr int kDisconnectTabIndex = 4;
 }  // namespace form_design
 
 // What a resize asks of the controls.

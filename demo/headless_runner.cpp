@@ -1,7 +1,9 @@
 #include "headless_runner.h"
 
 #include <charconv>
+#include <cstdint>
 #include <ostream>
+#include <string>
 
 #include "automation/text.h"
 #include "demo_errors.h"

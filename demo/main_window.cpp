@@ -30,6 +30,13 @@ QRect Pixels(const TwipRect& r) {
                r.height / kTwipsPerPixel);
 }
 
+void SetUpButton(QPushButton& button, std::u16string_view caption, const char* name,
+                 const TwipRect& place) {
+  button.setText(ToQString(caption));
+  button.setObjectName(QString::fromLatin1(name));
+  button.setGeometry(Pixels(place));
+}
+
 }  // namespace
 
 MainWindow::MainWindow(DemoSettings settings, QWidget* parent) : QWidget(parent) {
@@ -37,31 +44,30 @@ MainWindow::MainWindow(DemoSettings settings, QWidget* parent) : QWidget(parent)
   setWindowTitle(ToQString(texts::kWindowCaption));
   resize(form_design::kClientWidth / kTwipsPerPixel, form_design::kClientHeight / kTwipsPerPixel);
 
-  dbgText_ = new QPlainTextEdit(this);
-  dbgText_->setObjectName(QStringLiteral("dbgText"));
-  dbgText_->setGeometry(Pixels(form_design::kLogBox));
+  dbgText_.setObjectName(QStringLiteral("dbgText"));
+  dbgText_.setGeometry(Pixels(form_design::kLogBox));
   QFont font(QStringLiteral("Courier New"));
   font.setStyleHint(QFont::TypeWriter);
   font.setPointSizeF(8.25);
-  dbgText_->setFont(font);
-  dbgText_->setTabChangesFocus(true);
+  dbgText_.setFont(font);
+  dbgText_.setTabChangesFocus(true);
 
-  btnConnect_ = AddButton(texts::kConnect, "btnConnect", form_design::kConnectButton);
-  btnDisconnect_ = AddButton(texts::kDisconnect, "btnDisconnect", form_design::kDisconnectButton);
-  btnPokus_ = AddButton(texts::kPokus, "btnPokus", form_design::kPokusButton);
-  btnTest_ = AddButton(texts::kTest, "btnTest", form_design::kTestButton);
+  SetUpButton(btnConnect_, texts::kConnect, "btnConnect", form_design::kConnectButton);
+  SetUpButton(btnDisconnect_, texts::kDisconnect, "btnDisconnect", form_design::kDisconnectButton);
+  SetUpButton(btnPokus_, texts::kPokus, "btnPokus", form_design::kPokusButton);
+  SetUpButton(btnTest_, texts::kTest, "btnTest", form_design::kTestButton);
   // Tab order by tab index: Test, log box, Connect, Pokus, Disconnect.
-  setTabOrder(btnTest_, dbgText_);
-  setTabOrder(dbgText_, btnConnect_);
-  setTabOrder(btnConnect_, btnPokus_);
-  setTabOrder(btnPokus_, btnDisconnect_);
-  btnTest_->setFocus();
+  setTabOrder(&btnTest_, &dbgText_);
+  setTabOrder(&dbgText_, &btnConnect_);
+  setTabOrder(&btnConnect_, &btnPokus_);
+  setTabOrder(&btnPokus_, &btnDisconnect_);
+  btnTest_.setFocus();
 
   program_ = std::make_unique<DemoProgram>(static_cast<DemoHost&>(*this), std::move(settings));
-  connect(btnConnect_, &QPushButton::clicked, this, [this] { program_->ConnectClicked(); });
-  connect(btnDisconnect_, &QPushButton::clicked, this, [this] { program_->DisconnectClicked(); });
-  connect(btnPokus_, &QPushButton::clicked, this, [this] { program_->PokusClicked(); });
-  connect(btnTest_, &QPushButton::clicked, this, [this] { program_->TestClicked(); });
+  connect(&btnConnect_, &QPushButton::clicked, this, [this] { program_->ConnectClicked(); });
+  connect(&btnDisconnect_, &QPushButton::clicked, this, [this] { program_->DisconnectClicked(); });
+  connect(&btnPokus_, &QPushButton::clicked, this, [this] { program_->PokusClicked(); });
+  connect(&btnTest_, &QPushButton::clicked, this, [this] { program_->TestClicked(); });
 
   // Form_Load.
   layout_.Load(width() * kTwipsPerPixel, height() * kTwipsPerPixel, form_design::kLogBox,
@@ -70,40 +76,32 @@ MainWindow::MainWindow(DemoSettings settings, QWidget* parent) : QWidget(parent)
 
 MainWindow::~MainWindow() = default;
 
-QPushButton* MainWindow::AddButton(std::u16string_view caption, const char* name,
-                                   const TwipRect& place) {
-  auto* button = new QPushButton(ToQString(caption), this);
-  button->setObjectName(QString::fromLatin1(name));
-  button->setGeometry(Pixels(place));
-  return button;
-}
-
 void MainWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   const ResizeLayout layout = layout_.Resize(width() * kTwipsPerPixel, height() * kTwipsPerPixel);
   if (layout.logVisible) {
-    dbgText_->setVisible(true);
-    dbgText_->resize(layout.logWidth / kTwipsPerPixel, layout.logHeight / kTwipsPerPixel);
+    dbgText_.setVisible(true);
+    dbgText_.resize(layout.logWidth / kTwipsPerPixel, layout.logHeight / kTwipsPerPixel);
   } else {
-    dbgText_->setVisible(false);
+    dbgText_.setVisible(false);
   }
-  btnTest_->move(layout.testButton.left / kTwipsPerPixel, layout.testButton.top / kTwipsPerPixel);
+  btnTest_.move(layout.testButton.left / kTwipsPerPixel, layout.testButton.top / kTwipsPerPixel);
 }
 
 void MainWindow::SetLogText(std::u16string_view text) {
-  dbgText_->setPlainText(LogText(text));
+  dbgText_.setPlainText(LogText(text));
   // The insertion point of a box whose text was just set is its start; after clearing,
   // that is its end, so later lines follow in order.
-  dbgText_->moveCursor(QTextCursor::Start);
+  dbgText_.moveCursor(QTextCursor::Start);
 }
 
 void MainWindow::WriteLog(std::u16string_view text) {
-  QTextCursor cursor = dbgText_->textCursor();
+  QTextCursor cursor = dbgText_.textCursor();
   cursor.insertText(LogText(text));
-  dbgText_->setTextCursor(cursor);
+  dbgText_.setTextCursor(cursor);
 }
 
-void MainWindow::ShowLog() { dbgText_->setVisible(true); }
+void MainWindow::ShowLog() { dbgText_.setVisible(true); }
 
 void MainWindow::ProcessPendingEvents() { QCoreApplication::processEvents(); }
 

@@ -2,14 +2,13 @@
 // DemoProgram. It is the program's DemoHost: the log, event processing and error reports.
 #pragma once
 
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QWidget>
 #include <memory>
 
 #include "demo_program.h"
 #include "form_layout.h"
-
-class QPlainTextEdit;
-class QPushButton;
 
 namespace talmo_demo {
 
@@ -33,13 +32,13 @@ class MainWindow final : public QWidget, private DemoHost {
   void ProcessPendingEvents() override;
   void ShowError(const automation::AutomationError& error) override;
 
-  QPushButton* AddButton(std::u16string_view caption, const char* name, const TwipRect& place);
-
-  QPlainTextEdit* dbgText_ = nullptr;
-  QPushButton* btnConnect_ = nullptr;
-  QPushButton* btnDisconnect_ = nullptr;
-  QPushButton* btnPokus_ = nullptr;
-  QPushButton* btnTest_ = nullptr;
+  // The controls are children of the window held by value: they leave the window's child
+  // list when destroyed, before the window itself goes.
+  QPlainTextEdit dbgText_{this};
+  QPushButton btnConnect_{this};
+  QPushButton btnDisconnect_{this};
+  QPushButton btnPokus_{this};
+  QPushButton btnTest_{this};
   FormLayout layout_;
   std::unique_ptr<DemoProgram> program_;
 };

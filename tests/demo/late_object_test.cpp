@@ -17,12 +17,12 @@ using automation::Variant;
 using testing::ErrorOf;
 
 // Counts the name look-ups of all its instances. Member "Echo" returns its first argument,
-// "Twice" doubles a number, "Fail" raises 1234, "Value" is a property.
+// "Twice" doubles a number, "Fail" raises 1234.
 class Counter final : public automation::Dispatch {
  public:
   explicit Counter(std::u16string className) : className_(std::move(className)) {}
 
-  bool Invoke(DispId id, InvokeKind kind, std::span<Variant> args, Variant& result,
+  bool Invoke(DispId id, InvokeKind, std::span<Variant> args, Variant& result,
               automation::ExceptionInfo& error) noexcept override {
     ++invocations[id];
     switch (id) {
@@ -35,13 +35,6 @@ class Counter final : public automation::Dispatch {
       case 3:
         error = {1234, u"Counter", u"failed on purpose"};
         return false;
-      case 4:
-        if (kind == InvokeKind::kPropertyPut) {
-          value_ = args.back().Deref();
-        } else {
-          result = value_;
-        }
-        return true;
       default:
         error = {438, u"", u"Object doesn't support this property or method"};
         return false;
@@ -50,7 +43,7 @@ class Counter final : public automation::Dispatch {
   DispId GetIDsOfNames(std::u16string_view name) const noexcept override {
     ++lookups[std::u16string(name)];
     static const std::map<std::u16string_view, DispId> kIds = {
-        {u"Echo", 1}, {u"Twice", 2}, {u"Fail", 3}, {u"Value", 4}};
+        {u"Echo", 1}, {u"Twice", 2}, {u"Fail", 3}};
     const auto found = kIds.find(name);
     return found == kIds.end() ? automation::kDispIdUnknown : found->second;
   }
@@ -61,7 +54,6 @@ class Counter final : public automation::Dispatch {
 
  private:
   std::u16string className_;
-  Variant value_;
 };
 
 class LateObjectTest : public ::testing::Test {
@@ -88,13 +80,6 @@ TEST_F(LateObjectTest, ClassesKeepTheirOwnNameTables) {
   a.Call(u"Echo", int32_t{1});
   b.Call(u"Echo", int32_t{1});
   EXPECT_EQ(Counter::lookups[u"Echo"], 2);
-}
-
-TEST_F(LateObjectTest, PassesArgumentsAndPropertyValues) {
-  LateObject object(automation::MakeRef<Counter>(u"CounterD"));
-  EXPECT_EQ(object.Call(u"Echo", std::u16string(u"OBJ00001")).ToString(), u"OBJ00001");
-  object.Put(u"Value", 3.5);
-  EXPECT_EQ(object.Get(u"Value").ToDouble(), 3.5);
 }
 
 TEST_F(LateObjectTest, RaisesTheObjectsOwnError) {

@@ -180,14 +180,6 @@ TEST_F(ScenariosTest, EveryNonEmptyElementOfTheLineArrayIsWritten) {
   EXPECT_EQ(LineNumbers(u"OBJ00001"), (std::vector<int32_t>{10000, 20000, 30000, 40000, 80000}));
 }
 
-TEST_F(ScenariosTest, NoItemsRaises999) {
-  InTransaction([&] { Table(27).Call(u"DeleteAll"); });
-  DemoScenarios scenarios = Scenarios();
-  const automation::AutomationError error = ErrorOf([&] { scenarios.CreateSampleOrder(); });
-  EXPECT_EQ(error.number(), 999);
-  EXPECT_EQ(error.description(), u"No Items");
-}
-
 TEST_F(ScenariosTest, EntrySampleMakesValidationAPlainAssignment) {
   LateObject customers = Table(18);
   auto sample = automation::MakeRef<EntrySample>();
