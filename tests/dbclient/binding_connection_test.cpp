@@ -254,3 +254,67 @@ TEST_F(BindingCloseTest, ClosingTheDatabaseFreesItsHandlesAndAbortsTheTransactio
 
 }  // namespace
 }  // namespace dbclient::binding_test
+
+namespace dbclient::binding_test {
+namespace {
+
+// Members 100 and 101 report on every client object of the process, so each check compares
+// with the figure read just before.
+class BindingDiagnosticsTest : public ConnectedTest {
+ protected:
+  int64_t Handles(Client& asking, int32_t kind) {
+    const double count = asking.Call(100, kind).ToDouble();
+    EXPECT_EQ(asking.LastError(), 0);
+    return static_cast<int64_t>(count);
+  }
+};
+
+TEST_F(BindingDiagnosticsTest, OpenHandlesCountEveryKindOfEveryObjectUntilFreed) {
+  Client observer;  // holds no handles, sees those of client_
+  const int64_t tables = Handles(observer, 1);
+  const int64_t records = Handles(observer, 2);
+  const int64_t decimals = Handles(observer, 3);
+  const int64_t total = Handles(observer, 0);
+  EXPECT_EQ(total, tables + records + decimals);
+
+  const Table items = Open(kItem);
+  const int32_t decimal = client_.Call(80).ToLong();
+  ASSERT_EQ(client_.LastError(), 0);
+  EXPECT_EQ(Handles(observer, 1), tables + 1);
+  EXPECT_EQ(Handles(observer, 2), records + 1);
+  EXPECT_EQ(Handles(observer, 3), decimals + 1);
+  EXPECT_EQ(observer.Call(100).ToDouble(), static_cast<double>(total + 3)) << "kind omitted";
+
+  client_.Call(81, decimal);
+  client_.Call(16, items.record);
+  client_.Call(13, items.handle);
+  ASSERT_EQ(client_.LastError(), 0);
+  EXPECT_EQ(Handles(observer, 0), total);
+
+  Open(kCustomer);
+  EXPECT_EQ(Handles(observer, 0), total + 2);
+  client_.Call(10);  // closing the database frees what is still open
+  EXPECT_EQ(Handles(observer, 0), total);
+}
+
+TEST_F(BindingDiagnosticsTest, UnknownHandleKindIsABadArgument) {
+  EXPECT_EQ(client_.Call(100, int32_t{4}).ToDouble(), 0.0);
+  EXPECT_EQ(client_.LastError(), errc::kBadArgument);
+}
+
+TEST_F(BindingDiagnosticsTest, MemberCallsCountEveryObjectsCallsIncludingFailedOnes) {
+  Client other;
+  const double before = client_.Call(101, int32_t{24}).ToDouble();
+  const Table customers = Open(kCustomer);
+  client_.Call(24, customers.handle);
+  client_.Call(24, customers.handle);
+  other.Call(24, int32_t{12345});  // fails: no database, still a call
+  EXPECT_NE(other.LastError(), 0);
+  EXPECT_EQ(other.Call(101, int32_t{24}).ToDouble(), before + 3);
+  const double asked = client_.Call(101, int32_t{101}).ToDouble();
+  EXPECT_EQ(client_.Call(101, int32_t{101}).ToDouble(), asked + 1) << "the asking call counts";
+  EXPECT_EQ(client_.Call(101, int32_t{999}).ToDouble(), 0.0) << "no such member";
+}
+
+}  // namespace
+}  // namespace dbclient::binding_test

@@ -5,6 +5,7 @@
 #include "automation/automation_error.h"
 #include "binding/call_args.h"
 #include "binding/client_failure.h"
+#include "binding/diagnostics.h"
 #include "binding/library_usage.h"
 #include "binding/members.h"
 #include "error_codes.h"
@@ -40,6 +41,7 @@ void DbClientObject::InvokeMember(automation::DispId id, automation::InvokeKind,
                                   std::span<Variant> args, Variant& result) {
   const MemberDef* member = FindMember(id);
   if (!member) automation::RaiseMemberNotFound();
+  diagnostics::CountCall(id);
   // Reading the code (45) changes nothing; every other call starts afresh. The quiet
   // look-up that member 62 arms covers only the search right after it.
   if (id != kLastErrorMember) {

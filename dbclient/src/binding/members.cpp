@@ -6,15 +6,13 @@
 namespace dbclient::binding {
 namespace {
 
-// Dispatch numbers run from 1 to 89; a dense table makes the lookup one index.
-constexpr automation::DispId kMaxMember = 127;
-
+// Dispatch numbers run from 1 to 101; a dense table makes the lookup one index.
 struct Directory {
-  std::array<const MemberDef*, kMaxMember + 1> byId{};
+  std::array<const MemberDef*, kMaxMemberId + 1> byId{};
   std::vector<automation::MemberName> names;
 
   Directory() {
-    for (auto group : {ConnectionMembers(), TableMembers(), FieldMembers()}) {
+    for (auto group : {ConnectionMembers(), TableMembers(), FieldMembers(), DiagnosticMembers()}) {
       for (const MemberDef& member : group) {
         byId.at(static_cast<size_t>(member.id)) = &member;  // a number beyond the table throws
         names.push_back({member.name, member.id});
@@ -31,7 +29,7 @@ const Directory& TheDirectory() {
 }  // namespace
 
 const MemberDef* FindMember(automation::DispId id) noexcept {
-  if (id < 0 || id > kMaxMember) return nullptr;
+  if (id < 0 || id > kMaxMemberId) return nullptr;
   return TheDirectory().byId[id];
 }
 

@@ -30,6 +30,10 @@ struct MemberDef {
 std::span<const MemberDef> ConnectionMembers() noexcept;
 std::span<const MemberDef> TableMembers() noexcept;
 std::span<const MemberDef> FieldMembers() noexcept;
+std::span<const MemberDef> DiagnosticMembers() noexcept;
+
+// The highest dispatch number a member may have.
+inline constexpr automation::DispId kMaxMemberId = 127;
 
 // The member with dispatch number `id`, or nullptr.
 const MemberDef* FindMember(automation::DispId id) noexcept;

@@ -1,5 +1,7 @@
 #include "binding/session.h"
 
+#include <mutex>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -14,11 +16,42 @@ namespace {
   Fail(errc::kUnknownHandle, std::string(kind) + " " + std::to_string(handle));
 }
 
+// Every live session, for the process-wide handle counts.
+std::mutex& SessionsMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+std::set<const Session*>& LiveSessions() {
+  static std::set<const Session*> sessions;
+  return sessions;
+}
+
 }  // namespace
 
-Session::Session() : tables_(counter_), records_(counter_), decimals_(counter_) {}
+Session::Session() : tables_(counter_), records_(counter_), decimals_(counter_) {
+  const std::lock_guard lock(SessionsMutex());
+  LiveSessions().insert(this);
+}
 
-Session::~Session() { CloseDatabase(); }
+Session::~Session() {
+  {
+    const std::lock_guard lock(SessionsMutex());
+    LiveSessions().erase(this);
+  }
+  CloseDatabase();
+}
+
+diagnostics::HandleCounts Session::OpenHandlesInProcess() {
+  const std::lock_guard lock(SessionsMutex());
+  diagnostics::HandleCounts counts;
+  for (const Session* session : LiveSessions()) {
+    counts.tables += static_cast<int64_t>(session->tables_.size());
+    counts.records += static_cast<int64_t>(session->records_.size());
+    counts.decimals += static_cast<int64_t>(session->decimals_.size());
+  }
+  return counts;
+}
 
 void Session::OpenDatabase(const std::u16string& path, int32_t cacheKiB, bool commitCache) {
   CloseDatabase();

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "binding/diagnostics.h"
 #include "binding/handle_table.h"
 #include "dbclient/engine.h"
 #include "dbclient/record.h"
@@ -54,6 +55,9 @@ class Session {
   int32_t AddDecimal(double value);
   double& Decimal(int32_t handle);
   void FreeDecimal(int32_t handle);
+
+  // The handles held by every Session of the process.
+  static diagnostics::HandleCounts OpenHandlesInProcess();
 
  private:
   int32_t Checked(int32_t handle);

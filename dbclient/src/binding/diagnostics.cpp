@@ -1,0 +1,79 @@
+#include "binding/diagnostics.h"
+
+#include <array>
+#include <atomic>
+#include <string>
+
+#include "binding/client_failure.h"
+#include "binding/members.h"
+#include "binding/session.h"
+#include "error_codes.h"
+
+namespace dbclient::binding::diagnostics {
+namespace {
+
+// Indexed by member number; relaxed counting is enough for figures read between calls.
+std::array<std::atomic<uint64_t>, kMaxMemberId + 1>& CallCounts() noexcept {
+  static std::array<std::atomic<uint64_t>, kMaxMemberId + 1> counts{};
+  return counts;
+}
+
+}  // namespace
+
+void CountCall(automation::DispId id) noexcept {
+  if (id >= 0 && id <= kMaxMemberId) CallCounts()[id].fetch_add(1, std::memory_order_relaxed);
+}
+
+uint64_t Calls(automation::DispId id) noexcept {
+  if (id < 0 || id > kMaxMemberId) return 0;
+  return CallCounts()[id].load(std::memory_order_relaxed);
+}
+
+}  // namespace dbclient::binding::diagnostics
+
+namespace dbclient::binding {
+namespace {
+
+using automation::Variant;
+
+// 100: open handles of every DbClient object of the process; the optional kind picks tables
+// (1), record buffers (2) or decimal values (3), the sum when omitted or 0.
+Variant OpenHandles(Session&, const CallArgs& args) {
+  const int32_t kind = args.Optional(0) ? args.Long(0) : 0;
+  const diagnostics::HandleCounts counts = Session::OpenHandlesInProcess();
+  int64_t count = 0;
+  switch (kind) {
+    case 0:
+      count = counts.tables + counts.records + counts.decimals;
+      break;
+    case 1:
+      count = counts.tables;
+      break;
+    case 2:
+      count = counts.records;
+      break;
+    case 3:
+      count = counts.decimals;
+      break;
+    default:
+      Fail(errc::kBadArgument, "handle kind " + std::to_string(kind));
+  }
+  return Variant(static_cast<double>(count));
+}
+
+// 101: calls of a member number so far, on every DbClient object of the process (the call
+// asking is counted too).
+Variant MemberCalls(Session&, const CallArgs& args) {
+  return Variant(static_cast<double>(diagnostics::Calls(args.Long(0))));
+}
+
+constexpr MemberDef kMembers[] = {
+    {100, u"OpenHandles", 0, 1, automation::VarType::kDouble, OpenHandles},
+    {101, u"MemberCalls", 1, 1, automation::VarType::kDouble, MemberCalls},
+};
+
+}  // namespace
+
+std::span<const MemberDef> DiagnosticMembers() noexcept { return kMembers; }
+
+}  // namespace dbclient::binding
