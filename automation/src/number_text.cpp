@@ -250,18 +250,25 @@ std::u16string FormatFloat(double value, int significantDigits) {
   std::string out = negative ? "-" : "";
   if (exponent >= significantDigits || digitsAfterPoint > significantDigits) {
     out += digits[0];
-    if (digits.size() > 1) out += "." + digits.substr(1);
+    if (digits.size() > 1) {
+      out += '.';
+      out.append(digits, 1);
+    }
     char exponentText[16];
     std::snprintf(exponentText, sizeof exponentText, "E%c%02d", exponent < 0 ? '-' : '+',
                   std::abs(exponent));
     out += exponentText;
   } else if (exponent < 0) {
-    out += "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
+    out += "0.";
+    out.append(static_cast<size_t>(-exponent - 1), '0');
+    out += digits;
   } else if (static_cast<int>(digits.size()) <= exponent + 1) {
     out += digits + std::string(static_cast<size_t>(exponent + 1) - digits.size(), '0');
   } else {
-    out += digits.substr(0, static_cast<size_t>(exponent) + 1) + "." +
-           digits.substr(static_cast<size_t>(exponent) + 1);
+    const size_t integerDigits = static_cast<size_t>(exponent) + 1;
+    out.append(digits, 0, integerDigits);
+    out += '.';
+    out.append(digits, integerDigits);
   }
   std::u16string result = FromUtf8(out);
   for (char16_t& c : result) {
