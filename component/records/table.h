@@ -11,6 +11,7 @@
 #include "automation/dispatch.h"
 #include "automation/ref.h"
 #include "automation/variant.h"
+#include "session/library_usage.h"
 
 namespace talmo {
 
@@ -242,6 +243,7 @@ class Table final : public automation::DispatchObject {
   bool LookUpByKey(std::span<const automation::Variant> fieldData, std::u16string* message);
   void ReleaseHandles() noexcept;
 
+  LiveObject live_;  // keeps the library loaded while a client holds the table
   int32_t cfHTable_ = 0;
   int32_t cfHRec_ = 0;
   automation::Ref<automation::Dispatch> entryProcess_;
