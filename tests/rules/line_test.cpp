@@ -27,7 +27,7 @@ TEST_F(LineTest, ItemNumberRebuildsTheLineFromHeaderAndItem) {
       {11, u"Šroub M6"}, {12, u"pozinkovaný"}, {40, u"DIM1"},       {41, u"DIM2"},
       {42, u"T6-PRICE"}, {45, u"T6-JOB"},      {68, kCustomer},     {74, u"DOMESTIC"},
       {75, u"RETAIL"},   {78, u"T6-TT"},       {79, u"T6-TM"},      {81, u"T6-EXIT"},
-      {82, u"T6-AREA"},  {83, u"T6-SPEC"},     {85, u"T6-TAXAREA"}, {87, u"T6-TAX"},
+      {82, u"T6-AREA"},  {83, u"T6-TRDET"},     {85, u"T6-TAXAREA"}, {87, u"T6-TAX"},
       {89, u"NATIONAL"}, {90, u"STANDARD"},    {91, u""},           {5407, u"PCS"}};
   for (const auto& [field, text] : texts) EXPECT_EQ(Text(*line, field), text) << field;
   const std::pair<int32_t, double> numbers[] = {{10, 45300},

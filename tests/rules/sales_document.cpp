@@ -58,7 +58,7 @@ void SalesDocumentTest::SetUp() {
                               {77, Variant(u"T6-TM")},
                               {97, Variant(u"T6-EXIT")},
                               {101, Variant(u"T6-AREA")},
-                              {102, Variant(u"T6-SPEC")},
+                              {102, Variant(u"T6-TRDET")},
                               {114, Variant(u"T6-TAXAREA")},
                               {115, Variant(true)},
                               {116, Variant(u"NATIONAL")}});
