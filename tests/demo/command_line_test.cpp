@@ -19,6 +19,8 @@ struct ValidRow {
   int16_t orders;
 };
 
+void PrintTo(const ValidRow& row, std::ostream* os) { *os << row.name; }
+
 class ValidCommandLineTest : public ::testing::TestWithParam<ValidRow> {};
 
 TEST_P(ValidCommandLineTest, Parses) {
@@ -60,6 +62,8 @@ struct InvalidRow {
   const char* name;
   std::vector<std::string_view> args;
 };
+
+void PrintTo(const InvalidRow& row, std::ostream* os) { *os << row.name; }
 
 class InvalidCommandLineTest : public ::testing::TestWithParam<InvalidRow> {};
 

@@ -25,6 +25,8 @@ struct ResizeRow {
   TwipRect testButton;
 };
 
+void PrintTo(const ResizeRow& row, std::ostream* os) { *os << row.name; }
+
 class FormResizeTest : public ::testing::TestWithParam<ResizeRow> {};
 
 TEST_P(FormResizeTest, LaysOutLogBoxAndMovesTestButton) {

@@ -105,6 +105,8 @@ struct StartRow {
   const char* iniContent;  // nullptr: no file at all
 };
 
+void PrintTo(const StartRow& row, std::ostream* os) { *os << row.name; }
+
 class CounterStartTest : public ItemLedgerTest, public ::testing::WithParamInterface<StartRow> {};
 
 TEST_P(CounterStartTest, StartsAfterEntryZero) {
