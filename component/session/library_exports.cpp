@@ -87,8 +87,10 @@ __attribute__((visibility("default"))) int DllCanUnloadNow() {
 
 __attribute__((visibility("default"))) int DllRegisterServer() {
   try {
+    // An address of this library's own that no other library can interpose: a process that
+    // already holds another component library would resolve DllRegisterServer to that one.
     automation::RegisterClasses(talmo::ClassInfos(),
-                                reinterpret_cast<const void*>(&DllRegisterServer));
+                                reinterpret_cast<const void*>(&talmo::StartOnce));
     return 0;
   } catch (const std::exception&) {
     return 1;
