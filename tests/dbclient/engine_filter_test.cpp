@@ -200,7 +200,7 @@ TEST(FilterFuzzTest, AnyExpressionIsAcceptedOrRefusedAndNeverReachesSqlText) {
   const std::set<int32_t> refusals = {
       errc::kMalformedFilter, errc::kWildcardNotAllowed, errc::kBadNumber, errc::kBadDate,
       errc::kTextTooLong,     errc::kNumberOutOfRange,   errc::kBadOption};
-  const std::string sql_characters = "f7talmo_d() ANDORNTBEWGLI<>=?";
+  const std::string sql_characters = "f7talmo_d() ANDORNTBEWGLI<>=?+";
   std::mt19937 random(5);
   int accepted = 0;
   for (int i = 0; i < 20000; ++i) {
