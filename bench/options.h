@@ -1,0 +1,37 @@
+// The command line of talmo-bench.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace talmo_bench {
+
+struct BenchOptions {
+  int32_t orders = 150;             // sample orders of each orders workload
+  int32_t lookups = 20000;          // key look-ups of getrec
+  int32_t scanPasses = 4;           // passes over the "K0*" items
+  int32_t ledgerPasses = 1;         // full runs over the item ledger, 20 entries a step
+  int32_t fieldRounds = 20000;      // gets and puts of each field type
+  int32_t repeat = 3;               // each workload runs this often; the best rate counts
+  uint32_t seed = 20240611;         // of every random choice
+  std::vector<int32_t> memoryRuns;  // orders of each memory run, in order
+  std::vector<std::string> only;    // workloads to run; empty: all
+  std::filesystem::path folder;     // parent of the working folder; empty: the temp folder
+  std::string error;                // a usage error; empty when the line is valid
+};
+
+// Reads the arguments after the program name.
+BenchOptions ParseOptions(std::span<const std::string_view> args);
+
+extern const char* const kUsage;
+
+// The names of the workloads, in the order they run.
+extern const std::vector<std::string_view> kWorkloadNames;
+
+bool Selected(const BenchOptions& options, std::string_view workload);
+
+}  // namespace talmo_bench

@@ -1,0 +1,15 @@
+// The printed table of a run.
+#pragma once
+
+#include <ostream>
+#include <vector>
+
+#include "workload.h"
+
+namespace talmo_bench {
+
+// One line per measurement: operations, both rates, the ratio Talmo/raw and the client calls
+// the Talmo side made per operation.
+void PrintTable(std::ostream& out, const std::vector<Measurement>& rows);
+
+}  // namespace talmo_bench
