@@ -27,6 +27,18 @@ std::u16string SpanText(double days, int16_t divisor) {
   return automation::Round(units, 2).ToString();
 }
 
+// Marks the program busy for one action, also when the action ends by an exception.
+class BusyScope {
+ public:
+  explicit BusyScope(bool& busy) : busy_(busy) { busy_ = true; }
+  ~BusyScope() { busy_ = false; }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  bool& busy_;
+};
+
 }  // namespace
 
 DemoProgram::DemoProgram(DemoHost& host, DemoSettings settings)
@@ -45,14 +57,13 @@ const talmo::clsIniFile* DemoProgram::DemoIni() const noexcept {
 template <class Action>
 auto DemoProgram::RunAction(Action action) -> std::optional<decltype(action())> {
   if (busy_) return std::nullopt;
-  busy_ = true;
+  const BusyScope busy(busy_);
   std::optional<decltype(action())> result;
   try {
     result = action();
   } catch (const automation::AutomationError& error) {
     host_.ShowError(error);
   }
-  busy_ = false;
   return result;
 }
 
