@@ -51,6 +51,13 @@ std::u16string FillPattern(std::u16string_view pattern, char16_t digit) {
 // Today's date without the time.
 double Today() { return std::floor(NowDateSerial()); }
 
+// `gross` less `vatPercent` % VAT, rounded to 2 decimals, with the automation arithmetic.
+Variant WithoutVat(const Variant& gross, const Variant& vatPercent) {
+  const Variant factor =
+      automation::Add(Variant(int16_t{1}), automation::Divide(vatPercent, Variant(int16_t{100})));
+  return automation::Round(automation::Divide(gross, factor), 2);
+}
+
 // The key of a sales header for messages: document type and number.
 std::u16string HeaderKey(const OrderHeaderData& header) {
   return Variant(header.documentType).ToString() + u", " + header.documentNo;
@@ -185,14 +192,8 @@ void DemoScenarios::CreateOrderLine(const OrderHeaderData& header, const OrderLi
 
   // A price including VAT is brought down by the VAT % the rules above put into field 25.
   const Variant unitPrice(line.unitPrice);
-  const Variant one(int16_t{1});
-  const Variant hundred(int16_t{100});
   if (line.priceIncludesVat) {
-    const Variant vat = sales.Field(25);
-    sales.Validate(22, automation::Round(
-                           automation::Divide(
-                               unitPrice, automation::Add(one, automation::Divide(vat, hundred))),
-                           2));
+    sales.Validate(22, WithoutVat(unitPrice, sales.Field(25)));
   } else {
     sales.Validate(22, unitPrice);
   }
@@ -200,12 +201,8 @@ void DemoScenarios::CreateOrderLine(const OrderHeaderData& header, const OrderLi
     const Variant amount(line.amount);
     const Variant zero(int16_t{0});
     if (!automation::Equals(amount, zero) && automation::Equals(unitPrice, zero)) {
-      const Variant vat = sales.Field(25);
       const Variant perUnit = automation::Divide(amount, Variant(line.quantity));
-      sales.Validate(22, automation::Round(
-                             automation::Divide(
-                                 perUnit, automation::Add(one, automation::Divide(vat, hundred))),
-                             2));
+      sales.Validate(22, WithoutVat(perUnit, sales.Field(25)));
     }
     if (!automation::Equals(amount, zero)) {
       sales.Validate(30, amount);

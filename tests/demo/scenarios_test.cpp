@@ -180,6 +180,59 @@ TEST_F(ScenariosTest, EveryNonEmptyElementOfTheLineArrayIsWritten) {
   EXPECT_EQ(LineNumbers(u"OBJ00001"), (std::vector<int32_t>{10000, 20000, 30000, 40000, 80000}));
 }
 
+// One line written through the price branches: which unit price and amount including VAT
+// the line ends with (the item's VAT is 21 %).
+struct PriceRow {
+  const char* name;
+  double quantity;
+  int64_t unitPriceCents;
+  bool priceIncludesVat;
+  int64_t amountCents;
+  double expectedUnitPrice;
+  std::optional<double> expectedAmountIncludingVat;  // nullopt: whatever the rules computed
+};
+
+void PrintTo(const PriceRow& row, std::ostream* os) { *os << row.name; }
+
+class LinePriceTest : public ScenariosTest, public ::testing::WithParamInterface<PriceRow> {};
+
+TEST_P(LinePriceTest, EndsWithTheExpectedPrice) {
+  const PriceRow& row = GetParam();
+  DemoScenarios scenarios = Scenarios();
+  SampleOrder order = scenarios.MakeSampleOrder();
+  OrderLineData& line = order.lines[1];
+  line.quantity = row.quantity;
+  line.unitPrice = automation::Currency{row.unitPriceCents * 100};
+  line.priceIncludesVat = row.priceIncludesVat;
+  line.amount = automation::Currency{row.amountCents * 100};
+  line.description = u"Dodávka na stavbu";
+  order.lines.resize(2);
+  InTransaction([&] { scenarios.WriteOrder(order.header, order.lines); });
+
+  std::optional<LateObject> written =
+      Record(37, {Variant(int16_t{1}), Variant(u"OBJ00001"), Variant(int32_t{20000})});
+  ASSERT_TRUE(written.has_value());
+  EXPECT_DOUBLE_EQ(Field(*written, 22).ToDouble(), row.expectedUnitPrice);
+  if (row.expectedAmountIncludingVat) {
+    EXPECT_DOUBLE_EQ(Field(*written, 30).ToDouble(), *row.expectedAmountIncludingVat);
+  }
+  EXPECT_EQ(Field(*written, 11).ToString(), u"Dodávka na stavbu");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Branches, LinePriceTest,
+    ::testing::Values(
+        // 121.00 including 21 % VAT is 100.00 without.
+        PriceRow{"PriceIncludingVat", 2, 12100, true, 24200, 100, 242},
+        PriceRow{"PriceWithoutVat", 2, 10000, false, 24200, 100, 242},
+        // No unit price: it is derived from the amount per unit.
+        PriceRow{"PriceFromTheAmount", 4, 0, true, 48400, 100, 484},
+        // No amount: the unit price is cleared.
+        PriceRow{"NoAmountClearsThePrice", 2, 12100, true, 0, 0, 0},
+        // No quantity: the price is set and the amount left to the rules.
+        PriceRow{"NoQuantityKeepsThePrice", 0, 12100, true, 24200, 100, std::nullopt}),
+    [](const ::testing::TestParamInfo<PriceRow>& info) { return info.param.name; });
+
 TEST_F(ScenariosTest, EntrySampleMakesValidationAPlainAssignment) {
   LateObject customers = Table(18);
   auto sample = automation::MakeRef<EntrySample>();
