@@ -60,6 +60,15 @@ Variant BlankValue(int16_t type) {
   }
 }
 
+// Clears a rule object's "Rec" on the way out of a failed call; the call's own error is the
+// one that matters, so an error of this clean-up is dropped.
+void TakeBackLentRec(automation::Dispatch& rules, automation::DispId recId) noexcept {
+  try {
+    automation::PutPropertyRef(&rules, recId, nullptr);
+  } catch (const automation::AutomationError&) {
+  }
+}
+
 }  // namespace
 
 void Table::Validate(const Variant& id, const Variant* newValue) {
@@ -74,10 +83,17 @@ void Table::Validate(const Variant& id, const Variant* newValue) {
       automation::PutPropertyRef(rules.get(), recId, Ref<automation::Dispatch>(this));
       lentRec = true;
     }
-    automation::CallMethod(rules.get(), automation::GetDispId(rules.get(), u"Validate"),
-                           Variant::ByRef(&field), Variant::ByRef(&value));
-    // The rule object stored the value, adjusted by its rules; check what it left.
-    value = Field(field);
+    try {
+      automation::CallMethod(rules.get(), automation::GetDispId(rules.get(), u"Validate"),
+                             Variant::ByRef(&field), Variant::ByRef(&value));
+      // The rule object stored the value, adjusted by its rules; check what it left.
+      value = Field(field);
+    } catch (...) {
+      // A Rec lent for this call is taken back however the call ends: left in place, it
+      // would tie the rule object and this table into a cycle that is never released.
+      if (lentRec) TakeBackLentRec(*rules, recId);
+      throw;
+    }
     if (lentRec) automation::PutPropertyRef(rules.get(), recId, nullptr);
   } else {
     SetField(field, value);
