@@ -40,6 +40,7 @@ int Run(const BenchOptions& options) {
     for (Measurement& row : workload.run(context)) rows.push_back(std::move(row));
   }
   if (!rows.empty()) PrintTable(std::cout, rows);
+  if (!rows.empty() && options.showCalls) PrintCallProfile(std::cout, rows);
   for (int32_t orders : options.memoryRuns) {
     std::cerr << "running a memory run of " << orders << " orders ..." << std::endl;
     RunMemory(context, orders, std::cout);

@@ -36,6 +36,13 @@ void RunMemory(Context& context, int32_t orders, std::ostream& out) {
     talmo::clsIniFile demoIni(automation::FromUtf8(copy.string()), u"TalmoDemo");
     demoIni.SetFileName(u"TalmoDemo.ini");
     talmo_demo::DemoScenarios scenarios(talmo.database(), demoIni, [] {});
+    {
+      // The count must see the component's handles, or a count of 0 would prove nothing.
+      const int64_t before = client.OpenHandles();
+      TalmoTable items = talmo.AllocTable(27);
+      Verify(client.OpenHandles() >= before + 2,
+             "memory: the client's handle count does not see the component's tables");
+    }
     Stopwatch watch;
     double lastSeconds = 0;
     int32_t lastDone = 0;

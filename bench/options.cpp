@@ -8,12 +8,13 @@ namespace talmo_bench {
 const char* const kUsage =
     "usage: talmo-bench [--quick] [--only NAME[,NAME...]] [--orders N] [--lookups N]\n"
     "                   [--scan-passes N] [--ledger-passes N] [--field-rounds N] [--repeat N]\n"
-    "                   [--seed N] [--memory N]... [--dir FOLDER]\n"
+    "                   [--seed N] [--memory N]... [--dir FOLDER] [--calls]\n"
     "  workloads: orders getrec scan ledger fields (none: only the memory runs)\n"
     "  --quick       small sizes, one round: checks that every workload runs and verifies\n"
     "  --memory N    after the workloads, N orders one per transaction (N <= 100000),\n"
     "                reporting resident memory and the client's open handles as it goes\n"
-    "  --dir FOLDER  where the working folder (sample database and its copies) is made\n";
+    "  --dir FOLDER  where the working folder (sample database and its copies) is made\n"
+    "  --calls       also list the DbClient members the Talmo side called per operation\n";
 
 const std::vector<std::string_view> kWorkloadNames = {"orders", "getrec", "scan", "ledger",
                                                       "fields"};
@@ -44,6 +45,10 @@ BenchOptions ParseOptions(std::span<const std::string_view> args) {
   };
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
+    if (arg == "--calls") {
+      options.showCalls = true;
+      continue;
+    }
     if (arg == "--quick") {
       options.orders = 5;
       options.lookups = 500;

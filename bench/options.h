@@ -21,6 +21,7 @@ struct BenchOptions {
   std::vector<int32_t> memoryRuns;  // orders of each memory run, in order
   std::vector<std::string> only;    // workloads to run; empty: all
   std::filesystem::path folder;     // parent of the working folder; empty: the temp folder
+  bool showCalls = false;           // print the DbClient members each workload called
   std::string error;                // a usage error; empty when the line is valid
 };
 

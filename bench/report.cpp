@@ -21,6 +21,32 @@ std::string Pad(std::string text, size_t width, bool right) {
 
 }  // namespace
 
+void Measurement::SetClientCalls(const CallCounts& before, const CallCounts& after,
+                                 int64_t operations) {
+  const double per = operations > 0 ? 1.0 / static_cast<double>(operations) : 0;
+  clientCallsPerOperation = 0;
+  callsByMember.clear();
+  for (size_t member = 0; member < after.size(); ++member) {
+    const uint64_t calls = after[member] - before[member];
+    if (calls == 0) continue;
+    clientCallsPerOperation += static_cast<double>(calls) * per;
+    callsByMember.emplace_back(static_cast<int32_t>(member), static_cast<double>(calls) * per);
+  }
+  std::stable_sort(callsByMember.begin(), callsByMember.end(),
+                   [](const auto& a, const auto& b) { return a.second > b.second; });
+}
+
+void PrintCallProfile(std::ostream& out, const std::vector<Measurement>& rows) {
+  out << "\nDbClient calls per operation of the Talmo side, by member number:\n";
+  for (const Measurement& row : rows) {
+    out << "  " << row.name << ":";
+    for (const auto& [member, calls] : row.callsByMember) {
+      out << " " << member << "=" << Format(calls >= 10 ? "%.0f" : "%.1f", calls);
+    }
+    out << "\n";
+  }
+}
+
 void PrintTable(std::ostream& out, const std::vector<Measurement>& rows) {
   size_t nameWidth = 8;
   for (const Measurement& row : rows) nameWidth = std::max(nameWidth, row.name.size());

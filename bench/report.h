@@ -12,4 +12,7 @@ namespace talmo_bench {
 // the Talmo side made per operation.
 void PrintTable(std::ostream& out, const std::vector<Measurement>& rows);
 
+// For each measurement, the DbClient members the Talmo side called, with calls per operation.
+void PrintCallProfile(std::ostream& out, const std::vector<Measurement>& rows);
+
 }  // namespace talmo_bench

@@ -9,7 +9,6 @@ namespace {
 // Member numbers of the client's diagnostics.
 constexpr int32_t kOpenHandlesMember = 100;
 constexpr int32_t kMemberCallsMember = 101;
-constexpr int32_t kHighestMember = 127;
 
 }  // namespace
 
@@ -59,12 +58,13 @@ uint64_t ClientDiagnostics::Calls(int32_t member) {
       automation::CallMethod(client_.get(), kMemberCallsMember, member).ToDouble());
 }
 
-uint64_t ClientDiagnostics::AllCalls() {
-  uint64_t total = 0;
-  for (int32_t member = 1; member <= kHighestMember; ++member) {
-    if (member != kOpenHandlesMember && member != kMemberCallsMember) total += Calls(member);
+CallCounts ClientDiagnostics::Snapshot() {
+  CallCounts counts{};
+  for (int32_t member = 1; member < static_cast<int32_t>(counts.size()); ++member) {
+    if (member != kOpenHandlesMember && member != kMemberCallsMember)
+      counts[member] = Calls(member);
   }
-  return total;
+  return counts;
 }
 
 }  // namespace talmo_bench

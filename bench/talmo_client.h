@@ -11,6 +11,7 @@
 #include "automation/ref.h"
 #include "automation/variant.h"
 #include "late_object.h"
+#include "workload.h"
 
 namespace talmo_bench {
 
@@ -84,9 +85,9 @@ class ClientDiagnostics {
 
   // Handles (tables, record buffers, decimal values) every client object holds now.
   int64_t OpenHandles();
-  // Calls of one member so far, and of every member.
+  // Calls of one member so far, and of each member (the diagnostic members not counted).
   uint64_t Calls(int32_t member);
-  uint64_t AllCalls();
+  CallCounts Snapshot();
 
  private:
   automation::Ref<automation::Dispatch> client_;

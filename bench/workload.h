@@ -2,10 +2,12 @@
 // that makes a wrong result fail the run.
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "environment.h"
@@ -20,14 +22,22 @@ struct SideResult {
   double Rate() const { return seconds > 0 ? operations / seconds : 0; }
 };
 
+// Calls of each DbClient member (index: member number).
+using CallCounts = std::array<uint64_t, 128>;
+
 // One line of the report.
 struct Measurement {
   explicit Measurement(std::string name) : name(std::move(name)) {}
 
+  // Records the DbClient calls the Talmo side made for `operations` operations.
+  void SetClientCalls(const CallCounts& before, const CallCounts& after, int64_t operations);
+
   std::string name;
   SideResult talmo;
   SideResult raw;
-  double clientCallsPerOperation = 0;  // DbClient member calls of the Talmo side
+  double clientCallsPerOperation = 0;
+  // (member, calls per operation), the most called first.
+  std::vector<std::pair<int32_t, double>> callsByMember;
   std::string note;
 };
 

@@ -119,6 +119,7 @@ void AddRaw(Checksum& checksum, Kind kind, const SqlValue& value) {
 struct CaseResult {
   SideResult put, get;
   Checksum gets;
+  CallCounts beforePut{}, afterPut{}, beforeGet{}, afterGet{};  // Talmo side only
 };
 
 // Key of the record both sides store.
@@ -130,12 +131,15 @@ std::vector<CaseResult> RunTalmo(const std::filesystem::path& copy,
                                  const std::vector<int>& sequence) {
   TalmoConnection talmo(ConnectionIniIn(copy));
   TalmoTable line = talmo.AllocTable(kSalesLineTable);
+  ClientDiagnostics client;
   std::vector<CaseResult> results(std::size(kCases));
   for (size_t c = 0; c < std::size(kCases); ++c) {
     const int32_t field = kCases[c].field;
+    results[c].beforePut = client.Snapshot();
     Stopwatch watch;
     for (int k : sequence) line.SetField(field, values[c].talmo[k]);
     results[c].put = {static_cast<int64_t>(sequence.size()), watch.Seconds()};
+    results[c].afterPut = client.Snapshot();
   }
   talmo.BeginWrite();
   line.SetField(1, int16_t{1});
@@ -146,9 +150,11 @@ std::vector<CaseResult> RunTalmo(const std::filesystem::path& copy,
   for (size_t c = 0; c < std::size(kCases); ++c) {
     const int32_t field = kCases[c].field;
     Checksum& gets = results[c].gets;
+    results[c].beforeGet = client.Snapshot();
     Stopwatch watch;
     for (size_t r = 0; r < sequence.size(); ++r) AddTalmo(gets, kCases[c].kind, line.Field(field));
     results[c].get = {static_cast<int64_t>(sequence.size()), watch.Seconds()};
+    results[c].afterGet = client.Snapshot();
   }
   return results;
 }
@@ -251,6 +257,8 @@ std::vector<Measurement> RunFields(Context& context) {
       Verify(talmo[c].gets == expected && rawSide[c].gets == expected,
              std::string("fields: a get of the ") + kCases[c].typeName +
                  " field read another value than the one stored");
+      puts[c].SetClientCalls(talmo[c].beforePut, talmo[c].afterPut, options.fieldRounds);
+      gets[c].SetClientCalls(talmo[c].beforeGet, talmo[c].afterGet, options.fieldRounds);
       KeepBest(puts[c].talmo, talmo[c].put);
       KeepBest(puts[c].raw, rawSide[c].put);
       KeepBest(gets[c].talmo, talmo[c].get);

@@ -109,16 +109,14 @@ std::vector<Measurement> RunGetRec(Context& context) {
     ClientDiagnostics client;
     TalmoTable items = talmo.AllocTable(kItemTable);
 
-    uint64_t calls = client.AllCalls();
+    CallCounts calls = client.Snapshot();
     const Outcome talmoT =
         TimeTalmo(keys, items, [&](const LookupKey& key) { return items.GetRecT(key.value); });
-    getRecT.clientCallsPerOperation =
-        static_cast<double>(client.AllCalls() - calls) / static_cast<double>(keys.size());
-    calls = client.AllCalls();
+    const CallCounts afterT = client.Snapshot();
+    getRecT.SetClientCalls(calls, afterT, static_cast<int64_t>(keys.size()));
     const Outcome talmoGet = TimeTalmo(
         existingKeys, items, [&](const LookupKey& key) { return items.GetRec(key.value); });
-    getRec.clientCallsPerOperation =
-        static_cast<double>(client.AllCalls() - calls) / static_cast<double>(existingKeys.size());
+    getRec.SetClientCalls(afterT, client.Snapshot(), static_cast<int64_t>(existingKeys.size()));
 
     const Outcome rawAll = TimeRaw(raw, keys, false);
     const Outcome rawExisting = TimeRaw(raw, keys, true);

@@ -138,10 +138,9 @@ std::vector<Measurement> RunLedger(Context& context) {
   std::filesystem::create_directories(rawFolder);
   for (int32_t round = 0; round < options.repeat; ++round) {
     ClientDiagnostics client;
-    const uint64_t calls = client.AllCalls();
+    const CallCounts calls = client.Snapshot();
     const Outcome talmo = RunTalmo(copy, options.ledgerPasses);
-    row.clientCallsPerOperation =
-        static_cast<double>(client.AllCalls() - calls) / static_cast<double>(talmo.side.operations);
+    row.SetClientCalls(calls, client.Snapshot(), talmo.side.operations);
     const Outcome rawSide = RunRaw(raw, rawFolder, options.ledgerPasses);
     for (const Outcome* side : {&talmo, &rawSide}) {
       Verify(side->side.operations == entries * options.ledgerPasses && side->steps == steps &&

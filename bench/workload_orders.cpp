@@ -32,8 +32,8 @@ constexpr double kSampleUnitPrice = 136.2;  // including VAT
 // What the Talmo side did.
 struct TalmoRun {
   SideResult side;
-  uint64_t clientCalls = 0;
-  uint64_t searches = 0;  // the client's find calls (member 19)
+  CallCounts before{}, after{};  // the client's calls
+  uint64_t searches = 0;         // the client's find calls (member 19)
 };
 
 // One order as the Talmo run stored it.
@@ -87,8 +87,8 @@ TalmoRun RunTalmo(const std::filesystem::path& copy, int32_t orders, bool perTra
   demoIni.SetFileName(u"TalmoDemo.ini");
   talmo_demo::DemoScenarios scenarios(talmo.database(), demoIni, [] {});
 
-  const uint64_t calls = client.AllCalls();
-  const uint64_t searches = client.Calls(kFindMember);
+  TalmoRun run;
+  run.before = client.Snapshot();
   Stopwatch watch;
   if (!perTransaction) talmo.BeginWrite();
   for (int32_t i = 0; i < orders; ++i) {
@@ -97,10 +97,9 @@ TalmoRun RunTalmo(const std::filesystem::path& copy, int32_t orders, bool perTra
     if (perTransaction) talmo.EndWrite();
   }
   if (!perTransaction) talmo.EndWrite();
-  TalmoRun run;
   run.side = {orders, watch.Seconds()};
-  run.searches = client.Calls(kFindMember) - searches;
-  run.clientCalls = client.AllCalls() - calls - 1;  // the first reading counted itself
+  run.after = client.Snapshot();
+  run.searches = run.after[kFindMember] - run.before[kFindMember];
   return run;
 }
 
@@ -362,7 +361,7 @@ std::vector<Measurement> RunOrders(Context& context) {
       }
       KeepBest(row.talmo, talmo.side);
       KeepBest(row.raw, rawSide);
-      row.clientCallsPerOperation = static_cast<double>(talmo.clientCalls) / options.orders;
+      row.SetClientCalls(talmo.before, talmo.after, options.orders);
       row.note = std::to_string(talmo.searches / options.orders) + " searches/order";
     }
     rows.push_back(row);

@@ -99,10 +99,9 @@ std::vector<Measurement> RunScan(Context& context) {
     for (int32_t round = 0; round < options.repeat; ++round) {
       TalmoConnection talmo(ConnectionIniIn(copy));
       ClientDiagnostics client;
-      const uint64_t calls = client.AllCalls();
+      const CallCounts calls = client.Snapshot();
       const Outcome talmoSide = ScanTalmo(talmo, options.scanPasses, calculate);
-      row.clientCallsPerOperation =
-          static_cast<double>(client.AllCalls() - calls) / static_cast<double>(expected);
+      row.SetClientCalls(calls, client.Snapshot(), expected);
       const Outcome rawSide = ScanRaw(raw, options.scanPasses, calculate);
       Verify(talmoSide.records == expected && rawSide.records == expected,
              "scan: " + std::to_string(expected) + " items expected; Talmo stepped through " +
