@@ -10,13 +10,13 @@
 #include "automation/registry.h"
 #include "automation/text.h"
 #include "dbtool.h"
+#include "options.h"
 #include "sample/sample_company.h"
 
 namespace talmo_bench {
 
 Environment::Environment(const std::filesystem::path& parent) {
-  const std::filesystem::path base =
-      parent.empty() ? std::filesystem::temp_directory_path() : parent;
+  const std::filesystem::path base = parent.empty() ? DefaultFolder() : parent;
   std::string pattern = (base / "talmo-bench-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) {
     throw std::runtime_error("cannot make a working folder under " + base.string());

@@ -11,7 +11,7 @@ namespace talmo_bench {
 
 class Environment {
  public:
-  // Makes the working folder under `parent` (the temp folder when empty), registers the
+  // Makes the working folder under `parent` (DefaultFolder() when empty), registers the
   // libraries and creates the sample database. Throws std::runtime_error on failure.
   explicit Environment(const std::filesystem::path& parent);
   ~Environment();  // removes the working folder

@@ -13,7 +13,8 @@ const char* const kUsage =
     "  --quick       small sizes, one round: checks that every workload runs and verifies\n"
     "  --memory N    after the workloads, N orders one per transaction (N <= 100000),\n"
     "                reporting resident memory and the client's open handles as it goes\n"
-    "  --dir FOLDER  where the working folder (sample database and its copies) is made\n"
+    "  --dir FOLDER  where the working folder (sample database and its copies) is made;\n"
+    "                /dev/shm when there is one, else the temp folder\n"
     "  --calls       also list the DbClient members the Talmo side called per operation\n";
 
 const std::vector<std::string_view> kWorkloadNames = {"orders", "getrec", "scan", "ledger",
@@ -108,6 +109,12 @@ BenchOptions ParseOptions(std::span<const std::string_view> args) {
     }
   }
   return options;
+}
+
+std::filesystem::path DefaultFolder() {
+  std::error_code error;
+  if (std::filesystem::is_directory("/dev/shm", error)) return "/dev/shm";
+  return std::filesystem::temp_directory_path();
 }
 
 bool Selected(const BenchOptions& options, std::string_view workload) {

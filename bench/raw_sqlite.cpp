@@ -1,5 +1,6 @@
 #include "raw_sqlite.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "automation/text.h"
@@ -30,7 +31,11 @@ void RawDatabase::Check(int rc, int expected, std::string_view what) const {
 }
 
 std::string RawDatabase::Table(int32_t tableNo) const {
-  return "c" + std::to_string(company_) + "_t" + std::to_string(tableNo);
+  std::string name = "c";
+  name += std::to_string(company_);
+  name += "_t";
+  name += std::to_string(tableNo);
+  return name;
 }
 
 std::vector<std::string> RawDatabase::Columns(int32_t tableNo) {
@@ -119,6 +124,18 @@ SqlRow Statement::Row() const {
   row.reserve(count);
   for (int i = 0; i < count; ++i) row.push_back(Value(i));
   return row;
+}
+
+std::string ColumnName(int32_t field) {
+  std::string name = "f";
+  name += std::to_string(field);
+  return name;
+}
+
+int ColumnIndex(const std::vector<std::string>& columns, int32_t field) {
+  const auto it = std::find(columns.begin(), columns.end(), ColumnName(field));
+  if (it == columns.end()) throw std::runtime_error("no column " + ColumnName(field));
+  return static_cast<int>(it - columns.begin());
 }
 
 std::string ColumnList(const std::vector<std::string>& columns) {

@@ -73,6 +73,10 @@ class Statement {
   sqlite3_stmt* statement_ = nullptr;
 };
 
+// The column of a field ("f5") and its place in a column list (throws when it is missing).
+std::string ColumnName(int32_t field);
+int ColumnIndex(const std::vector<std::string>& columns, int32_t field);
+
 // "f1,f3,..." of a column list.
 std::string ColumnList(const std::vector<std::string>& columns);
 // "?,?,..." for `count` parameters.

@@ -163,23 +163,19 @@ std::vector<CaseResult> RunRaw(RawDatabase& raw, const std::vector<CaseValues>& 
                                const std::vector<int>& sequence) {
   // The record's key and the fields put; every other column takes its initial value.
   std::vector<std::string> columns = {"f1", "f3", "f4"};
-  for (const FieldCase& c : kCases) columns.push_back("f" + std::to_string(c.field));
-  const auto column = [&](int32_t field) {
-    return static_cast<int>(std::find(columns.begin(), columns.end(), "f" + std::to_string(field)) -
-                            columns.begin());
-  };
+  for (const FieldCase& c : kCases) columns.push_back(ColumnName(c.field));
   Statement insert(raw, "INSERT INTO " + raw.Table(kSalesLineTable) + "(" + ColumnList(columns) +
                             ") VALUES(" + Markers(columns.size()) + ")");
   std::vector<CaseResult> results(std::size(kCases));
   for (size_t c = 0; c < std::size(kCases); ++c) {
-    const int index = column(kCases[c].field) + 1;
+    const int index = ColumnIndex(columns, kCases[c].field) + 1;
     Stopwatch watch;
     for (int k : sequence) insert.BindValue(index, values[c].raw[k]);
     results[c].put = {static_cast<int64_t>(sequence.size()), watch.Seconds()};
   }
-  insert.Bind(column(1) + 1, int64_t{1});
-  insert.Bind(column(3) + 1, std::string_view("BENCH"));
-  insert.Bind(column(4) + 1, int64_t{kLineNo});
+  insert.Bind(ColumnIndex(columns, 1) + 1, int64_t{1});
+  insert.Bind(ColumnIndex(columns, 3) + 1, std::string_view("BENCH"));
+  insert.Bind(ColumnIndex(columns, 4) + 1, int64_t{kLineNo});
   raw.Exec("BEGIN IMMEDIATE");
   insert.Run();
   raw.Exec("COMMIT");
@@ -189,7 +185,7 @@ std::vector<CaseResult> RunRaw(RawDatabase& raw, const std::vector<CaseValues>& 
   select.Bind(1, int64_t{kLineNo});
   Verify(select.Step(), "fields: SQLite did not store the sales line");
   for (size_t c = 0; c < std::size(kCases); ++c) {
-    const int index = column(kCases[c].field);
+    const int index = ColumnIndex(columns, kCases[c].field);
     const Kind kind = kCases[c].kind;
     Checksum& gets = results[c].gets;
     Stopwatch watch;

@@ -62,12 +62,8 @@ Outcome TimeTalmo(const std::vector<LookupKey>& keys, TalmoTable& items, Lookup 
 
 Outcome TimeRaw(RawDatabase& raw, const std::vector<LookupKey>& keys, bool existingOnly) {
   const std::vector<std::string> columns = raw.Columns(kItemTable);
-  const auto index = [&](int32_t field) {
-    return static_cast<int>(std::find(columns.begin(), columns.end(), "f" + std::to_string(field)) -
-                            columns.begin());
-  };
-  const int description = index(kDescriptionField);
-  const int unitPrice = index(kUnitPriceField);
+  const int description = ColumnIndex(columns, kDescriptionField);
+  const int unitPrice = ColumnIndex(columns, kUnitPriceField);
   Statement lookup(
       raw, "SELECT " + ColumnList(columns) + " FROM " + raw.Table(kItemTable) + " WHERE f1=?");
   Outcome outcome;

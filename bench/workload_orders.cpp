@@ -52,12 +52,6 @@ struct OrderTables {
         lineColumns(db.Columns(kSalesLineTable)) {}
 };
 
-int ColumnOf(const std::vector<std::string>& columns, int32_t field) {
-  const auto it = std::find(columns.begin(), columns.end(), "f" + std::to_string(field));
-  Verify(it != columns.end(), "no column for field " + std::to_string(field));
-  return static_cast<int>(it - columns.begin());
-}
-
 const std::string& TextAt(const SqlRow& row, int column) {
   static const std::string none;
   const auto* text = std::get_if<std::string>(&row[column]);
@@ -129,7 +123,7 @@ std::vector<StoredOrder> ReadAndCheckOrders(RawDatabase& sample, RawDatabase& wr
   const std::vector<SqlRow> lines =
       ReadAll(written, kSalesLineTable, tables.lineColumns, "f1,f3,f4");
   std::map<std::string, SqlRow> newCustomers;
-  const int customerNo = ColumnOf(tables.customerColumns, 1);
+  const int customerNo = ColumnIndex(tables.customerColumns, 1);
   for (SqlRow& row : ReadAll(written, kCustomerTable, tables.customerColumns, "f1")) {
     if (!sampleCustomers.count(TextAt(row, customerNo))) {
       newCustomers.emplace(TextAt(row, customerNo), std::move(row));
@@ -145,18 +139,18 @@ std::vector<StoredOrder> ReadAndCheckOrders(RawDatabase& sample, RawDatabase& wr
          "orders: " + std::to_string(newCustomers.size()) + " new customers for " +
              std::to_string(orders) + " orders");
 
-  const int headerType = ColumnOf(tables.headerColumns, 1);
-  const int headerNo = ColumnOf(tables.headerColumns, 3);
-  const int headerCustomer = ColumnOf(tables.headerColumns, 2);
-  const int headerName = ColumnOf(tables.headerColumns, 5);
-  const int lineDocument = ColumnOf(tables.lineColumns, 3);
-  const int lineNo = ColumnOf(tables.lineColumns, 4);
-  const int lineItem = ColumnOf(tables.lineColumns, 6);
-  const int lineQuantity = ColumnOf(tables.lineColumns, 15);
-  const int lineUnitPrice = ColumnOf(tables.lineColumns, 22);
-  const int lineVat = ColumnOf(tables.lineColumns, 25);
-  const int lineAmount = ColumnOf(tables.lineColumns, 29);
-  const int lineAmountWithVat = ColumnOf(tables.lineColumns, 30);
+  const int headerType = ColumnIndex(tables.headerColumns, 1);
+  const int headerNo = ColumnIndex(tables.headerColumns, 3);
+  const int headerCustomer = ColumnIndex(tables.headerColumns, 2);
+  const int headerName = ColumnIndex(tables.headerColumns, 5);
+  const int lineDocument = ColumnIndex(tables.lineColumns, 3);
+  const int lineNo = ColumnIndex(tables.lineColumns, 4);
+  const int lineItem = ColumnIndex(tables.lineColumns, 6);
+  const int lineQuantity = ColumnIndex(tables.lineColumns, 15);
+  const int lineUnitPrice = ColumnIndex(tables.lineColumns, 22);
+  const int lineVat = ColumnIndex(tables.lineColumns, 25);
+  const int lineAmount = ColumnIndex(tables.lineColumns, 29);
+  const int lineAmountWithVat = ColumnIndex(tables.lineColumns, 30);
 
   std::vector<StoredOrder> stored(orders);
   std::set<std::string> customersSeen;
@@ -303,8 +297,8 @@ SideResult RunRaw(RawDatabase& db, const OrderTables& tables,
     statement.Run();
   };
   RawLookups lookups(db, itemNo);
-  const int headerNo = ColumnOf(tables.headerColumns, 3);
-  const int headerCustomer = ColumnOf(tables.headerColumns, 2);
+  const int headerNo = ColumnIndex(tables.headerColumns, 3);
+  const int headerCustomer = ColumnIndex(tables.headerColumns, 2);
 
   Stopwatch watch;
   if (!perTransaction) db.Exec("BEGIN IMMEDIATE");

@@ -49,11 +49,8 @@ Outcome ScanTalmo(TalmoConnection& talmo, int32_t passes, bool calculate) {
 
 Outcome ScanRaw(RawDatabase& raw, int32_t passes, bool calculate) {
   const std::vector<std::string> columns = raw.Columns(kItemTable);
-  const auto index = [&](const char* column) {
-    return static_cast<int>(std::find(columns.begin(), columns.end(), column) - columns.begin());
-  };
-  const int number = index("f1");
-  const int description = index("f3");
+  const int number = ColumnIndex(columns, 1);
+  const int description = ColumnIndex(columns, 3);
   Statement items(raw, "SELECT " + ColumnList(columns) + " FROM " + raw.Table(kItemTable) +
                            " WHERE f1 GLOB 'K0*' ORDER BY f1");
   Statement inventory(raw, "SELECT f" + std::to_string(kQuantityField) + " FROM " +
