@@ -14,6 +14,7 @@
 #include "automation/ref.h"
 #include "automation/variant.h"
 #include "temp_dir.h"
+#include "error_of.h"
 
 namespace talmo::testing {
 
@@ -46,16 +47,5 @@ class LiveTest : public ::testing::Test {
  private:
   static std::unique_ptr<TempDir> dir_;
 };
-
-template <class F>
-automation::AutomationError ErrorOf(F&& action) {
-  try {
-    action();
-  } catch (const automation::AutomationError& e) {
-    return e;
-  }
-  ADD_FAILURE() << "no automation error was raised";
-  return automation::AutomationError(0, u"", u"");
-}
 
 }  // namespace talmo::testing

@@ -11,6 +11,7 @@
 #include "automation/automation_error.h"
 #include "automation/ref.h"
 #include "fake_db_client.h"
+#include "error_of.h"
 
 namespace talmo::testing {
 
@@ -29,18 +30,5 @@ class SessionTest : public ::testing::Test {
   // for tests of the members that only need one.
   RecordingDbClient& InstallConnectedClient();
 };
-
-// Runs `action` and returns the automation error it raised; fails the test when it raised
-// none.
-template <class F>
-automation::AutomationError ErrorOf(F&& action) {
-  try {
-    action();
-  } catch (const automation::AutomationError& e) {
-    return e;
-  }
-  ADD_FAILURE() << "no automation error was raised";
-  return automation::AutomationError(0, u"", u"");
-}
 
 }  // namespace talmo::testing

@@ -15,6 +15,7 @@
 #include "demo_program.h"
 #include "late_object.h"
 #include "util/cls_ini_file.h"
+#include "error_of.h"
 
 namespace talmo_demo::testing {
 
@@ -103,17 +104,7 @@ class LiveDemoTest : public ::testing::Test {
   static std::optional<TempFolder> registryFolder_;
 };
 
-// The error `action` raises; a test failure when it raises none.
-template <class F>
-automation::AutomationError ErrorOf(F&& action) {
-  try {
-    action();
-  } catch (const automation::AutomationError& e) {
-    return e;
-  }
-  ADD_FAILURE() << "no automation error was raised";
-  return automation::AutomationError(0, u"", u"");
-}
+using talmo::testing::ErrorOf;
 
 // Number of occurrences of `what` in `text`.
 size_t Occurrences(const std::string& text, const std::string& what);

@@ -7,7 +7,8 @@ set(demo_live_definitions
   TALMO_SAMPLE_COMPANY="${TALMO_SAMPLE_COMPANY}")
 
 add_library(talmo_demo_test_support STATIC ${TALMO_DEMO_TEST_DIR}/demo_test_support.cpp)
-target_include_directories(talmo_demo_test_support PUBLIC ${TALMO_DEMO_TEST_DIR})
+target_include_directories(talmo_demo_test_support PUBLIC ${TALMO_DEMO_TEST_DIR}
+  ${TALMO_DEMO_TEST_DIR}/../support)
 target_compile_definitions(talmo_demo_test_support PUBLIC ${demo_live_definitions})
 target_link_libraries(talmo_demo_test_support PUBLIC talmo_demo_core GTest::gtest
   PRIVATE talmo_warnings)

@@ -18,6 +18,7 @@
 #include "automation/variant.h"
 #include "records/table.h"
 #include "session/database.h"
+#include "error_of.h"
 
 namespace talmo::testing {
 
@@ -46,18 +47,5 @@ class RulesTest : public ::testing::Test {
   static std::u16string Text(Table& table, int32_t field);
   static void Put(Table& table, int32_t field, const automation::Variant& value);
 };
-
-// Runs `action` and returns the automation error it raised; fails the test when it raised
-// none.
-template <class F>
-automation::AutomationError ErrorOf(F&& action) {
-  try {
-    action();
-  } catch (const automation::AutomationError& e) {
-    return e;
-  }
-  ADD_FAILURE() << "no automation error was raised";
-  return automation::AutomationError(0, u"", u"");
-}
 
 }  // namespace talmo::testing
