@@ -141,6 +141,17 @@ std::vector<CaseResult> RunTalmo(const std::filesystem::path& copy,
     results[c].put = {static_cast<int64_t>(sequence.size()), watch.Seconds()};
     results[c].afterPut = client.Snapshot();
   }
+  // Untimed: every put of the sequence must be read back as put, not only the last one.
+  for (size_t c = 0; c < std::size(kCases); ++c) {
+    for (int k : sequence) {
+      line.SetField(kCases[c].field, values[c].talmo[k]);
+      Checksum put, read;
+      AddRaw(put, kCases[c].kind, values[c].raw[k]);
+      AddTalmo(read, kCases[c].kind, line.Field(kCases[c].field));
+      Verify(put == read, std::string("fields: a ") + kCases[c].typeName +
+                              " put was read back as another value");
+    }
+  }
   talmo.BeginWrite();
   line.SetField(1, int16_t{1});
   line.SetField(3, kDocumentNo);

@@ -117,6 +117,13 @@ std::vector<StoredOrder> ReadAndCheckOrders(RawDatabase& sample, RawDatabase& wr
                       "SELECT f1 FROM " + sample.Table(kItemTable) + " ORDER BY f1 LIMIT 1");
   Verify(firstItem.Step(), "orders: the sample has no items");
   const std::string itemNo(firstItem.Text(0));
+  // The VAT % every line must get: the setup of the customer's group and the item's group.
+  Statement setup(sample, "SELECT f4 FROM " + sample.Table(325) +
+                              " WHERE f1='NATIONAL' AND f2=(SELECT f99 FROM " +
+                              sample.Table(kItemTable) + " WHERE f1=?)");
+  setup.Bind(1, itemNo);
+  Verify(setup.Step(), "orders: the sample has no VAT posting setup for the first item");
+  const double expectedVat = setup.Real(0);
 
   const std::vector<SqlRow> headers =
       ReadAll(written, kSalesHeaderTable, tables.headerColumns, "f1,f3");
@@ -178,6 +185,8 @@ std::vector<StoredOrder> ReadAndCheckOrders(RawDatabase& sample, RawDatabase& wr
       Verify(TextAt(line, lineItem) == itemNo, lineLabel + "item " + TextAt(line, lineItem));
       Verify(NumberAt(line, lineQuantity) == i, lineLabel + "wrong quantity");
       const double vat = NumberAt(line, lineVat);
+      Verify(vat == expectedVat, lineLabel + "VAT " + std::to_string(vat) + " %, the setup says " +
+                                     std::to_string(expectedVat) + " %");
       const double withVat = NumberAt(line, lineAmountWithVat);
       const double amount = NumberAt(line, lineAmount);
       const double unitPrice = NumberAt(line, lineUnitPrice);
