@@ -28,7 +28,7 @@ void RunMemory(Context& context, int32_t orders, std::ostream& out) {
   const std::filesystem::path copy = context.environment.FreshCopy("memory");
   ClientDiagnostics client;
   int64_t firstHandles = -1;
-  ProcessMemory first;
+  ProcessMemory first, last;
   out << "\nmemory run: " << orders << " orders, one per transaction\n"
       << "  orders   seconds   orders/s   RSS MiB   peak MiB   client handles\n";
   {
@@ -60,6 +60,7 @@ void RunMemory(Context& context, int32_t orders, std::ostream& out) {
         firstHandles = handles;
         first = memory;
       }
+      last = memory;
       char line[128];
       std::snprintf(line, sizeof line, "  %6d  %8.1f  %9.1f  %8s  %9s  %15lld\n", target, seconds,
                     (target - lastDone) / std::max(seconds - lastSeconds, 1e-9),
@@ -73,11 +74,12 @@ void RunMemory(Context& context, int32_t orders, std::ostream& out) {
       lastDone = target;
     }
   }
-  const ProcessMemory last = ReadProcessMemory();
+  const ProcessMemory closed = ReadProcessMemory();
   const int64_t left = client.OpenHandles();
-  out << "  resident memory from the first tenth to the end: " << MiB(first.residentKiB) << " -> "
+  out << "  resident memory from the first tenth to the last: " << MiB(first.residentKiB) << " -> "
       << MiB(last.residentKiB) << " MiB (peak " << MiB(last.peakKiB)
-      << " MiB); client handles left after disconnecting: " << left << "\n";
+      << " MiB); after disconnecting: " << MiB(closed.residentKiB) << " MiB and " << left
+      << " client handles\n";
   Verify(left == 0,
          "memory: " + std::to_string(left) + " client handles left after the connection closed");
 
