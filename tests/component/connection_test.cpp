@@ -10,7 +10,7 @@
 #include "session/db_client.h"
 #include "session/global.h"
 #include "session_fixture.h"
-#include "temp_dir.h"
+#include "temp_folder.h"
 
 namespace talmo::testing {
 namespace {
@@ -38,7 +38,7 @@ class ConnectionTest : public SessionTest {
     return calls.empty() ? RecordedCall{} : calls.front();
   }
 
-  TempDir dir_;
+  TempFolder dir_;
 };
 
 TEST_F(ConnectionTest, AutoConnectCallsTheConnectionMembersInOrderWithTheirArgumentKinds) {

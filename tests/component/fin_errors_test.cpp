@@ -13,7 +13,7 @@
 #include "session/db_client.h"
 #include "session/global.h"
 #include "session_fixture.h"
-#include "temp_dir.h"
+#include "temp_folder.h"
 
 namespace talmo::testing {
 namespace {
@@ -67,7 +67,7 @@ class CheckClientErrorTest : public SessionTest {
   }
   void WriteEtx(std::string_view utf8) { dir_.Write("fin.etx", EtxBytes(utf8)); }
 
-  TempDir dir_;
+  TempFolder dir_;
   automation::Ref<Database> database_;
 };
 
@@ -228,7 +228,7 @@ class LoadErrorTextsTest : public ::testing::Test {
   automation::AutomationError LoadError(std::string_view utf8) {
     return ErrorOf([&] { Load(utf8); });
   }
-  TempDir dir_;
+  TempFolder dir_;
 };
 
 TEST_F(LoadErrorTextsTest, ReadsEveryEntryOfEveryModule) {

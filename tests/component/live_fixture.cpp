@@ -9,10 +9,10 @@
 
 namespace talmo::testing {
 
-std::unique_ptr<TempDir> LiveTest::dir_;
+std::unique_ptr<TempFolder> LiveTest::dir_;
 
 void LiveTest::SetUpTestSuite() {
-  dir_ = std::make_unique<TempDir>();
+  dir_ = std::make_unique<TempFolder>();
   setenv("TALMO_REGISTRY", (dir_->path() / "registry.ini").c_str(), 1);
   automation::RegisterLibrary(TALMO_LIBRARY_PATH);
   automation::RegisterLibrary(DBCLIENT_LIBRARY_PATH);

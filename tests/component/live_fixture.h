@@ -13,7 +13,7 @@
 #include "automation/dispatch.h"
 #include "automation/ref.h"
 #include "automation/variant.h"
-#include "temp_dir.h"
+#include "temp_folder.h"
 #include "error_of.h"
 
 namespace talmo::testing {
@@ -32,7 +32,7 @@ class LiveTest : public ::testing::Test {
   static std::u16string WriteIni(const std::string& name, const std::string& body);
   // The INI body that connects to the suite's copy of the sample database.
   static std::string SampleIniBody();
-  static const TempDir& Dir() { return *dir_; }
+  static const TempFolder& Dir() { return *dir_; }
 
   // A late-bound call by member name on `object`.
   static automation::Variant Call(automation::Dispatch* object, std::u16string_view name,
@@ -45,7 +45,7 @@ class LiveTest : public ::testing::Test {
   automation::Ref<automation::Dispatch> database_;
 
  private:
-  static std::unique_ptr<TempDir> dir_;
+  static std::unique_ptr<TempFolder> dir_;
 };
 
 }  // namespace talmo::testing

@@ -9,7 +9,7 @@
 #include "records/table.h"
 #include "session/database.h"
 #include "table_client_model.h"
-#include "temp_dir.h"
+#include "temp_folder.h"
 
 namespace talmo::testing {
 namespace {
@@ -118,7 +118,7 @@ class FindTest : public TableRetrievalTest {
     database_.reset();
     TableRetrievalTest::TearDown();
   }
-  TempDir dir_;
+  TempFolder dir_;
   Ref<Database> database_;
 };
 

@@ -15,6 +15,7 @@
 #include "automation/text.h"
 #include "dbclient/engine.h"
 #include "error_codes.h"
+#include "temp_folder.h"
 
 extern "C" automation::ClassFactory* DllGetClassObject(const char* clsid);
 
@@ -32,29 +33,7 @@ inline constexpr int32_t kItemLedgerEntry = 32;
 inline constexpr int32_t kSalesHeader = 36;
 inline constexpr int32_t kFieldTable = 2000000041;
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
- public:
-  TempFolder() {
-    static int counter = 0;
-    path_ = std::filesystem::temp_directory_path() /
-            ("talmo-binding-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
+using talmo::testing::TempFolder;
 
 // Creates a database file holding the company kCompany and, when `user` is given, that user.
 inline void CreateDatabase(const std::string& file, std::u16string_view user = {},

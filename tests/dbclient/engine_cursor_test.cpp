@@ -65,7 +65,7 @@ class CursorTest : public ::testing::Test {
 
   std::u16string NoOf(const Record& rec) { return rec.Find(customer::kNo)->text(); }
 
-  TempDir dir_;
+  TempFolder dir_;
   std::unique_ptr<Database> db_;
   std::unique_ptr<Cursor> customers_;
   std::unique_ptr<Cursor> entries_;

@@ -27,7 +27,7 @@ std::string ReadFile(const std::string& path) {
 }
 
 TEST(DatabaseFileTest, CreateAndOpenRefuseWhatTheyShould) {
-  TempDir dir;
+  TempFolder dir;
   std::unique_ptr<Database> db;
   EXPECT_TRUE(HasCode(Database::Open(dir.File("missing.db"), {}, TestSchema(), &db),
                       errc::kDatabaseNotFound));
@@ -51,7 +51,7 @@ TEST(DatabaseFileTest, CreateAndOpenRefuseWhatTheyShould) {
 }
 
 TEST(DatabaseFileTest, BareNameIsRelativeToTheCurrentFolder) {
-  TempDir dir;
+  TempFolder dir;
   const std::filesystem::path previous = std::filesystem::current_path();
   std::filesystem::current_path(dir.path());
   const Status created = Database::Create("bare.db", TestSchema());
@@ -65,7 +65,7 @@ TEST(DatabaseFileTest, BareNameIsRelativeToTheCurrentFolder) {
 }
 
 TEST(DatabaseFileTest, UsersAndLogIn) {
-  TempDir dir;
+  TempFolder dir;
   const std::string file = dir.File("users.db");
   ASSERT_TRUE(IsOk(Database::Create(file, TestSchema())));
   std::unique_ptr<Database> db;
@@ -114,7 +114,7 @@ TEST(PasswordTest, Sha256KnownAnswersAndSaltedHashes) {
 }
 
 TEST(DatabaseFileTest, CompaniesAreSeparate) {
-  TempDir dir;
+  TempFolder dir;
   std::unique_ptr<Database> db = CreateAndOpen(dir.File("c.db"), TestSchema());
   ASSERT_NE(db, nullptr);
   EXPECT_TRUE(HasCode(db->CreateCompany(u"cronus"), errc::kCompanyExists));
@@ -145,7 +145,7 @@ TEST(DatabaseFileTest, CompaniesAreSeparate) {
 }
 
 TEST(DatabaseFileTest, TableNamesAndNumbers) {
-  TempDir dir;
+  TempFolder dir;
   std::unique_ptr<Database> db = CreateAndOpen(dir.File("n.db"), TestSchema());
   ASSERT_NE(db, nullptr);
   int32_t number = 0;
@@ -165,7 +165,7 @@ TEST(DatabaseFileTest, TableNamesAndNumbers) {
 }
 
 TEST(SchemaVersionTest, OlderFilesAreUpgradedNewerOrChangedOnesRefused) {
-  TempDir dir;
+  TempFolder dir;
   const std::string file = dir.File("v1.db");
   {
     std::unique_ptr<Database> db = CreateAndOpen(file, TestSchema(1));
@@ -213,7 +213,7 @@ TEST(SchemaVersionTest, OlderFilesAreUpgradedNewerOrChangedOnesRefused) {
 }
 
 TEST(FieldTableTest, DescribesEveryFieldAndIsReadOnly) {
-  TempDir dir;
+  TempFolder dir;
   std::unique_ptr<Database> db = CreateAndOpen(dir.File("f.db"), TestSchema());
   ASSERT_NE(db, nullptr);
   std::unique_ptr<Cursor> fields;
@@ -284,7 +284,7 @@ class FailingStorage : public StorageWrapper {
 };
 
 TEST(StorageFaultTest, FailedWritesLeaveNothingBehind) {
-  TempDir dir;
+  TempFolder dir;
   const std::string file = dir.File("fault.db");
   ASSERT_TRUE(IsOk(Database::Create(file, TestSchema())));
   std::unique_ptr<Storage> storage;

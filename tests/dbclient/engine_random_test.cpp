@@ -335,7 +335,7 @@ class RandomTest : public ::testing::TestWithParam<int> {
     }
   }
 
-  TempDir dir_;
+  TempFolder dir_;
   std::mt19937 random_;
   std::unique_ptr<Database> db_;
   std::unique_ptr<Cursor> cursor_;

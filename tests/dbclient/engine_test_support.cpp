@@ -113,19 +113,6 @@ const Schema& TestSchema(int version) {
   return version >= 2 ? second : first;
 }
 
-TempDir::TempDir() {
-  static std::atomic<int> counter{0};
-  path_ = std::filesystem::temp_directory_path() /
-          ("talmo-engine-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
-  std::filesystem::remove_all(path_);
-  std::filesystem::create_directories(path_);
-}
-
-TempDir::~TempDir() {
-  std::error_code error;
-  std::filesystem::remove_all(path_, error);
-}
-
 std::string Utf8(std::u16string_view text) { return text::ToUtf8(text); }
 
 ::testing::AssertionResult IsOk(const Status& status) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "dbclient/engine.h"
+#include "temp_folder.h"
 
 namespace dbclient::testing {
 
@@ -56,17 +57,7 @@ inline constexpr int32_t kTime = 6;         // Time
 // application upgrade would).
 const Schema& TestSchema(int version = 1);
 
-// A fresh folder under the system's temporary folder, removed with the object.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  const std::filesystem::path& path() const { return path_; }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
+using talmo::testing::TempFolder;
 
 // Creates a database with one company "CRONUS" and opens it logged in with the company open.
 std::unique_ptr<Database> CreateAndOpen(const std::string& file, const Schema& schema,

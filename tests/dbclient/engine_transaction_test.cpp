@@ -141,7 +141,7 @@ class TransactionTest : public ::testing::Test {
     db_.reset();
   }
 
-  TempDir dir_;
+  TempFolder dir_;
   std::string file_;
   std::unique_ptr<Database> db_;
   std::unique_ptr<Cursor> entries_;

@@ -10,31 +10,11 @@
 #include <vector>
 
 #include "dbclient/engine.h"
+#include "temp_folder.h"
 
 namespace dbclient::testing_support {
 
-// A folder of its own under the system's temporary folder, removed with everything in it.
-class TempFolder {
- public:
-  TempFolder() {
-    static int counter = 0;
-    path_ = std::filesystem::temp_directory_path() /
-            ("talmo-sample-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
+using talmo::testing::TempFolder;
 
 // The sample database the build made for the tests with talmo-dbtool (company "Talmo
 // Sample"), copied into `folder` so that a test may change its copy. Returns the copy's path.

@@ -11,23 +11,6 @@ namespace talmo_demo::testing {
 
 using automation::Variant;
 
-TempFolder::TempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "talmo-demo-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-std::filesystem::path TempFolder::Write(const std::string& name, const std::string& content) const {
-  const std::filesystem::path file = path_ / name;
-  std::ofstream(file, std::ios::binary) << content;
-  return file;
-}
-
 void RecordingHost::SetLogText(std::u16string_view text) {
   log = text;
   insertionPoint = 0;

@@ -16,22 +16,11 @@
 #include "late_object.h"
 #include "util/cls_ini_file.h"
 #include "error_of.h"
+#include "temp_folder.h"
 
 namespace talmo_demo::testing {
 
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const std::filesystem::path& path() const noexcept { return path_; }
-  std::filesystem::path Write(const std::string& name, const std::string& content) const;
-
- private:
-  std::filesystem::path path_;
-};
+using talmo::testing::TempFolder;
 
 // A log box model: SetLogText puts the insertion point at the start, WriteLog inserts there
 // and moves it on, as the window's text box does.

@@ -9,7 +9,7 @@
 #include "automation/registry.h"
 #include "automation/text.h"
 #include "session/global.h"
-#include "temp_dir.h"
+#include "temp_folder.h"
 
 namespace talmo::testing {
 namespace {
@@ -21,7 +21,7 @@ using automation::Variant;
 class LiveSession : public ::testing::Environment {
  public:
   void SetUp() override {
-    folder_ = std::make_unique<TempDir>();
+    folder_ = std::make_unique<TempFolder>();
     const fs::path registry = folder_->path() / "registry.ini";
     setenv("TALMO_REGISTRY", registry.c_str(), 1);
     automation::RegisterLibrary(DBCLIENT_LIBRARY_PATH);
@@ -53,7 +53,7 @@ class LiveSession : public ::testing::Environment {
   Database& database() { return *database_; }
 
  private:
-  std::unique_ptr<TempDir> folder_;
+  std::unique_ptr<TempFolder> folder_;
   Ref<Database> database_;
 };
 

@@ -7,7 +7,7 @@
 #include "automation/automation_error.h"
 #include "automation/dispatch.h"
 #include "automation/text.h"
-#include "temp_folder.h"
+#include "file_bytes.h"
 #include "util/cls_string.h"
 
 namespace {

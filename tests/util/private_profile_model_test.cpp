@@ -11,7 +11,7 @@
 #include <set>
 
 #include "automation/private_profile.h"
-#include "temp_folder.h"
+#include "file_bytes.h"
 
 namespace {
 

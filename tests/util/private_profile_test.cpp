@@ -9,7 +9,7 @@
 #include <array>
 #include <filesystem>
 
-#include "temp_folder.h"
+#include "file_bytes.h"
 
 namespace {
 
