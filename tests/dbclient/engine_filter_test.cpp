@@ -17,14 +17,9 @@ namespace {
 using testing::HasCode;
 using testing::IsOk;
 
+// The filter tests work on field number 7.
 FieldDef MakeField(FieldType type, int16_t length = 0, std::string options = "") {
-  FieldDef field;
-  field.number = 7;
-  field.name = "F";
-  field.type = type;
-  field.length = length;
-  field.optionString = std::move(options);
-  return field;
+  return testing::MakeField(type, length, std::move(options), 7);
 }
 
 const FieldDef kText = MakeField(FieldType::kText, 30);

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <map>
+#include <utility>
 
 #include "engine/text_util.h"
 
@@ -146,6 +147,16 @@ Record MakeRecord(const Cursor& cursor, std::initializer_list<std::pair<int32_t,
     EXPECT_TRUE(IsOk(rec.Set(field, input))) << "field " << field;
   }
   return rec;
+}
+
+FieldDef MakeField(FieldType type, int16_t length, std::string options, int32_t number) {
+  FieldDef field;
+  field.number = number;
+  field.name = "F";
+  field.type = type;
+  field.length = length;
+  field.optionString = std::move(options);
+  return field;
 }
 
 }  // namespace dbclient::testing

@@ -73,4 +73,8 @@ std::string Utf8(std::u16string_view text);
 // A record of `cursor`'s table with text/number inputs assigned; fails the test on errors.
 Record MakeRecord(const Cursor& cursor, std::initializer_list<std::pair<int32_t, Input>> fields);
 
+// A stand-alone field definition "F" of `type`, for value and filter tests.
+FieldDef MakeField(FieldType type, int16_t length = 0, std::string options = "",
+                   int32_t number = 1);
+
 }  // namespace dbclient::testing

@@ -19,15 +19,7 @@ namespace {
 using testing::HasCode;
 using testing::IsOk;
 
-FieldDef MakeField(FieldType type, int16_t length = 0, std::string options = "") {
-  FieldDef field;
-  field.number = 1;
-  field.name = "F";
-  field.type = type;
-  field.length = length;
-  field.optionString = std::move(options);
-  return field;
-}
+using testing::MakeField;
 
 struct ConversionRow {
   const char* name;
