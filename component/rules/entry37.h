@@ -130,6 +130,9 @@ class Entry37 final : public RecordRule {
   // ---- Amounts (entry37_amounts.cpp).
   void ComputeLineAmount();
   void RecalcAmounts();
+  // The start of Field29 and Field30: the amount stored, the line checked, rounded to the
+  // currency's decimals.
+  void AssignLineAmountField(int32_t field, automation::Currency value);
   // The end of Field29 and Field30: discount amount and percent from the line amount just
   // set, then the outstanding amounts.
   void DiscountFromLineAmount();

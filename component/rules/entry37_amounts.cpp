@@ -133,13 +133,17 @@ void Entry37::Field27(Currency totalDiscountPercent) {
   RecalcAmounts();
 }
 
-void Entry37::Field29(Currency lineAmount) {
-  Set(29, Variant(lineAmount));
+void Entry37::AssignLineAmountField(int32_t field, Currency value) {
+  Set(field, Variant(value));
   TestField(5);
   TestField(15);
   TestField(22);
   LoadHeaderAndCurrency();
-  Set(29, Round(Get(29), CurrencyDecimals()));
+  Set(field, Round(Get(field), CurrencyDecimals()));
+}
+
+void Entry37::Field29(Currency lineAmount) {
+  AssignLineAmountField(29, lineAmount);
   switch (Get(77).ToLong()) {
     case kNormalVat:
     case kReverseChargeVat:
@@ -158,12 +162,7 @@ void Entry37::Field29(Currency lineAmount) {
 }
 
 void Entry37::Field30(Currency amountIncludingVat) {
-  Set(30, Variant(amountIncludingVat));
-  TestField(5);
-  TestField(15);
-  TestField(22);
-  LoadHeaderAndCurrency();
-  Set(30, Round(Get(30), CurrencyDecimals()));
+  AssignLineAmountField(30, amountIncludingVat);
   switch (Get(77).ToLong()) {
     case kNormalVat:
     case kReverseChargeVat: {
