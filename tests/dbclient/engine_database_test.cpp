@@ -10,7 +10,7 @@
 
 #include "engine/field_table.h"
 #include "engine/password.h"
-#include "engine/sqlite_storage.h"
+#include "storage/sqlite/storage.h"
 #include "engine/storage.h"
 #include "engine/text_util.h"
 #include "engine_test_support.h"

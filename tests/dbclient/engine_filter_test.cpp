@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/filter.h"
-#include "engine/sqlite_sql.h"
+#include "storage/sqlite/sql.h"
 #include "engine_test_support.h"
 #include "error_codes.h"
 

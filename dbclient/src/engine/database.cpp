@@ -4,7 +4,7 @@
 #include "engine/database_impl.h"
 #include "engine/field_table.h"
 #include "engine/password.h"
-#include "engine/sqlite_storage.h"
+#include "storage/sqlite/storage.h"
 #include "engine/text_util.h"
 #include "error_codes.h"
 

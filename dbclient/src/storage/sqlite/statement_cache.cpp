@@ -1,4 +1,4 @@
-#include "engine/statement_cache.h"
+#include "storage/sqlite/statement_cache.h"
 
 namespace dbclient::sqlite {
 

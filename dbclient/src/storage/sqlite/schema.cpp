@@ -1,4 +1,4 @@
-#include "engine/sqlite_schema.h"
+#include "storage/sqlite/schema.h"
 
 #include <algorithm>
 #include <map>
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "dbclient/record.h"
-#include "engine/sqlite_sql.h"
+#include "storage/sqlite/sql.h"
 #include "error_codes.h"
 
 namespace dbclient::sqlite {

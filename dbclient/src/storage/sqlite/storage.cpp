@@ -1,4 +1,4 @@
-#include "engine/sqlite_storage.h"
+#include "storage/sqlite/storage.h"
 
 #include <sqlite3.h>
 
@@ -11,9 +11,9 @@
 #include <unordered_map>
 
 #include "engine/decimal_sum.h"
-#include "engine/sqlite_schema.h"
-#include "engine/sqlite_sql.h"
-#include "engine/statement_cache.h"
+#include "storage/sqlite/schema.h"
+#include "storage/sqlite/sql.h"
+#include "storage/sqlite/statement_cache.h"
 #include "engine/text_util.h"
 #include "error_codes.h"
 

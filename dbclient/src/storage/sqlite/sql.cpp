@@ -1,4 +1,4 @@
-#include "engine/sqlite_sql.h"
+#include "storage/sqlite/sql.h"
 
 #include <charconv>
 
