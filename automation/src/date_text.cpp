@@ -83,7 +83,7 @@ std::u16string FormatDate(double serial) {
   const bool hasTime = p.hour != 0 || p.minute != 0 || p.second != 0;
   std::u16string out;
   if (hasDate) {
-    const int32_t first = format.order == DateOrder::kMonthDayYear  ? p.month
+    const int32_t first = format.order == DateOrder::kMonthDayYear   ? p.month
                           : format.order == DateOrder::kDayMonthYear ? p.day
                                                                      : p.year;
     const int32_t second = format.order == DateOrder::kMonthDayYear ? p.day : p.month;
@@ -168,9 +168,8 @@ bool Tokenize(std::u16string_view s, std::vector<Token>& tokens) {
 // "." separates the parts of a time where it does not separate those of a date ("2.5" is
 // 2:05 in en-US, the 2nd of May in cs-CZ).
 bool IsTimeSeparator(const Token& t, const DateFormat& format) {
-  return t.kind == Token::kSeparator &&
-         (t.separator == format.timeSeparator ||
-          (t.separator == u'.' && format.dateSeparator != u'.'));
+  return t.kind == Token::kSeparator && (t.separator == format.timeSeparator ||
+                                         (t.separator == u'.' && format.dateSeparator != u'.'));
 }
 
 bool IsDateSeparator(char16_t c, const DateFormat& format) {
@@ -330,8 +329,7 @@ bool Arrange(const Token* numbers, size_t count, const DateFormat& format, Calen
   for (const Arrangement& a : choices) {
     if (numbers[a.month].digits > 2 || (a.day >= 0 && numbers[a.day].digits > 2)) continue;
     const CalendarDate candidate{true, a.year >= 0 ? FullYear(numbers[a.year]) : CurrentYear(),
-                                 numbers[a.month].number,
-                                 a.day >= 0 ? numbers[a.day].number : 1};
+                                 numbers[a.month].number, a.day >= 0 ? numbers[a.day].number : 1};
     if (IsValid(candidate)) {
       date = candidate;
       return true;

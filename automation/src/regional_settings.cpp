@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <initializer_list>
 
 namespace automation {
 namespace {
@@ -20,8 +21,8 @@ constexpr DateFormat kEnglishDates{
     true,
     u"AM",
     u"PM",
-    {u"January", u"February", u"March", u"April", u"May", u"June", u"July", u"August",
-     u"September", u"October", u"November", u"December"},
+    {u"January", u"February", u"March", u"April", u"May", u"June", u"July", u"August", u"September",
+     u"October", u"November", u"December"},
     {},
     {u"Jan", u"Feb", u"Mar", u"Apr", u"May", u"Jun", u"Jul", u"Aug", u"Sep", u"Oct", u"Nov",
      u"Dec"},
@@ -37,10 +38,10 @@ constexpr DateFormat kCzechDates{
     false,
     u"dop.",
     u"odp.",
-    {u"leden", u"únor", u"březen", u"duben", u"květen", u"červen", u"červenec", u"srpen",
-     u"září", u"říjen", u"listopad", u"prosinec"},
-    {u"ledna", u"února", u"března", u"dubna", u"května", u"června", u"července", u"srpna",
-     u"září", u"října", u"listopadu", u"prosince"},
+    {u"leden", u"únor", u"březen", u"duben", u"květen", u"červen", u"červenec", u"srpen", u"září",
+     u"říjen", u"listopad", u"prosinec"},
+    {u"ledna", u"února", u"března", u"dubna", u"května", u"června", u"července", u"srpna", u"září",
+     u"října", u"listopadu", u"prosince"},
     {u"led", u"úno", u"bře", u"dub", u"kvě", u"čvn", u"čvc", u"srp", u"zář", u"říj", u"lis",
      u"pro"},
     {u"neděle", u"pondělí", u"úterý", u"středa", u"čtvrtek", u"pátek", u"sobota"},
@@ -48,7 +49,8 @@ constexpr DateFormat kCzechDates{
 };
 
 // The first variable of `names` that is set and not empty, as glibc picks a category.
-std::string_view FirstSet(const EnvironmentLookup& lookup, std::initializer_list<const char*> names) {
+std::string_view FirstSet(const EnvironmentLookup& lookup,
+                          std::initializer_list<const char*> names) {
   for (const char* name : names) {
     const char* value = lookup(name);
     if (value != nullptr && *value != '\0') return value;

@@ -54,14 +54,15 @@ INSTANTIATE_TEST_SUITE_P(
         EnvironmentRow{"LanguageStartingWithCs", {{"LANG", "csb_PL.UTF-8"}}, kEn, kEn},
         EnvironmentRow{"AllOverridesTheRest",
                        {{"LC_ALL", "C"}, {"LC_NUMERIC", "cs_CZ.UTF-8"}, {"LANG", "cs_CZ.UTF-8"}},
-                       kEn, kEn},
+                       kEn,
+                       kEn},
         EnvironmentRow{"AllCzech", {{"LC_ALL", "cs_CZ.UTF-8"}, {"LANG", "en_US.UTF-8"}}, kCs, kCs},
         EnvironmentRow{"EmptyCountsAsUnset", {{"LC_ALL", ""}, {"LANG", "cs_CZ.UTF-8"}}, kCs, kCs},
-        EnvironmentRow{"NumbersOnly", {{"LC_NUMERIC", "cs_CZ.UTF-8"}, {"LANG", "en_US.UTF-8"}},
-                       kCs, kEn},
+        EnvironmentRow{
+            "NumbersOnly", {{"LC_NUMERIC", "cs_CZ.UTF-8"}, {"LANG", "en_US.UTF-8"}}, kCs, kEn},
         EnvironmentRow{"TimesOnly", {{"LC_TIME", "cs_CZ.UTF-8"}}, kEn, kCs},
-        EnvironmentRow{"CategoryBeforeLang", {{"LC_TIME", "C"}, {"LANG", "cs_CZ.UTF-8"}}, kCs,
-                       kEn}),
+        EnvironmentRow{
+            "CategoryBeforeLang", {{"LC_TIME", "C"}, {"LANG", "cs_CZ.UTF-8"}}, kCs, kEn}),
     [](const auto& info) { return info.param.name; });
 
 // Seconds into the day as a date fraction.

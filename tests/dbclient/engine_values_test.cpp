@@ -179,17 +179,21 @@ INSTANTIATE_TEST_SUITE_P(
             RegionalRow{"DecimalFraction", kDecimal, u"2.25", u"2,25", Value::Decimal(2.25)},
             RegionalRow{"DecimalSignExponentBlanks", kDecimal, u" -1.5e3 ", u" -1,5e3 ",
                         Value::Decimal(-1500.0)},
-            RegionalRow{"DecimalOtherRegionsForm", kDecimal, u"2,25", u"2.25", {},
-                        errc::kBadNumber},
-            RegionalRow{"DecimalGroupedIsRefused", kDecimal, u"1,000.5", u"1\u00A0000,5", {},
+            RegionalRow{
+                "DecimalOtherRegionsForm", kDecimal, u"2,25", u"2.25", {}, errc::kBadNumber},
+            RegionalRow{"DecimalGroupedIsRefused",
+                        kDecimal,
+                        u"1,000.5",
+                        u"1\u00A0000,5",
+                        {},
                         errc::kBadNumber},
             RegionalRow{"IntegerFromFraction", kInteger, u"2.5", u"2,5", Value::Integer(2)},
             RegionalRow{"DateSlashed", kDate, u"1/2/1970", u"2/1/1970", Value::Date(25570)},
             RegionalRow{"DateDottedInBoth", kDate, u"2.1.1970", u"2.1.1970", Value::Date(25570)},
             RegionalRow{"DateWithTime", kDate, u"1/2/1970 1:30 PM", u"2/1/1970 13:30",
                         Value::Date(25570)},
-            RegionalRow{"DateOtherRegionsOrder", kDate, u"13/1/2000", u"1/13/2000", {},
-                        errc::kBadDate})),
+            RegionalRow{
+                "DateOtherRegionsOrder", kDate, u"13/1/2000", u"1/13/2000", {}, errc::kBadDate})),
     [](const ::testing::TestParamInfo<RegionalCase>& info) {
       return talmo::testing::RegionTestName(std::get<0>(info.param)) + "_" +
              std::get<1>(info.param).name;

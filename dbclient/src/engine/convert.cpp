@@ -63,8 +63,7 @@ std::u16string NumberText(double value) {
   char buffer[40];
   std::snprintf(buffer, sizeof buffer, "%.15G", value);
   std::u16string text = text::FromUtf8(buffer);
-  std::replace(text.begin(), text.end(), u'.',
-               automation::CurrentNumberFormat().decimalSeparator);
+  std::replace(text.begin(), text.end(), u'.', automation::CurrentNumberFormat().decimalSeparator);
   return text;
 }
 
