@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "automation/regional_settings.h"
@@ -33,3 +34,11 @@ class RegionalScope {
 };
 
 }  // namespace talmo::testing
+
+namespace automation {
+
+inline void PrintTo(Region region, std::ostream* os) {
+  *os << talmo::testing::RegionTestName(region);
+}
+
+}  // namespace automation
