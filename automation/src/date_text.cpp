@@ -320,9 +320,9 @@ bool Arrange(const Token* numbers, size_t count, const DateFormat& format, Calen
       {{0, 1, 2}, {2, 0, 1}, {2, 1, 0}, {0, 2, 1}},  // year first
   };
   static constexpr Arrangement kTwo[][4] = {
-      {{-1, 0, 1}, {-1, 1, 0}, {1, 0, -1}, {0, 1, -1}},  // month-day, day-month, month-year...
-      {{-1, 1, 0}, {-1, 0, 1}, {1, 0, -1}, {0, 1, -1}},
-      {{-1, 0, 1}, {-1, 1, 0}, {0, 1, -1}, {1, 0, -1}},
+      {{-1, 0, 1}, {-1, 1, 0}, {1, 0, -1}, {0, 1, -1}},  // month first, then d-m, m-y, y-m
+      {{-1, 1, 0}, {-1, 0, 1}, {1, 0, -1}, {0, 1, -1}},  // day first
+      {{-1, 0, 1}, {-1, 1, 0}, {0, 1, -1}, {1, 0, -1}},  // year first
   };
   const int order = static_cast<int>(format.order);
   const auto& choices = count == 3 ? kThree[order] : kTwo[order];
