@@ -6,6 +6,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 for flavour in release sanitize; do
   dir=$("$root/tools/build.sh" "$flavour")
   echo "== tests ($flavour) =="
-  (cd "$dir" && ASAN_OPTIONS=detect_leaks=1 QT_QPA_PLATFORM=offscreen \
+  # LC_ALL=C: the regional settings are en-US whatever the user's; tests of other settings
+  # choose them themselves.
+  (cd "$dir" && ASAN_OPTIONS=detect_leaks=1 QT_QPA_PLATFORM=offscreen LC_ALL=C \
      ctest --output-on-failure -j "${TALMO_JOBS:-2}")
 done

@@ -5,8 +5,8 @@
 #include <ctime>
 #include <vector>
 
+#include "automation/regional_settings.h"
 #include "automation/text.h"
-#include "value_locale.h"
 
 namespace automation {
 namespace {
@@ -66,28 +66,48 @@ DateParts DatePartsFromSerial(double serial) {
   return parts;
 }
 
+namespace {
+
+void AppendNumber(std::u16string& out, int32_t value, int minDigits = 1) {
+  char buffer[16];
+  const int n = std::snprintf(buffer, sizeof buffer, "%0*d", minDigits, value);
+  out.append(buffer, buffer + n);
+}
+
+}  // namespace
+
 std::u16string FormatDate(double serial) {
-  const ValueLocale& locale = CurrentValueLocale();
+  const DateFormat& format = CurrentDateFormat();
   const DateParts p = DatePartsFromSerial(serial);
   const bool hasDate = std::trunc(serial) != 0 || (p.year != 1899 || p.month != 12 || p.day != 30);
   const bool hasTime = p.hour != 0 || p.minute != 0 || p.second != 0;
-  std::string out;
-  char buffer[64];
+  std::u16string out;
   if (hasDate) {
-    std::snprintf(buffer, sizeof buffer, "%d/%d/%d", p.month, p.day, p.year);
-    out = buffer;
-    for (char& c : out) {
-      if (c == '/') c = static_cast<char>(locale.dateSeparator);
-    }
+    const int32_t first = format.order == DateOrder::kMonthDayYear   ? p.month
+                          : format.order == DateOrder::kDayMonthYear ? p.day
+                                                                     : p.year;
+    const int32_t second = format.order == DateOrder::kMonthDayYear ? p.day : p.month;
+    const int32_t third = format.order == DateOrder::kYearMonthDay ? p.day : p.year;
+    AppendNumber(out, first);
+    out += format.dateSeparator;
+    AppendNumber(out, second);
+    out += format.dateSeparator;
+    AppendNumber(out, third);
   }
   if (hasTime || !hasDate) {
-    const int hour12 = p.hour % 12 == 0 ? 12 : p.hour % 12;
-    std::snprintf(buffer, sizeof buffer, "%d:%02d:%02d ", hour12, p.minute, p.second);
-    if (!out.empty()) out += ' ';
-    out += buffer;
-    out += ToUtf8(p.hour < 12 ? locale.am : locale.pm);
+    if (!out.empty()) out += u' ';
+    const int32_t hour = !format.twelveHourClock ? p.hour : p.hour % 12 == 0 ? 12 : p.hour % 12;
+    AppendNumber(out, hour);
+    out += format.timeSeparator;
+    AppendNumber(out, p.minute, 2);
+    out += format.timeSeparator;
+    AppendNumber(out, p.second, 2);
+    if (format.twelveHourClock) {
+      out += u' ';
+      out += p.hour < 12 ? format.am : format.pm;
+    }
   }
-  return FromUtf8(out);
+  return out;
 }
 
 }  // namespace automation
@@ -145,34 +165,63 @@ bool Tokenize(std::u16string_view s, std::vector<Token>& tokens) {
   return true;
 }
 
-// 1-12 for a month name or its abbreviation, 0 otherwise.
-int MonthOfWord(std::u16string_view word) {
-  const ValueLocale& locale = CurrentValueLocale();
-  for (int m = 0; m < 12; ++m) {
-    if (EqualsIgnoreCase(word, locale.monthNames[m]) ||
-        EqualsIgnoreCase(word, locale.monthAbbreviations[m])) {
-      return m + 1;
-    }
-  }
-  return 0;
+// "." separates the parts of a time where it does not separate those of a date ("2.5" is
+// 2:05 in en-US, the 2nd of May in cs-CZ).
+bool IsTimeSeparator(const Token& t, const DateFormat& format) {
+  return t.kind == Token::kSeparator && (t.separator == format.timeSeparator ||
+                                         (t.separator == u'.' && format.dateSeparator != u'.'));
 }
 
-bool IsDayName(std::u16string_view word) {
-  const ValueLocale& locale = CurrentValueLocale();
-  for (int d = 0; d < 7; ++d) {
-    if (EqualsIgnoreCase(word, locale.dayNames[d]) ||
-        EqualsIgnoreCase(word, locale.dayAbbreviations[d])) {
+bool IsDateSeparator(char16_t c, const DateFormat& format) {
+  return c == format.dateSeparator || c == u'/' || c == u'-';
+}
+
+bool IsAnyOf(std::u16string_view word, const std::array<std::u16string_view, 12>& names,
+             int& index) {
+  for (int i = 0; i < 12; ++i) {
+    if (!names[i].empty() && EqualsIgnoreCase(word, names[i])) {
+      index = i;
       return true;
     }
   }
   return false;
 }
 
-// -1 none, 0 AM, 1 PM.
-int MeridiemOfWord(std::u16string_view word) {
-  const ValueLocale& locale = CurrentValueLocale();
-  if (EqualsIgnoreCase(word, locale.am)) return 0;
-  if (EqualsIgnoreCase(word, locale.pm)) return 1;
+// 1-12 for a month name or its abbreviation, 0 otherwise.
+int MonthOfWord(std::u16string_view word, const DateFormat& format) {
+  int m = 0;
+  if (IsAnyOf(word, format.monthNames, m) || IsAnyOf(word, format.monthNameOtherForms, m) ||
+      IsAnyOf(word, format.monthAbbreviations, m)) {
+    return m + 1;
+  }
+  return 0;
+}
+
+bool IsDayName(std::u16string_view word, const DateFormat& format) {
+  for (int d = 0; d < 7; ++d) {
+    if (EqualsIgnoreCase(word, format.dayNames[d]) ||
+        EqualsIgnoreCase(word, format.dayAbbreviations[d])) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// A designator matches as a word, without its closing "." ("odp." is read from "odp").
+bool IsDesignator(std::u16string_view word, std::u16string_view designator) {
+  if (designator.ends_with(u'.')) designator.remove_suffix(1);
+  return EqualsIgnoreCase(word, designator);
+}
+
+// -1 none, 0 AM, 1 PM. The English designators and their first letters are read in every
+// locale.
+int MeridiemOfWord(std::u16string_view word, const DateFormat& format) {
+  if (IsDesignator(word, format.am) || IsDesignator(word, u"AM") || IsDesignator(word, u"A")) {
+    return 0;
+  }
+  if (IsDesignator(word, format.pm) || IsDesignator(word, u"PM") || IsDesignator(word, u"P")) {
+    return 1;
+  }
   return -1;
 }
 
@@ -191,26 +240,24 @@ struct TimeOfDay {
 
 // Finds "h:mm[:ss] [AM|PM]" or "h AM|PM" and marks its tokens used. False on a malformed
 // or second time.
-bool TakeTime(std::vector<Token>& tokens, TimeOfDay& time) {
-  const char16_t separator = CurrentValueLocale().timeSeparator;
+bool TakeTime(std::vector<Token>& tokens, TimeOfDay& time, const DateFormat& format) {
   for (size_t i = 0; i < tokens.size(); ++i) {
     if (tokens[i].kind != Token::kNumber || tokens[i].used) continue;
     int64_t parts[3] = {tokens[i].number, 0, 0};
     int count = 1;
     size_t end = i + 1;
-    while (count < 3 && end + 1 < tokens.size() && tokens[end].kind == Token::kSeparator &&
-           tokens[end].separator == separator && tokens[end + 1].kind == Token::kNumber) {
+    while (count < 3 && end + 1 < tokens.size() && IsTimeSeparator(tokens[end], format) &&
+           tokens[end + 1].kind == Token::kNumber) {
       parts[count++] = tokens[end + 1].number;
       end += 2;
     }
-    if (end < tokens.size() && tokens[end].kind == Token::kSeparator &&
-        tokens[end].separator == separator) {
+    if (end < tokens.size() && IsTimeSeparator(tokens[end], format)) {
       return false;  // "1:2:3:4" or "1:"
     }
     const size_t wordAt = SkipBlankTokens(tokens, end);
     int meridiem = -1;
     if (wordAt < tokens.size() && tokens[wordAt].kind == Token::kWord) {
-      meridiem = MeridiemOfWord(tokens[wordAt].text);
+      meridiem = MeridiemOfWord(tokens[wordAt].text, format);
     }
     if (count == 1 && meridiem < 0) continue;  // a plain number belongs to the date
     if (time.present) return false;
@@ -252,91 +299,109 @@ struct CalendarDate {
   int64_t year = 0, month = 0, day = 0;
 };
 
-// Reads the date from the tokens the time left over.
-bool TakeDate(const std::vector<Token>& tokens, CalendarDate& date) {
-  const ValueLocale& locale = CurrentValueLocale();
-  std::vector<Token> numbers;
+bool IsValid(const CalendarDate& d) {
+  return d.year >= 100 && d.year <= 9999 && d.month >= 1 && d.month <= 12 && d.day >= 1 &&
+         d.day <= DaysInMonth(d.year, d.month);
+}
+
+// Where the year, month and day stand among the numbers of a date; -1 for a part not given
+// (a missing year is this year, a missing day the 1st).
+struct Arrangement {
+  int year, month, day;
+};
+
+// The first arrangement that makes a valid date, the user's order first: "1 2 3" is
+// 1/2/2003 in en-US, "14 2 3" can only be 2014-02-03, "2 30" only February 1930. A month or
+// day never has more than two digits.
+bool Arrange(const Token* numbers, size_t count, const DateFormat& format, CalendarDate& date) {
+  static constexpr Arrangement kThree[][4] = {
+      {{2, 0, 1}, {0, 1, 2}, {2, 1, 0}, {0, 2, 1}},  // month first, then y-m-d, d-m-y, y-d-m
+      {{2, 1, 0}, {0, 1, 2}, {2, 0, 1}, {0, 2, 1}},  // day first
+      {{0, 1, 2}, {2, 0, 1}, {2, 1, 0}, {0, 2, 1}},  // year first
+  };
+  static constexpr Arrangement kTwo[][4] = {
+      {{-1, 0, 1}, {-1, 1, 0}, {1, 0, -1}, {0, 1, -1}},  // month first, then d-m, m-y, y-m
+      {{-1, 1, 0}, {-1, 0, 1}, {1, 0, -1}, {0, 1, -1}},  // day first
+      {{-1, 0, 1}, {-1, 1, 0}, {0, 1, -1}, {1, 0, -1}},  // year first
+  };
+  const int order = static_cast<int>(format.order);
+  const auto& choices = count == 3 ? kThree[order] : kTwo[order];
+  for (const Arrangement& a : choices) {
+    if (numbers[a.month].digits > 2 || (a.day >= 0 && numbers[a.day].digits > 2)) continue;
+    const CalendarDate candidate{true, a.year >= 0 ? FullYear(numbers[a.year]) : CurrentYear(),
+                                 numbers[a.month].number, a.day >= 0 ? numbers[a.day].number : 1};
+    if (IsValid(candidate)) {
+      date = candidate;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Reads the date from the tokens the time left over. Numbers may be separated by date
+// separators, blanks or commas.
+bool TakeDate(const std::vector<Token>& tokens, CalendarDate& date, const DateFormat& format) {
+  Token numbers[3] = {Token(Token::kNumber), Token(Token::kNumber), Token(Token::kNumber)};
+  size_t count = 0;
   int month = 0;
   bool monthFirst = false;
-  bool separatedNumbers = true;  // a date separator between every two numbers
-  bool separatorSinceNumber = false;
   for (const Token& t : tokens) {
     if (t.used) continue;
     switch (t.kind) {
       case Token::kNumber:
-        if (!numbers.empty() && !separatorSinceNumber) separatedNumbers = false;
-        numbers.push_back(t);
-        separatorSinceNumber = false;
+        if (count == 3) return false;
+        numbers[count++] = t;
         break;
       case Token::kWord:
-        if (int m = MonthOfWord(t.text)) {
+        if (int m = MonthOfWord(t.text, format)) {
           if (month) return false;
           month = m;
-          monthFirst = numbers.empty();
-        } else if (!IsDayName(t.text)) {
+          monthFirst = count == 0;
+        } else if (!IsDayName(t.text, format)) {
           return false;
         }
         break;
       case Token::kSeparator:
-        if (t.separator == locale.dateSeparator || t.separator == u'-') {
-          separatorSinceNumber = true;
+        if (IsDateSeparator(t.separator, format) || t.separator == u' ' || t.separator == u',') {
           break;
         }
-        if (t.separator == u' ' || t.separator == u',') break;
         return false;
     }
   }
-  if (numbers.empty() && !month) return true;
-  if (numbers.size() > 3 || (month && numbers.size() > 2)) return false;
+  if (count == 0 && !month) return true;
+  if (!month) return count >= 2 && Arrange(numbers, count, format, date);
+  if (count == 0 || count > 2) return false;
 
-  int64_t y = 0, m = 0, d = 0;
-  if (month) {
-    m = month;
-    if (numbers.empty()) return false;
-    if (numbers.size() == 1) {
-      // "Jan 2" is a day of this year, "Jan 1970" the first of that month.
-      if (numbers[0].number > 31 || numbers[0].digits > 2) {
-        y = FullYear(numbers[0]), d = 1;
-      } else {
-        y = CurrentYear(), d = numbers[0].number;
-      }
-    } else if (!monthFirst && (numbers[0].number > 31 || numbers[0].digits > 2)) {
-      y = FullYear(numbers[0]), d = numbers[1].number;
+  CalendarDate named{true, 0, month, 0};
+  if (count == 1) {
+    // "Jan 2" is a day of this year, "Jan 1970" the first of that month.
+    if (numbers[0].number > 31 || numbers[0].digits > 2) {
+      named.year = FullYear(numbers[0]), named.day = 1;
     } else {
-      d = numbers[0].number, y = FullYear(numbers[1]);
+      named.year = CurrentYear(), named.day = numbers[0].number;
     }
+  } else if (!monthFirst && (numbers[0].number > 31 || numbers[0].digits > 2)) {
+    named.year = FullYear(numbers[0]), named.day = numbers[1].number;
   } else {
-    // Numbers alone make a date only with date separators between them.
-    if (numbers.size() < 2 || !separatedNumbers) return false;
-    if (numbers.size() == 3 && (numbers[0].digits > 2 || numbers[0].number > 31)) {
-      y = FullYear(numbers[0]), m = numbers[1].number, d = numbers[2].number;
-    } else {
-      int64_t first = numbers[0].number, second = numbers[1].number;
-      if (locale.dateOrder == DateOrder::kDayMonthYear) std::swap(first, second);
-      if (numbers.size() == 3) {
-        m = first, d = second, y = FullYear(numbers[2]);
-      } else if (numbers[1].number > 31 || numbers[1].digits > 2) {
-        m = numbers[0].number, d = 1, y = FullYear(numbers[1]);
-      } else {
-        m = first, d = second, y = CurrentYear();
-      }
-      // A month above 12 with a day that could be a month: the two were swapped.
-      if (m > 12 && d <= 12) std::swap(m, d);
-    }
+    named.day = numbers[0].number, named.year = FullYear(numbers[1]);
   }
-  if (y < 100 || y > 9999 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m)) return false;
-  date = {true, y, m, d};
+  if (!IsValid(named)) return false;
+  date = named;
   return true;
 }
 
 }  // namespace
 
 std::optional<double> ParseDate(std::u16string_view text) {
+  const DateFormat& format = CurrentDateFormat();
   std::vector<Token> tokens;
   if (!Tokenize(text, tokens)) return std::nullopt;
+  // Dates and times start with a number or a word: "-7.5" is no time.
+  const size_t first = SkipBlankTokens(tokens, 0);
+  if (first < tokens.size() && tokens[first].kind == Token::kSeparator) return std::nullopt;
   TimeOfDay time;
   CalendarDate date;
-  if (!TakeTime(tokens, time) || !TakeDate(tokens, date)) return std::nullopt;
+  if (!TakeTime(tokens, time, format) || !TakeDate(tokens, date, format)) return std::nullopt;
   if (!time.present && !date.present) return std::nullopt;
   if (!date.present) return time.fraction;
   return DateSerialFromParts(static_cast<int32_t>(date.year), static_cast<int32_t>(date.month),

@@ -1,5 +1,6 @@
 // Dates as automation values: serial numbers (days since 1899-12-30, the fraction is the
-// time of day, counted forward even below zero) and their en-US text forms.
+// time of day, counted forward even below zero) and their text forms in the user's date
+// format.
 #pragma once
 
 #include <cstdint>
@@ -22,12 +23,14 @@ struct DateParts {
 // Splits a valid serial, rounding the time to the nearest second.
 DateParts DatePartsFromSerial(double serial);
 
-// The short date and long time ("1/2/1900 8:09:36 AM"); no date part when the whole part
-// is 0, no time part when the time is midnight.
+// The short date and long time ("1/2/1900 8:09:36 AM", "2.1.1900 8:09:36"); no date part
+// when the whole part is 0, no time part when the time is midnight.
 std::u16string FormatDate(double serial);
 
-// Reads a date and/or time written with the locale's conventions; nothing when the text
-// is not a date (numbers alone, such as "1" or "0.0", are not dates).
+// Reads a date and/or time written with the user's date format: numbers separated by date
+// separators, blanks or commas, month and day names, a time with its separator (and "."
+// where that does not separate dates), AM/PM words. Nothing when the text is not a date
+// (a number alone, such as "1", is not).
 std::optional<double> ParseDate(std::u16string_view text);
 
 }  // namespace automation

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "automation/regional_settings.h"
 #include "automation/text.h"
-#include "value_locale.h"
 
 namespace automation {
 namespace {
@@ -50,7 +50,7 @@ std::optional<ParsedNumber> ParseRadix(std::u16string_view s) {
 
 // Accepts the currency symbol at `s`, once.
 bool TakeCurrency(std::u16string_view& s, bool& taken) {
-  const std::u16string_view symbol = CurrentValueLocale().currencySymbol;
+  const std::u16string_view symbol = CurrentNumberFormat().currencySymbol;
   if (taken || symbol.empty() || !s.starts_with(symbol)) return false;
   s.remove_prefix(symbol.size());
   taken = true;
@@ -61,6 +61,16 @@ void SkipBlanks(std::u16string_view& s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
 }
 
+// ASCII number text with "." as the decimal point, in the user's form.
+std::u16string WithDecimalSeparator(std::string_view ascii) {
+  const char16_t separator = CurrentNumberFormat().decimalSeparator;
+  std::u16string text(ascii.size(), u'\0');
+  for (size_t i = 0; i < ascii.size(); ++i) {
+    text[i] = ascii[i] == '.' ? separator : static_cast<char16_t>(ascii[i]);
+  }
+  return text;
+}
+
 }  // namespace
 
 std::optional<ParsedNumber> ParseNumber(std::u16string_view text) {
@@ -69,7 +79,7 @@ std::optional<ParsedNumber> ParseNumber(std::u16string_view text) {
       (s[1] == u'H' || s[1] == u'h' || s[1] == u'O' || s[1] == u'o')) {
     return ParseRadix(s);
   }
-  const ValueLocale& locale = CurrentValueLocale();
+  const NumberFormat& format = CurrentNumberFormat();
   ParsedNumber n;
   bool signSeen = false;
   bool paren = false;
@@ -99,9 +109,9 @@ std::optional<ParsedNumber> ParseNumber(std::u16string_view text) {
       anyDigit = true;
       if (!(digits.empty() && c == u'0')) digits += static_cast<char>(c);
       if (inFraction) ++fractionDigits;
-    } else if (c == locale.decimalSeparator && !inFraction) {
+    } else if (c == format.decimalSeparator && !inFraction) {
       inFraction = true;
-    } else if (c == locale.groupSeparator && anyDigit && !inFraction) {
+    } else if (c == format.groupSeparator && anyDigit && !inFraction) {
       // grouping is free-form: "1,00,0" is 1000
     } else {
       break;
@@ -270,11 +280,23 @@ std::u16string FormatFloat(double value, int significantDigits) {
     out += '.';
     out.append(digits, integerDigits);
   }
-  std::u16string result = FromUtf8(out);
-  for (char16_t& c : result) {
-    if (c == u'.') c = CurrentValueLocale().decimalSeparator;
+  return WithDecimalSeparator(out);
+}
+
+// The C library rounds an exact tie to even; Single text rounds it away from zero. A tie is
+// seen on the exact decimal expansion of the value, which 120 digits always hold for a float.
+std::u16string FormatSingle(float value) {
+  double x = value;
+  if (std::isfinite(x) && x != 0) {
+    char buffer[160];
+    std::snprintf(buffer, sizeof buffer, "%.120e", x);
+    std::string_view digits(buffer + (x < 0 ? 1 : 0));
+    digits = digits.substr(0, digits.find('e'));
+    // digits is "d.ddd...": the digit behind the seventh significant one is at index 8.
+    const bool tie = digits[8] == '5' && digits.find_first_not_of('0', 9) == std::string_view::npos;
+    if (tie) x = std::nextafter(x, x < 0 ? -HUGE_VAL : HUGE_VAL);
   }
-  return result;
+  return FormatFloat(x, 7);
 }
 
 std::u16string FormatCurrency(Currency c) {
@@ -290,11 +312,7 @@ std::u16string FormatCurrency(Currency c) {
     out += '.';
     out += decimals;
   }
-  std::u16string result = FromUtf8(out);
-  for (char16_t& ch : result) {
-    if (ch == u'.') ch = CurrentValueLocale().decimalSeparator;
-  }
-  return result;
+  return WithDecimalSeparator(out);
 }
 
 }  // namespace automation

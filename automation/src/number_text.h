@@ -22,7 +22,7 @@ struct ParsedNumber {
   uint64_t radixValue = 0;
 };
 
-// Parses the whole of `text` as a number with the locale's rules: blanks around, one sign
+// Parses the whole of `text` as a number with the user's number format: blanks around, one sign
 // before or after, "(n)" for -n, grouping separators after the first digit, the decimal
 // separator, the currency symbol, an exponent, "&H"/"&O" integers. Returns nothing when
 // the text is not a number.
@@ -41,8 +41,9 @@ std::optional<int64_t> RadixPattern(const ParsedNumber& n, int bits);
 // The parsed number as the nearest double; nothing when it is beyond the double range.
 std::optional<double> ParsedToDouble(const ParsedNumber& n);
 
-// Text forms: `significantDigits` is 15 for Double and 7 for Single.
+// Text forms with the user's decimal separator: `significantDigits` is 15 for Double.
 std::u16string FormatFloat(double value, int significantDigits);
+std::u16string FormatSingle(float value);
 std::u16string FormatCurrency(Currency c);
 std::u16string FormatInteger(int64_t value);
 

@@ -61,11 +61,12 @@ void Classify(Line& line) {
     line.name = Trim(t.substr(0, t.find(']')));
     return;
   }
-  // A line without '=' inside a section is a key without a value, as the platform reads it.
-  size_t eq = t.find('=');
+  // A line without '=' is no key, as the platform reads it: asking for it gives the default.
+  const size_t eq = t.find('=');
+  if (eq == std::string_view::npos) return;
   line.kind = Line::Kind::kKey;
   line.name = Trim(t.substr(0, eq));
-  if (eq != std::string_view::npos) line.value = Trim(t.substr(eq + 1));
+  line.value = Trim(t.substr(eq + 1));
 }
 
 struct IniText {
@@ -74,21 +75,21 @@ struct IniText {
   bool endsWithNewline = true;
 };
 
+// Lines end in LF, CR LF or CR alone; a rewritten file keeps the ending of its first line.
 void ParseInto(const std::string& bytes, IniText& ini) {
   ini.lines.clear();
-  size_t crlf = bytes.find("\r\n");
-  size_t lf = bytes.find('\n');
-  if (crlf != std::string::npos && crlf + 1 == lf) ini.newline = "\r\n";
-  ini.endsWithNewline = bytes.empty() || bytes.back() == '\n';
+  const size_t firstBreak = bytes.find_first_of("\r\n");
+  if (firstBreak != std::string::npos && bytes[firstBreak] == '\r') {
+    ini.newline = bytes.compare(firstBreak, 2, "\r\n") == 0 ? "\r\n" : "\r";
+  }
+  ini.endsWithNewline = bytes.empty() || bytes.back() == '\n' || bytes.back() == '\r';
   size_t start = 0;
   while (start < bytes.size()) {
-    size_t end = bytes.find('\n', start);
-    size_t next = end == std::string::npos ? bytes.size() : end + 1;
+    size_t end = bytes.find_first_of("\r\n", start);
     if (end == std::string::npos) end = bytes.size();
-    if (end > start && bytes[end - 1] == '\r') --end;
     ini.lines.emplace_back();
     ini.lines.back().text.assign(bytes, start, end - start);
-    start = next;
+    start = bytes.compare(end, 2, "\r\n") == 0 ? end + 2 : end + 1;
   }
   for (Line& line : ini.lines) Classify(line);
 }

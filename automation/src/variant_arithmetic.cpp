@@ -99,7 +99,9 @@ NumberKind ResultKind(Operation op, NumberKind a, NumberKind b) {
           return static_cast<int>(k);
       }
     };
-    if (singleWithLong) return NumberKind::kDouble;
+    const bool singleWithCurrency = (a == NumberKind::kSingle && b == NumberKind::kCurrency) ||
+                                    (a == NumberKind::kCurrency && b == NumberKind::kSingle);
+    if (singleWithLong || singleWithCurrency) return NumberKind::kDouble;
     const NumberKind k = rank(a) >= rank(b) ? a : b;
     return k == NumberKind::kDate ? NumberKind::kDouble : k;
   }
@@ -122,6 +124,13 @@ double ApplyReal(Operation op, double a, double b) {
   return 0;
 }
 
+// A float result stays Single unless it overflows a float; then it is a Double.
+Variant SingleResult(double r) {
+  if (!std::isfinite(r)) Overflow();
+  const float f = static_cast<float>(r);
+  return std::isinf(f) ? Variant(r) : Variant(f);
+}
+
 Variant Arithmetic(Operation op, const Number& a, const Number& b) {
   const NumberKind kind = ResultKind(op, a.kind, b.kind);
   switch (kind) {
@@ -133,12 +142,8 @@ Variant Arithmetic(Operation op, const Number& a, const Number& b) {
       const __int128 r = op == Operation::kAdd ? x + y : op == Operation::kSubtract ? x - y : x * y;
       return IntegerResult(r, kind);
     }
-    case NumberKind::kSingle: {
-      const double r = ApplyReal(op, AsDouble(a), AsDouble(b));
-      if (!std::isfinite(r)) Overflow();
-      const float f = static_cast<float>(r);
-      return std::isinf(f) ? Variant(r) : Variant(f);
-    }
+    case NumberKind::kSingle:
+      return SingleResult(ApplyReal(op, AsDouble(a), AsDouble(b)));
     case NumberKind::kDouble:
       return DoubleResult(ApplyReal(op, AsDouble(a), AsDouble(b)));
     case NumberKind::kDate: {
@@ -160,6 +165,12 @@ Variant Arithmetic(Operation op, const Number& a, const Number& b) {
   return Variant();
 }
 
+// Empty is Integer 0, except beside a Byte, where it is Byte 0: Empty - Byte stays Byte.
+Number OperandNumber(const Variant& v, const Variant& other) {
+  if (v.IsEmpty() && other.type() == VarType::kByte) return {NumberKind::kByte, 0};
+  return ToNumber(v);
+}
+
 Variant Binary(Operation op, const Variant& left, const Variant& right) {
   const Operand a(left);
   const Operand b(right);
@@ -173,7 +184,7 @@ Variant Binary(Operation op, const Variant& left, const Variant& right) {
       return Variant(*VariantAccess::String(*a) + *VariantAccess::String(*b));
     }
   }
-  return Arithmetic(op, ToNumber(*a), ToNumber(*b));
+  return Arithmetic(op, OperandNumber(*a, *b), OperandNumber(*b, *a));
 }
 
 }  // namespace
@@ -184,15 +195,27 @@ Variant Subtract(const Variant& a, const Variant& b) { return Binary(Operation::
 
 Variant Multiply(const Variant& a, const Variant& b) { return Binary(Operation::kMultiply, a, b); }
 
-// The quotient is a Double; x / 0 raises 11 and 0 / 0 raises 6.
+// The quotient is a Double, or a Single when a Single is divided with a Single, an Integer,
+// a Boolean, a Byte or Empty (either way round). x / 0 raises 11 and 0 / 0 raises 6, but an
+// Empty divisor of anything other than Empty is a division by zero.
 Variant Divide(const Variant& left, const Variant& right) {
   const Operand a(left);
   const Operand b(right);
   if (a->IsNull() || b->IsNull()) return Variant::Null();
-  const double x = AsDouble(ToNumber(*a));
-  const double y = AsDouble(ToNumber(*b));
-  if (y == 0) RaiseStandard(x == 0 ? error::kOverflow : error::kDivisionByZero);
-  return DoubleResult(x / y);
+  const Number na = ToNumber(*a);
+  const Number nb = ToNumber(*b);
+  const double x = AsDouble(na);
+  const double y = AsDouble(nb);
+  if (y == 0) {
+    const bool zeroByZero = x == 0 && (a->IsEmpty() || !b->IsEmpty());
+    RaiseStandard(zeroByZero ? error::kOverflow : error::kDivisionByZero);
+  }
+  auto singleOrNarrower = [](NumberKind k) {
+    return k == NumberKind::kSingle || k == NumberKind::kInteger || k == NumberKind::kByte;
+  };
+  const bool single = (na.kind == NumberKind::kSingle || nb.kind == NumberKind::kSingle) &&
+                      singleOrNarrower(na.kind) && singleOrNarrower(nb.kind);
+  return single ? SingleResult(x / y) : DoubleResult(x / y);
 }
 
 Variant Negate(const Variant& value) {

@@ -74,6 +74,8 @@ int64_t ToIntegerOfRange(const Variant& v, int64_t min, int64_t max, int bits) {
         if constexpr (std::is_same_v<T, std::monostate>) {
           return 0;
         } else if constexpr (std::is_same_v<T, bool>) {
+          // True is all bits set, so as a Byte it is 255.
+          if (bits == 8) return value ? 255 : 0;
           return CheckRange(value ? -1 : 0, min, max);
         } else if constexpr (std::is_same_v<T, int16_t> || std::is_same_v<T, int32_t> ||
                              std::is_same_v<T, uint8_t>) {
@@ -212,7 +214,7 @@ std::u16string Variant::ToString() const {
                              std::is_same_v<T, uint8_t>) {
           return FormatInteger(value);
         } else if constexpr (std::is_same_v<T, float>) {
-          return FormatFloat(value, 7);
+          return FormatSingle(value);
         } else if constexpr (std::is_same_v<T, double>) {
           return FormatFloat(value, 15);
         } else if constexpr (std::is_same_v<T, Currency>) {

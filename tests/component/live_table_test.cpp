@@ -8,6 +8,7 @@
 
 #include "automation/text.h"
 #include "live_fixture.h"
+#include "regional_scope.h"
 
 namespace talmo::testing {
 namespace {
@@ -88,6 +89,18 @@ TEST_F(LiveTableTest, ADecimalFieldRefusesTextAndKeepsItsValue) {
   EXPECT_EQ(ErrorOf([&] { SetField(items, 18, Variant(u"abc")); }).number(), 13);
   EXPECT_EQ(Field(items, 18).ToDouble(), price);
   EXPECT_EQ(Get(items.get(), u"tmpCountFieldLet").ToLong(), 0);
+}
+
+// A Czech caller's "2,25" is 2.25 in a Decimal field, and "2.25" is refused rather than
+// stored as 225.
+TEST_F(LiveTableTest, ADecimalFieldReadsTextInTheUsersNumberFormat) {
+  const RegionalScope czech(automation::Region::kCzech);
+  auto items = Alloc(27);
+  ASSERT_TRUE(Found(items, {Variant(u"K00001")}));
+  SetField(items, 18, Variant(u"2,25"));
+  EXPECT_EQ(Field(items, 18).ToDouble(), 2.25);
+  EXPECT_EQ(ErrorOf([&] { SetField(items, 18, Variant(u"2.25")); }).number(), 13);
+  EXPECT_EQ(Field(items, 18).ToDouble(), 2.25);
 }
 
 TEST_F(LiveTableTest, KeyLookupsReportMissingRecordsTheirOwnWay) {

@@ -7,6 +7,7 @@
 #include "binding/handle_table.h"
 #include "binding/variant_values.h"
 #include "binding_test_support.h"
+#include "regional_scope.h"
 
 namespace dbclient::binding_test {
 namespace {
@@ -145,6 +146,22 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<RefusalRow>& info) { return info.param.name; });
 
 class BindingFieldsTest : public ConnectedTest {};
+
+// A Czech caller writes decimals with a comma; a point is refused, never read as 225.
+TEST_F(BindingFieldsTest, CzechDecimalTextIsStoredAsItsNumber) {
+  const talmo::testing::RegionalScope scope(automation::Region::kCzech);
+  const Table t = Open(kCustomer);
+  client_.Call(56, t.handle, t.record, kCreditLimit, u"2,25");
+  ASSERT_EQ(client_.LastError(), 0);
+  EXPECT_EQ(Get(t, kCreditLimit).ToDouble(), 2.25);
+  const int32_t work = client_.Call(80).ToLong();
+  client_.Call(83, t.handle, t.record, kCreditLimit, work);
+  EXPECT_EQ(client_.Call(88, work).ToDouble(), 2.25);
+
+  client_.Call(56, t.handle, t.record, kCreditLimit, u"2.25");
+  EXPECT_EQ(client_.LastError(), errc::kBadNumber);
+  EXPECT_EQ(Get(t, kCreditLimit).ToDouble(), 2.25);
+}
 
 TEST_F(BindingFieldsTest, ValuesSurviveInsertAndFind) {
   const Table t = Open(kItemLedgerEntry);

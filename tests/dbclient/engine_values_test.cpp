@@ -6,12 +6,14 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <tuple>
 
 #include "dbclient/value.h"
 #include "engine/calendar.h"
 #include "engine/decimal_sum.h"
 #include "engine_test_support.h"
 #include "error_codes.h"
+#include "regional_scope.h"
 
 namespace dbclient {
 namespace {
@@ -137,6 +139,73 @@ INSTANTIATE_TEST_SUITE_P(
         ConversionRow{"BlobWideCharacter", kBlob, u"č", {}, errc::kBadBlob},
         ConversionRow{"BlobFromNumber", kBlob, 1.0, {}, errc::kTypeMismatch}),
     [](const ::testing::TestParamInfo<ConversionRow>& info) { return info.param.name; });
+
+// The same values as each region writes them; each region refuses the other's decimal form
+// rather than reading a different number.
+struct RegionalRow {
+  const char* name;
+  FieldDef field;
+  const char16_t* enUS;
+  const char16_t* csCZ;
+  Value expected;
+  int32_t error = 0;
+};
+
+std::ostream& operator<<(std::ostream& out, const RegionalRow& row) { return out << row.name; }
+
+using RegionalCase = std::tuple<automation::Region, RegionalRow>;
+
+class RegionalConversionTest : public ::testing::TestWithParam<RegionalCase> {};
+
+TEST_P(RegionalConversionTest, ReadsTheRegionsText) {
+  const auto& [region, row] = GetParam();
+  const talmo::testing::RegionalScope scope(region);
+  const std::u16string_view text = region == automation::Region::kCzech ? row.csCZ : row.enUS;
+  Value out = Value::Integer(-12345);
+  const Status status = ConvertInput(row.field, text, &out);
+  if (row.error != 0) {
+    EXPECT_TRUE(HasCode(status, row.error)) << out.DebugString();
+  } else {
+    ASSERT_TRUE(IsOk(status));
+    EXPECT_EQ(out, row.expected) << out.DebugString() << " vs " << row.expected.DebugString();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, RegionalConversionTest,
+    ::testing::Combine(
+        ::testing::ValuesIn(talmo::testing::kRegions),
+        ::testing::Values(
+            RegionalRow{"DecimalFraction", kDecimal, u"2.25", u"2,25", Value::Decimal(2.25)},
+            RegionalRow{
+                "DecimalOtherRegionsForm", kDecimal, u"2,25", u"2.25", {}, errc::kBadNumber},
+            RegionalRow{"DecimalGroupedIsRefused",
+                        kDecimal,
+                        u"1,000.5",
+                        u"1\u00A0000,5",
+                        {},
+                        errc::kBadNumber},
+            RegionalRow{"IntegerFromFraction", kInteger, u"2.5", u"2,5", Value::Integer(2)},
+            RegionalRow{"DateSlashed", kDate, u"1/2/1970", u"2/1/1970", Value::Date(25570)},
+            RegionalRow{"DateWithTime", kDate, u"1/2/1970 1:30 PM", u"2/1/1970 13:30",
+                        Value::Date(25570)},
+            RegionalRow{
+                "DateOtherRegionsOrder", kDate, u"13/1/2000", u"1/13/2000", {}, errc::kBadDate})),
+    [](const ::testing::TestParamInfo<RegionalCase>& info) {
+      return talmo::testing::RegionTestName(std::get<0>(info.param)) + "_" +
+             std::get<1>(info.param).name;
+    });
+
+// A number put into a Text field is written with the decimal separator that reads it back.
+TEST(ValueTest, NumberTextReadsBackUnderTheSameSettings) {
+  const talmo::testing::RegionalScope scope(automation::Region::kCzech);
+  Value text;
+  ASSERT_TRUE(IsOk(ConvertInput(kText10, -2.5, &text)));
+  EXPECT_EQ(text, Value::Text(u"-2,5"));
+  Value number;
+  ASSERT_TRUE(IsOk(ConvertInput(kDecimal, std::u16string_view(text.text()), &number)));
+  EXPECT_EQ(number, Value::Decimal(-2.5));
+}
 
 TEST(ValueTest, DecimalKeepsEveryDoubleExactly) {
   std::mt19937_64 random(7);

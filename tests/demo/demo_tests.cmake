@@ -25,6 +25,9 @@ add_executable(talmo_demo_tests
 )
 target_link_libraries(talmo_demo_tests PRIVATE talmo_demo_test_support GTest::gtest_main
   talmo_warnings)
+# The headless tests also run the program itself, with an environment of their own.
+add_dependencies(talmo_demo_tests TalmoDemo)
+target_compile_definitions(talmo_demo_tests PRIVATE TALMO_DEMO_PROGRAM="$<TARGET_FILE:TalmoDemo>")
 gtest_discover_tests(talmo_demo_tests DISCOVERY_MODE PRE_TEST)
 
 add_executable(talmo_demo_window_tests ${TALMO_DEMO_TEST_DIR}/window_test.cpp)

@@ -1,7 +1,9 @@
 // TalmoDemo --headless: the same actions without a window, the log on standard output.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "demo_test_support.h"
@@ -46,6 +48,24 @@ TEST_F(HeadlessTest, RunsTheActionsInOrderAndPrintsTheLog) {
   EXPECT_LT(pokus, disconnected);
   EXPECT_NE(out.find("20 item ledger entries processed"), std::string::npos) << out;
   EXPECT_EQ(OrderNumbers().size(), 3u);
+}
+
+// The program takes the regional settings from its environment: a Czech user's log shows
+// Czech dates, times and figures.
+TEST_F(HeadlessTest, ProgramLogFollowsTheEnvironmentsSettings) {
+  const std::string command = "LC_ALL=cs_CZ.UTF-8 '" + std::string(TALMO_DEMO_PROGRAM) +
+                              "' --ini '" + (Folder() / "Talmo.ini").string() +
+                              "' --headless connect test 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string out;
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+  EXPECT_EQ(pclose(pipe), 0) << out;
+  const std::regex czechTimes(
+      "\nStart: \\d{1,2}\\.\\d{1,2}\\.\\d{4} \\d{1,2}:\\d\\d:\\d\\d\n\\*\\*\\*\n"
+      "  End: \\d{1,2}\\.\\d{1,2}\\.\\d{4} \\d{1,2}:\\d\\d:\\d\\d\n Doba: \\d+(,\\d+)?\n");
+  EXPECT_TRUE(std::regex_search(out, czechTimes)) << out;
 }
 
 TEST_F(HeadlessTest, OrdersOptionSetsTheOrdersOfEachTestRun) {

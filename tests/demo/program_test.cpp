@@ -12,6 +12,7 @@
 #include "automation/text.h"
 #include "demo_program.h"
 #include "demo_test_support.h"
+#include "regional_scope.h"
 
 namespace talmo_demo::testing {
 namespace {
@@ -73,6 +74,33 @@ TEST_F(ProgramTest, TestRunLogsStatisticsMarksAndTimes) {
   // Once after the statistics, once before each order, once before the times.
   EXPECT_EQ(host_.eventsProcessed, 5);
 }
+
+struct LogFormRow {
+  const char* name;
+  automation::Region region;
+  std::string times;  // the log from "Start" on, with the clock above
+};
+
+void PrintTo(const LogFormRow& row, std::ostream* os) { *os << row.name; }
+
+class RegionalLogTest : public ProgramTest, public ::testing::WithParamInterface<LogFormRow> {};
+
+TEST_P(RegionalLogTest, TimesAndFiguresTakeTheUsersForms) {
+  const talmo::testing::RegionalScope scope(GetParam().region);
+  DemoProgram program(host_, TimedSettings());
+  ASSERT_TRUE(program.TestClicked().has_value());
+  EXPECT_NE(host_.Log().find(GetParam().times), std::string::npos) << host_.Log();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Regions, RegionalLogTest,
+    ::testing::Values(LogFormRow{"enUS", automation::Region::kEnglishUnitedStates,
+                                 "\r\nStart: 1/21/2025 12:00:00 PM\r\n***\r\n"
+                                 "  End: 1/21/2025 12:00:01 PM\r\n Doba: 1.23\r\nRychl: 1.23\r\n"},
+                      LogFormRow{"csCZ", automation::Region::kCzech,
+                                 "\r\nStart: 21.1.2025 12:00:00\r\n***\r\n"
+                                 "  End: 21.1.2025 12:00:01\r\n Doba: 1,23\r\nRychl: 1,23\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ProgramTest, TestRunCreatesThreeOrdersAndASecondRunContinuesTheNumbers) {
   DemoProgram program(host_, Settings());

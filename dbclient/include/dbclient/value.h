@@ -78,8 +78,10 @@ class Value {
 // Converts `input` to a value of `field`'s type following the client's value rules (Text
 // length check, Code upper-cased and trimmed, Integer range, Option index or caption, Boolean
 // from Yes/No/True/False or a number, Date and Time from automation dates, numbers or text,
-// Decimal from numbers or numeric text, BLOB from a string of bytes). Empty gives the initial
-// value. On failure returns a value/conversion error and leaves `*out` unchanged.
+// Decimal from numbers or numeric text, BLOB from a string of bytes). Numbers in text take the
+// user's decimal separator and slashed dates the user's date order (automation's regional
+// settings). Empty gives the initial value. On failure returns a value/conversion error and
+// leaves `*out` unchanged.
 Status ConvertInput(const FieldDef& field, const Input& input, Value* out);
 
 // Automation date forms of stored Date and Time values (0 for the undefined ones).

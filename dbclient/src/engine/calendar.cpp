@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "automation/regional_settings.h"
 #include "engine/text_util.h"
 
 namespace dbclient::calendar {
@@ -88,7 +89,17 @@ std::optional<int32_t> ParseDate(std::u16string_view input) {
   if (SplitNumbers(text, u'-', &parts, &widths) && parts.size() == 3 && widths[0] == 4) {
     date = {parts[0], parts[1], parts[2]};
   } else if (SplitNumbers(text, u'/', &parts, &widths) && parts.size() == 3) {
-    date = {ExpandYear(parts[2], widths[2]), parts[0], parts[1]};
+    switch (automation::CurrentDateFormat().order) {
+      case automation::DateOrder::kMonthDayYear:
+        date = {ExpandYear(parts[2], widths[2]), parts[0], parts[1]};
+        break;
+      case automation::DateOrder::kDayMonthYear:
+        date = {ExpandYear(parts[2], widths[2]), parts[1], parts[0]};
+        break;
+      case automation::DateOrder::kYearMonthDay:
+        date = {ExpandYear(parts[0], widths[0]), parts[1], parts[2]};
+        break;
+    }
   } else if (SplitNumbers(text, u'.', &parts, &widths) && parts.size() == 3) {
     date = {ExpandYear(parts[2], widths[2]), parts[1], parts[0]};
   } else {

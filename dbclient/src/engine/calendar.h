@@ -24,8 +24,9 @@ int32_t DayNumber(const CivilDate& date);  // no range check
 CivilDate FromDayNumber(int32_t day);
 bool IsValid(const CivilDate& date);  // month and day in range, year 100..9999
 
-// Date text: YYYY-MM-DD, M/D/YYYY (the automation locale's order) or D.M.YYYY; two-digit
-// years 0-29 are 20xx, 30-99 19xx. Returns the day number, or nothing when not a date.
+// Date text: YYYY-MM-DD, M/D/YYYY (in the user's date order: D/M/YYYY in cs-CZ) or
+// D.M.YYYY; two-digit years 0-29 are 20xx, 30-99 19xx. Returns the day number, or nothing
+// when not a date.
 std::optional<int32_t> ParseDate(std::u16string_view text);
 
 // Time text: h:mm[:ss[.fff]] with an optional AM/PM. Returns milliseconds since midnight.

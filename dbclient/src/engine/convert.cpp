@@ -1,10 +1,12 @@
 // Conversion of caller input to field values. Each type states what it accepts; anything
 // else is refused with the error of that type and nothing is produced.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 
+#include "automation/regional_settings.h"
 #include "dbclient/value.h"
 #include "engine/calendar.h"
 #include "engine/text_util.h"
@@ -16,16 +18,21 @@ namespace {
 
 Status Fail(int32_t code, const FieldDef& field) { return Status::Error(code, field.name); }
 
-// A number in plain ASCII decimal notation with optional sign, fraction and exponent, as
-// the client writes and reads numbers in text; blanks around it are allowed.
+// A number in plain decimal notation with optional sign, fraction and exponent, as the
+// client writes and reads numbers in text; blanks around it are allowed. The fraction follows
+// the user's decimal separator and no other: in cs-CZ "2,25" is 2.25 and "2.25" is no number.
 std::optional<double> ParseNumber(std::u16string_view input) {
   const std::u16string_view text = text::TrimBlanks(input);
   if (text.empty() || text.size() > 64) return std::nullopt;
+  const char16_t decimalSeparator = automation::CurrentNumberFormat().decimalSeparator;
   char buffer[65];
   size_t n = 0;
   for (char16_t c : text) {
-    const bool allowed =
-        text::IsDigit(c) || c == u'.' || c == u'-' || c == u'+' || c == u'e' || c == u'E';
+    if (c == decimalSeparator) {
+      buffer[n++] = '.';
+      continue;
+    }
+    const bool allowed = text::IsDigit(c) || c == u'-' || c == u'+' || c == u'e' || c == u'E';
     if (!allowed) return std::nullopt;
     buffer[n++] = static_cast<char>(c);
   }
@@ -51,10 +58,13 @@ std::optional<int32_t> ToInt32(double value) {
   return static_cast<int32_t>(rounded);
 }
 
+// With the user's decimal separator, so that the text reads back as the same number.
 std::u16string NumberText(double value) {
   char buffer[40];
   std::snprintf(buffer, sizeof buffer, "%.15G", value);
-  return text::FromUtf8(buffer);
+  std::u16string text = text::FromUtf8(buffer);
+  std::replace(text.begin(), text.end(), u'.', automation::CurrentNumberFormat().decimalSeparator);
+  return text;
 }
 
 // The text form of a non-text input for Text and Code fields.
