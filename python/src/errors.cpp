@@ -30,13 +30,6 @@ py::str ErrorText(py::handle self) {
   return py::str("{}: {}").format(self.attr("number"), self.attr("description"));
 }
 
-template <class... Args>
-[[noreturn]] void Raise(PyObject* cls, Args&&... args) {
-  const py::object error = py::handle(cls)(std::forward<Args>(args)...);
-  PyErr_SetObject(cls, error.ptr());
-  throw py::error_already_set();
-}
-
 }  // namespace
 
 void DefineErrors(py::module_& module) {
@@ -68,7 +61,10 @@ void DefineErrors(py::module_& module) {
 void RaiseUnknownMember(const std::string& className, const std::string& name) {
   const auto standard = automation::AutomationError::Standard(automation::error::kMemberNotFound);
   const py::str description = py::str("{}: {}.{}").format(standard.description(), className, name);
-  Raise(unknownMemberErrorClass, standard.number(), standard.source(), description);
+  const py::object error =
+      py::handle(unknownMemberErrorClass)(standard.number(), standard.source(), description);
+  PyErr_SetObject(unknownMemberErrorClass, error.ptr());
+  throw py::error_already_set();
 }
 
 }  // namespace talmo_python

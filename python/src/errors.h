@@ -1,7 +1,7 @@
 // Automation errors as Python exceptions.
 //
-// talmo.AutomationError(number, source, description) carries the three parts of an
-// automation error as attributes of the same names; str() gives "number: description".
+// talmo.AutomationError(number, source, description) carries an automation error's number,
+// source and description as attributes of those names; str() gives "number: description".
 // talmo.UnknownMemberError, raised when an object has no member of a name (error 438), is
 // also an AttributeError, so hasattr() and getattr() with a default work on talmo objects.
 #pragma once

@@ -35,6 +35,13 @@ void Put(const Object& object, automation::DispId id, py::handle indexes, py::ha
 
 std::string Describe(const Member& member) { return member.object.ClassName() + "." + member.name; }
 
+// The dispatch id of `name` (GetIDsOfNames); UnknownMemberError when the object has none.
+automation::DispId MemberId(const Object& object, const std::string& name) {
+  const automation::DispId id = object.dispatch()->GetIDsOfNames(automation::FromUtf8(name));
+  if (id == automation::kDispIdUnknown) RaiseUnknownMember(object.ClassName(), name);
+  return id;
+}
+
 }  // namespace
 
 Object::Object(automation::Ref<automation::Dispatch> dispatch) : dispatch_(std::move(dispatch)) {}
@@ -81,20 +88,14 @@ void DefineObjects(py::module_& module) {
            [](const Object& self, const std::string& name) {
              // Python's own protocols probe for underscore names; no member is one.
              if (name.starts_with('_')) throw py::attribute_error(name);
-             const automation::DispId id =
-                 self.dispatch()->GetIDsOfNames(automation::FromUtf8(name));
-             if (id == automation::kDispIdUnknown) RaiseUnknownMember(self.ClassName(), name);
-             return Member{self, id, name};
+             return Member{self, MemberId(self, name), name};
            })
       .def("__setattr__",
            [](const Object& self, const std::string& name, py::handle value) {
              if (name.starts_with('_')) {
                throw py::attribute_error("a talmo object has no attribute " + name);
              }
-             const automation::DispId id =
-                 self.dispatch()->GetIDsOfNames(automation::FromUtf8(name));
-             if (id == automation::kDispIdUnknown) RaiseUnknownMember(self.ClassName(), name);
-             Put(self, id, py::tuple(), value);
+             Put(self, MemberId(self, name), py::tuple(), value);
            })
       .def("__call__",
            [](const Object& self, py::args args) {

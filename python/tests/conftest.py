@@ -1,6 +1,6 @@
-"""Fixtures: a registry of the tests' own and connections to copies of the sample database.
+"""A registry of the tests' own, and connections to copies of the sample database.
 
-The build tells where things are through the environment (python/tests/CMakeLists.txt).
+The build says where things are through the environment (python/tests/CMakeLists.txt).
 """
 import os
 import pathlib
@@ -13,33 +13,26 @@ import talmo
 
 BIN = pathlib.Path(os.environ["TALMO_BIN_DIR"])
 SAMPLE_COMPANY = os.environ["TALMO_SAMPLE_COMPANY"]
-ECHO_LIBRARY = os.environ["TALMO_PYTHON_ECHO"]
 STOP_NOW = 1  # Disconnect: close the connection at once
 
 
 @pytest.fixture(scope="session", autouse=True)
 def registry(tmp_path_factory):
-    """Registers the component, the database client and the echo class, as a user would."""
+    """Registers the component, the database client and the test classes, as a user would."""
     path = tmp_path_factory.mktemp("registry") / "registry.ini"
     os.environ["TALMO_REGISTRY"] = str(path)
     subprocess.run([BIN / "talmo-regsvr", "/s", BIN / "libTalmo.so", BIN / "libDbClient.so",
-                    ECHO_LIBRARY], check=True)
-    return path
-
-
-def write_ini(folder, database, lib_path=BIN):
-    ini = folder / "Talmo.ini"
-    ini.write_text(f"[Database]\nLibPath={lib_path}\nDatabase={database}\n"
-                   f"CompanyName={SAMPLE_COMPANY}\n")
-    return ini
+                    os.environ["TALMO_TEST_COMPONENT"]], check=True)
 
 
 @pytest.fixture
 def sample_ini(tmp_path):
     """Talmo.ini of a fresh copy of the sample database."""
-    database = tmp_path / "sample.db"
-    shutil.copyfile(BIN / "sample.db", database)
-    return write_ini(tmp_path, database)
+    shutil.copyfile(BIN / "sample.db", tmp_path / "sample.db")
+    ini = tmp_path / "Talmo.ini"
+    ini.write_text(f"[Database]\nLibPath={BIN}\nDatabase={tmp_path / 'sample.db'}\n"
+                   f"CompanyName={SAMPLE_COMPANY}\n")
+    return ini
 
 
 @pytest.fixture
@@ -53,4 +46,4 @@ def db(sample_ini):
 
 @pytest.fixture
 def echo():
-    return talmo.CreateObject("Talmo.PythonEcho")
+    return talmo.CreateObject("Talmo.TestEcho")

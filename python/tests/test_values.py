@@ -1,4 +1,4 @@
-"""Values both ways, arguments and members, seen through the echo class."""
+"""Values both ways, arguments and members, seen through the test component's echo class."""
 import datetime as dt
 from decimal import Decimal
 
@@ -6,12 +6,10 @@ import pytest
 
 import talmo
 
-# VarType codes for Convert.
-DOUBLE, CURRENCY, DATE, STRING = 5, 6, 7, 8
+DOUBLE, CURRENCY, DATE = 5, 6, 7  # VarType codes for Convert
 
-ROUND_TRIPS = {
-    # name: (value sent, type the object saw, value that came back)
-    "small int": (7, "Long", 7),
+ROUND_TRIPS = {  # name: (value sent, type the object saw, value that came back)
+    "int": (7, "Long", 7),
     "lowest Long": (-2**31, "Long", -2**31),
     "beyond Long": (2**31, "Double", 2147483648.0),
     "bool": (True, "Boolean", True),
@@ -19,18 +17,13 @@ ROUND_TRIPS = {
     "str": ("Žluťoučký kůň", "String", "Žluťoučký kůň"),
     "None is Null": (None, "Null", None),
     "Decimal": (Decimal("136.2"), "Currency", Decimal("136.2000")),
-    "Decimal half to even down": (Decimal("0.00005"), "Currency", Decimal("0.0000")),
-    "Decimal half to even up": (Decimal("-0.00015"), "Currency", Decimal("-0.0002")),
+    "Decimal half to even": (Decimal("-0.00015"), "Currency", Decimal("-0.0002")),
     "largest Currency": (Decimal("922337203685477.5807"), "Currency",
                          Decimal("922337203685477.5807")),
     "datetime": (dt.datetime(2024, 2, 29, 13, 45, 30, 250000), "Date",
                  dt.datetime(2024, 2, 29, 13, 45, 30, 250000)),
     "date is midnight": (dt.date(2024, 1, 1), "Date", dt.datetime(2024, 1, 1)),
-    "before the zero date": (dt.datetime(1800, 5, 17, 18, 30), "Date",
-                             dt.datetime(1800, 5, 17, 18, 30)),
-    "nested list": ([1, "a", [2.5, None]], "Variant()", [1, "a", [2.5, None]]),
-    "tuple": ((1, 2), "Variant()", [1, 2]),
-    "Empty": (talmo.Empty, "Empty", None),
+    "nested list": ([1, "a", (2.5, None)], "Variant()", [1, "a", [2.5, None]]),
     "Nothing": (talmo.Nothing, "Nothing", None),
 }
 
@@ -42,10 +35,8 @@ def test_values_cross_both_ways(echo, sent, seen, back):
     assert result == back and type(result) is type(back)
 
 
-SERIALS = {
-    # Date serials: days since 1899-12-30; before it the fraction still runs forward.
+SERIALS = {  # Date serials count days from 1899-12-30; before it the fraction runs forward.
     "zero date": (dt.datetime(1899, 12, 30), 0.0),
-    "two days on": (dt.datetime(1900, 1, 1), 2.0),
     "noon": (dt.datetime(2024, 1, 1, 12), 45292.5),
     "a day before, 6 am": (dt.datetime(1899, 12, 29, 6), -1.25),
 }
@@ -57,20 +48,17 @@ def test_dates_are_day_serials(echo, moment, serial):
     assert echo.Convert(serial, DATE) == moment
 
 
-def test_values_made_by_the_object_arrive_as_python_values(echo):
+def test_values_made_by_the_object(echo):
     assert echo.Convert("12.3456", CURRENCY) == Decimal("12.3456")
-    assert echo.Convert(Decimal("136.2"), STRING) == "136.2"
-    # The millisecond is the finest part kept: a serial is not exact beyond it.
+    # Kept to the millisecond: a serial is not exact beyond it.
     assert echo.Convert(45292.5 + 0.4 / 86_400_000, DATE) == dt.datetime(2024, 1, 1, 12)
 
 
 REFUSED = {
     "dict": ({"a": 1}, TypeError),
-    "bytes": (b"x", TypeError),
     "ByRef inside a list": ([talmo.ByRef(1)], TypeError),
     "int beyond Double": (10**400, OverflowError),
     "Decimal beyond Currency": (Decimal("922337203685477.58075"), OverflowError),
-    "Decimal NaN": (Decimal("NaN"), ValueError),
     "datetime with a zone": (dt.datetime(2024, 1, 1, tzinfo=dt.timezone.utc), ValueError),
 }
 
@@ -81,64 +69,35 @@ def test_values_without_an_automation_form_are_refused(echo, value, error):
         echo.Echo(value)
 
 
-def test_optional_arguments_may_be_left_out(echo):
+def test_optional_and_by_reference_arguments(echo):
     assert echo.Describe(1, talmo.Missing, "x") == "Long, missing, String"
-    assert echo.Describe(1) == "Long"
-    with pytest.raises(TypeError):
-        echo.Describe(value=1)  # there are no named arguments
-
-
-def test_by_reference_arguments_come_back_changed(echo):
     target = talmo.ByRef(41)
     assert echo.Describe(target) == "ByRef Long"
     echo.Fill(target, dt.date(2024, 5, 1))
     assert target.value == dt.datetime(2024, 5, 1)
-    # Written through also when the call fails afterwards.
     with pytest.raises(talmo.AutomationError):
-        echo.Fill(target, "kept", 5)
+        echo.Fill(target, "kept", 5)  # writes, then raises error 5
     assert target.value == "kept"
 
 
-def test_properties_indexed_and_default(echo):
-    echo.Name = "first"
-    assert echo.Name() == "first"
+def test_indexed_and_default_members_and_objects(echo):
+    other = talmo.CreateObject("Talmo.TestEcho")
     echo.Item[3] = "X"
-    echo[4] = 5
-    echo.Item["a"] = Decimal("1.5")
+    echo[4] = other  # an object is assigned by reference
     assert (echo.Item(3), echo.Item[3], echo[3], echo(3)) == ("X", "X", "X", "X")
-    assert echo.Item[4] == 5 and echo["a"] == Decimal("1.5")
-    with pytest.raises(TypeError, match=r"PythonEcho.Name\(\), to read it"):
-        bool(echo.Name)
-
-
-def test_objects_travel_as_references(echo):
-    other = talmo.CreateObject("Talmo.PythonEcho")
-    other.Name = "other"
-    back = echo.Echo(other)
-    assert back == other and back != echo
-    assert back.Name() == "other"
-    assert echo.Describe(other) == "PythonEcho"
-    echo.Item[1] = other  # assigned by reference
-    assert echo.Item(1).Name() == "other"
-    assert repr(other) == "<talmo.Object PythonEcho>"
+    assert echo[4] == other and echo[4] != echo and echo.Describe(other) == "TestEcho"
+    with pytest.raises(TypeError, match=r"call it, TestEcho.Item\(\), to read it"):
+        bool(echo.Item)
 
 
 def test_errors_carry_number_source_and_description(echo):
     with pytest.raises(talmo.AutomationError) as raised:
         echo.Raise(1001, "Nic tu není")
     error = raised.value
-    assert (error.number, error.source, error.description) == (
-        1001, "Talmo.PythonEcho", "Nic tu není")
-    assert str(error) == "1001: Nic tu není"
-
-
-def test_unknown_members_are_attribute_errors(echo):
+    assert (error.number, error.source, error.description, str(error)) == (
+        1001, "Talmo.TestEcho", "Nic tu není", "1001: Nic tu není")
     with pytest.raises(talmo.UnknownMemberError) as raised:
         echo.Bogus
-    assert raised.value.number == 438
-    assert raised.value.description == (
-        "Object doesn't support this property or method: PythonEcho.Bogus")
-    assert isinstance(raised.value, AttributeError)
+    assert (raised.value.number, raised.value.description) == (
+        438, "Object doesn't support this property or method: TestEcho.Bogus")
     assert not hasattr(echo, "Bogus") and hasattr(echo, "echo")  # names ignore case
-    with pytest.raises(talmo.UnknownMemberError):
-        echo.Bogus = 1
