@@ -52,6 +52,12 @@ int Run(const BenchOptions& options) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string_view> args(argv + 1, argv + argc);
+  for (const std::string_view arg : args) {
+    if (arg == "--help" || arg == "-h") {
+      std::cout << kUsage;
+      return 0;
+    }
+  }
   const BenchOptions options = ParseOptions(args);
   if (!options.error.empty()) {
     std::cerr << options.error << "\n" << kUsage;

@@ -8,7 +8,7 @@ namespace talmo_bench {
 const char* const kUsage =
     "usage: talmo-bench [--quick] [--only NAME[,NAME...]] [--orders N] [--lookups N]\n"
     "                   [--scan-passes N] [--ledger-passes N] [--field-rounds N] [--repeat N]\n"
-    "                   [--seed N] [--memory N]... [--dir FOLDER] [--calls]\n"
+    "                   [--seed N] [--memory N]... [--dir FOLDER] [--calls] [--help]\n"
     "  workloads: orders getrec scan ledger fields (none: only the memory runs)\n"
     "  --quick       small sizes, one round: checks that every workload runs and verifies\n"
     "  --memory N    after the workloads, N orders one per transaction (N <= 100000),\n"

@@ -48,7 +48,8 @@ const char* const kUsage =
     "       TalmoDemo [--ini FILE] --headless [--orders N] CMD...  run without a window\n"
     "  CMD: connect, test, pokus, disconnect (any sequence, in order)\n"
     "  --orders N  orders created by each test run (1..32767, default 3)\n"
-    "  --ini FILE  connection settings instead of Talmo.ini beside the component\n";
+    "  --ini FILE  connection settings instead of Talmo.ini beside the component\n"
+    "              (a relative FILE is taken from the current folder)\n";
 
 CommandLine ParseCommandLine(std::span<const std::string_view> args) {
   CommandLine line;
@@ -94,6 +95,18 @@ CommandLine ParseCommandLine(std::span<const std::string_view> args) {
     line.error = "--headless needs at least one command";
   }
   return line;
+}
+
+std::string ResolveConnectionIni(CommandLine& line, const std::filesystem::path& currentFolder) {
+  if (line.connectionIni.empty()) return "";
+  const std::filesystem::path file =
+      currentFolder / std::filesystem::path(automation::ToUtf8(line.connectionIni));
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(file, error)) {
+    return "--ini: the file " + file.string() + " does not exist";
+  }
+  line.connectionIni = automation::FromUtf8(file.string());
+  return "";
 }
 
 DemoSettings ApplyCommandLine(const CommandLine& line, DemoSettings settings) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <iosfwd>
 #include <span>
 #include <string>
@@ -31,6 +32,11 @@ struct CommandLine {
 CommandLine ParseCommandLine(std::span<const std::string_view> args);
 
 extern const char* const kUsage;
+
+// Makes the file of --ini absolute against `currentFolder`, as a file named on a command
+// line is taken, and returns an error text when there is no such file ("" otherwise): the
+// component would read a missing INI file as one without keys and fail only on connecting.
+std::string ResolveConnectionIni(CommandLine& line, const std::filesystem::path& currentFolder);
 
 // The settings `line` asks for, on top of `settings`.
 DemoSettings ApplyCommandLine(const CommandLine& line, DemoSettings settings);

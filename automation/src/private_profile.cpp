@@ -257,6 +257,19 @@ size_t GetPrivateProfileString(std::string_view section, std::string_view key,
   return CopyOut(Unquote(ini.lines[*found.keyLine].value), buffer, bufferSize);
 }
 
+std::vector<std::string> GetPrivateProfileSectionNames(const std::string& file) {
+  std::vector<std::string> names;
+  bool failed = false;
+  const std::optional<std::string> bytes = ReadAll(file, failed);
+  if (!bytes) return names;
+  IniText ini;
+  ParseInto(*bytes, ini);
+  for (const Line& line : ini.lines) {
+    if (line.kind == Line::Kind::kSection) names.push_back(line.name);
+  }
+  return names;
+}
+
 bool WritePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, const std::string& file) {
   if (file.empty() || !Writable(section, key, value)) return false;

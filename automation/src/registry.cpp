@@ -58,6 +58,17 @@ std::string EnsureRegistryFile() {
                         StandardErrorText(error::kCannotCreateObject) + u": " + FromUtf8(what));
 }
 
+// What to do about a class the registry does not lead to a loadable library for.
+std::string RegisterAdvice() {
+  return "; register its library with: talmo-regsvr LIBRARY.so (TALMO_REGISTRY chooses the "
+         "registry file)";
+}
+
+[[noreturn]] void NotRegistered(const std::string& name) {
+  CannotCreate("the class " + name + " is not registered in " + RegistryFilePath().string() +
+               RegisterAdvice());
+}
+
 std::string DlError() {
   const char* text = dlerror();
   return text ? text : "unknown error";
@@ -77,7 +88,9 @@ class LibraryTable {
     auto it = libraries_.find(path);
     if (it != libraries_.end()) return it->second;
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) CannotCreate("the library " + path + " cannot be loaded: " + DlError());
+    if (!handle) {
+      CannotCreate("the library " + path + " cannot be loaded: " + DlError() + RegisterAdvice());
+    }
     LoadedLibrary library{handle,
                           reinterpret_cast<DllGetClassObjectFn>(dlsym(handle, "DllGetClassObject")),
                           reinterpret_cast<DllCanUnloadNowFn>(dlsym(handle, "DllCanUnloadNow"))};
@@ -133,6 +146,8 @@ class ScopedLibrary {
   ScopedLibrary& operator=(const ScopedLibrary&) = delete;
   ~ScopedLibrary() { dlclose(handle_); }
 
+  const std::string& path() const noexcept { return path_; }
+
   // Calls the int() export `name` and raises when it is missing or does not return 0.
   void Call(const char* name) {
     auto fn = reinterpret_cast<int (*)()>(dlsym(handle_, name));
@@ -151,6 +166,18 @@ class ScopedLibrary {
   void* handle_ = nullptr;
   std::string path_;
 };
+
+// True when a class in the registry names the library file at `library`.
+bool NamesLibrary(const std::string& library) {
+  const std::string file = RegistryFilePath().string();
+  for (const std::string& section : GetPrivateProfileSectionNames(file)) {
+    if (!section.starts_with("CLSID ")) continue;
+    const std::string registered = ReadValue(section, "Library");
+    std::error_code ec;
+    if (!registered.empty() && std::filesystem::equivalent(registered, library, ec)) return true;
+  }
+  return false;
+}
 
 std::string HomeFolder() {
   if (const char* home = std::getenv("HOME"); home && *home) return home;
@@ -203,7 +230,14 @@ void RegisterLibrary(const std::filesystem::path& path) {
 }
 
 void UnregisterLibrary(const std::filesystem::path& path) {
-  ScopedLibrary(path).Call("DllUnregisterServer");
+  ScopedLibrary library(path);
+  if (!NamesLibrary(library.path())) {
+    throw AutomationError(
+        error::kInvalidProcedureCall, u"",
+        FromUtf8(library.path() + " is not registered in " + RegistryFilePath().string() +
+                 ": there is nothing to unregister"));
+  }
+  library.Call("DllUnregisterServer");
 }
 
 Ref<Dispatch> CreateObject(std::u16string_view progIdOrClsid) {
@@ -212,14 +246,14 @@ Ref<Dispatch> CreateObject(std::u16string_view progIdOrClsid) {
   std::string clsid = name;
   if (name.front() != '{') {
     clsid = ReadValue(ProgIdSection(name), "CLSID");
-    if (clsid.empty()) CannotCreate("the class " + name + " is not registered");
+    if (clsid.empty()) NotRegistered(name);
   }
   // Class ids are written in upper case; a caller may spell the hex digits either way.
   for (char& c : clsid) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
   const std::string libraryPath = ReadValue(ClassSection(clsid), "Library");
-  if (libraryPath.empty()) CannotCreate("the class " + clsid + " is not registered");
+  if (libraryPath.empty()) NotRegistered(clsid);
 
   const LoadedLibrary library = Libraries().Load(libraryPath);
   std::unique_ptr<ClassFactory> factory(library.getClassObject(clsid.c_str()));

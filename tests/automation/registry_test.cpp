@@ -117,6 +117,26 @@ TEST_F(RegistryTest, EachMissingPieceRaises429SayingWhatIsMissing) {
             std::string::npos);
 }
 
+TEST_F(RegistryTest, AClassNotRegisteredNamesTheRegistryAndTheCommand) {
+  const std::string cannotCreate = "ActiveX component can't create object: ";
+  const std::string notRegistered = " is not registered in " + registry_.string();
+  const std::string advice =
+      "; register its library with: talmo-regsvr LIBRARY.so (TALMO_REGISTRY chooses the "
+      "registry file)";
+  EXPECT_EQ(DescriptionOf([] { CreateObject(u"Talmo.Database"); }),
+            cannotCreate + "the class Talmo.Database" + notRegistered + advice);
+  EXPECT_EQ(
+      DescriptionOf([] { CreateObject(u"{A36E7C17-DA1B-4142-9DDC-E6A0EEA0A595}"); }),
+      cannotCreate + "the class {A36E7C17-DA1B-4142-9DDC-E6A0EEA0A595}" + notRegistered + advice);
+  // A library that was moved away after registering it.
+  const std::string gone = (folder_ / "libgone.so").string();
+  Write("CLSID {GONE}", "Library", gone);
+  const std::string dlopenError =
+      gone + ": cannot open shared object file: No such file or directory";
+  EXPECT_EQ(DescriptionOf([] { CreateObject(u"{GONE}"); }),
+            cannotCreate + "the library " + gone + " cannot be loaded: " + dlopenError + advice);
+}
+
 TEST_F(RegistryTest, TheFactorysOwnErrorIsPassedOn) {
   automation::RegisterLibrary(TALMO_TEST_COMPONENT);
   try {

@@ -68,6 +68,22 @@ TEST_F(RegsvrTest, FailuresExitNonZeroWithAMessage) {
   EXPECT_EQ(Read("ProgID Talmo.TestCounter", "CLSID"), "<absent>");
 }
 
+TEST_F(RegsvrTest, UnregisteringALibraryThatIsNotRegisteredSaysSo) {
+  const std::string library = std::filesystem::canonical(TALMO_TEST_COMPONENT).string();
+  const std::string notRegistered = "talmo-regsvr: " + library + " is not registered in " +
+                                    registry_.string() +
+                                    ": there is nothing to unregister (error 5)\n";
+  EXPECT_EQ(RunTool("/u " + Quoted(library)).output, notRegistered);
+
+  // Registered under another library file, the classes still do not name this one.
+  Write(std::string("CLSID ") + kCounterClsid, "Library", (folder_ / "other.so").string());
+  const ToolRun run = RunTool("/u " + Quoted(library));
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.output, notRegistered);
+  EXPECT_EQ(Read(std::string("CLSID ") + kCounterClsid, "Library"),
+            (folder_ / "other.so").string());
+}
+
 TEST_F(RegsvrTest, UsageErrorsExitWithTwo) {
   EXPECT_EQ(RunTool("").exitCode, 2);
   EXPECT_EQ(RunTool("/u").exitCode, 2);

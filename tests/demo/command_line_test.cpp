@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "automation/text.h"
 #include "headless_runner.h"
+#include "temp_folder.h"
 
 namespace talmo_demo {
 namespace {
@@ -96,6 +98,25 @@ TEST(CommandLineTest, IniNamesTheConnectionSettingsInBothModes) {
   const DemoSettings settings = ApplyCommandLine(headless, DemoSettings{});
   EXPECT_EQ(settings.connectionIni, u"Jiný.ini");
   EXPECT_EQ(settings.ordersPerTest, 4);
+}
+
+TEST(CommandLineTest, IniFileIsTakenFromTheCurrentFolderAndMustExist) {
+  const talmo::testing::TempFolder folder;
+  folder.Write("Talmo.ini", "[Database]\n");
+  CommandLine present = Parse({"--ini", "Talmo.ini"});
+  EXPECT_EQ(ResolveConnectionIni(present, folder.path()), "");
+  EXPECT_EQ(present.connectionIni, automation::FromUtf8(folder.File("Talmo.ini")));
+
+  CommandLine missing = Parse({"--headless", "connect", "--ini", "Chybí.ini"});
+  EXPECT_EQ(ResolveConnectionIni(missing, folder.path()),
+            "--ini: the file " + folder.File("Chybí.ini") + " does not exist");
+  // A folder is not an INI file either.
+  CommandLine folderGiven = Parse({"--ini", folder.path().string()});
+  EXPECT_NE(ResolveConnectionIni(folderGiven, "/"), "");
+  // Without --ini the component's own Talmo.ini is used, wherever the program runs.
+  CommandLine none = Parse({"--headless", "test"});
+  EXPECT_EQ(ResolveConnectionIni(none, folder.path()), "");
+  EXPECT_EQ(none.connectionIni, u"");
 }
 
 TEST(CommandLineTest, WithoutIniTheComponentsTalmoIniIsUsed) {

@@ -59,8 +59,8 @@ int main(int argc, char** argv) {
         automation::RegisterLibrary(library);
       }
     } catch (const automation::AutomationError& e) {
-      std::fprintf(stderr, "talmo-regsvr: %s of %s failed: %s (error %d)\n",
-                   unregister ? "DllUnregisterServer" : "DllRegisterServer", library.c_str(),
+      // Each description names the library it is about.
+      std::fprintf(stderr, "talmo-regsvr: %s (error %d)\n",
                    automation::ToUtf8(e.description()).c_str(), e.number());
       return 1;
     }

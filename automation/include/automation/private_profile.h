@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace automation {
 
@@ -21,5 +22,9 @@ size_t GetPrivateProfileString(std::string_view section, std::string_view key,
 // (temporary file, then rename). Returns false when the file cannot be written.
 bool WritePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, const std::string& file);
+
+// The names of the sections of `file` in the order they appear (a name that appears twice
+// is listed twice); empty when the file is absent or cannot be read.
+std::vector<std::string> GetPrivateProfileSectionNames(const std::string& file);
 
 }  // namespace automation

@@ -39,12 +39,15 @@ void RegisterClasses(std::span<const ClassInfo> classes, const void* addressInLi
 void UnregisterClasses(std::span<const ClassInfo> classes);
 
 // Loads the library at `path` and calls its DllRegisterServer / DllUnregisterServer.
+// Unregistering raises error 5 without calling the library when no class in the registry
+// names that library file.
 void RegisterLibrary(const std::filesystem::path& path);
 void UnregisterLibrary(const std::filesystem::path& path);
 
 // Creates an object by ProgID ("Talmo.Database") or class id ("{...}"): reads the
 // registry, loads the library once, asks its class factory. Raises 429 when the class is
-// not registered or its library cannot be loaded, or the factory's own error.
+// not registered or its library cannot be loaded (naming the registry file and the
+// talmo-regsvr command), or the factory's own error.
 Ref<Dispatch> CreateObject(std::u16string_view progIdOrClsid);
 
 // Unloads every loaded library whose DllCanUnloadNow says it can.

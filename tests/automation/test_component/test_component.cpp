@@ -1,5 +1,8 @@
 // A small component library for the registry tests: class "Talmo.TestCounter" (a counter
-// with a default member) and class "Talmo.TestFailing" (whose factory always fails).
+// with a default member) and class "Talmo.TestFailing" (whose factory always fails); and for
+// the tests of clients, "Talmo.TestEcho" (test_echo.cpp).
+#include "test_component.h"
+
 #include <array>
 #include <cstring>
 #include <memory>
@@ -16,19 +19,19 @@ using automation::Variant;
 
 constexpr const char* kCounterClsid = "{5C0A1F3E-7B2D-4E61-9A8C-2F4D6B1E0A11}";
 constexpr const char* kFailingClsid = "{5C0A1F3E-7B2D-4E61-9A8C-2F4D6B1E0A12}";
+constexpr const char* kEchoClsid = "{5C0A1F3E-7B2D-4E61-9A8C-2F4D6B1E0A13}";
 
-constexpr std::array<automation::ClassInfo, 2> kClasses = {{
+constexpr std::array<automation::ClassInfo, 3> kClasses = {{
     {kCounterClsid, "Talmo.TestCounter"},
     {kFailingClsid, "Talmo.TestFailing"},
+    {kEchoClsid, "Talmo.TestEcho"},
 }};
-
-automation::LibraryUsage usage;
 
 class TestCounter : public automation::DispatchObject {
  public:
   enum : DispId { kValue = 0, kIncrement = 1 };
-  TestCounter() { usage.Add(); }
-  ~TestCounter() override { usage.Remove(); }
+  TestCounter() { TestComponentUsage().Add(); }
+  ~TestCounter() override { TestComponentUsage().Remove(); }
   std::u16string ClassName() const override { return u"TestCounter"; }
 
  protected:
@@ -85,16 +88,24 @@ class FailingFactory : public automation::ClassFactory {
 
 }  // namespace
 
+automation::LibraryUsage& TestComponentUsage() {
+  static automation::LibraryUsage objects;
+  return objects;
+}
+
 extern "C" {
 
 __attribute__((visibility("default"))) automation::ClassFactory* DllGetClassObject(
     const char* clsid) {
   if (std::strcmp(clsid, kCounterClsid) == 0) return std::make_unique<CounterFactory>().release();
   if (std::strcmp(clsid, kFailingClsid) == 0) return std::make_unique<FailingFactory>().release();
+  if (std::strcmp(clsid, kEchoClsid) == 0) return NewEchoFactory();
   return nullptr;
 }
 
-__attribute__((visibility("default"))) int DllCanUnloadNow() { return usage.CanUnload() ? 1 : 0; }
+__attribute__((visibility("default"))) int DllCanUnloadNow() {
+  return TestComponentUsage().CanUnload() ? 1 : 0;
+}
 
 __attribute__((visibility("default"))) int DllRegisterServer() {
   try {
