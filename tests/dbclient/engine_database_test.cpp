@@ -113,6 +113,77 @@ TEST(PasswordTest, Sha256KnownAnswersAndSaltedHashes) {
   EXPECT_FALSE(password::Verify(password::NewSalt(), hash, u"tajné"));
 }
 
+// Files that Open refuses: it reports them as not being databases of this client and leaves
+// them exactly as they were. The crafted catalogues stand for damaged or hostile files.
+struct RefusedFile {
+  const char* name;
+  std::string content;  // bytes of the file, or the SQL that makes it when `sql`
+  bool sql;
+};
+
+class RefusedFileTest : public ::testing::TestWithParam<RefusedFile> {};
+
+// Catalogue tables in the loosest shape a crafted file may give them, filled by `rows`.
+std::string Catalogue(const std::string& rows) {
+  return "CREATE TABLE talmo_meta(name, value);"
+         "CREATE TABLE talmo_tables(table_no, primary_key);"
+         "CREATE TABLE talmo_fields(table_no, field_no, type);"
+         "CREATE TABLE talmo_companies(id, name);"
+         "CREATE TABLE talmo_users(name, password_hash);" +
+         rows;
+}
+const std::string kGoodMeta =
+    "INSERT INTO talmo_meta VALUES('format','talmo-dbclient'),('schema_version',1);";
+
+TEST_P(RefusedFileTest, IsNotADatabaseAndStaysByteIdentical) {
+  TempFolder dir;
+  const std::string file = dir.File("refused.db");
+  if (GetParam().sql) {
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw, GetParam().content.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
+  } else {
+    std::ofstream(file, std::ios::binary) << GetParam().content;
+  }
+  const std::string before = ReadFile(file);
+  std::unique_ptr<Database> db;
+  EXPECT_TRUE(HasCode(Database::Open(file, {}, TestSchema(), &db), errc::kNotADatabase));
+  EXPECT_EQ(db, nullptr);
+  EXPECT_EQ(ReadFile(file), before);
+  EXPECT_FALSE(std::filesystem::exists(file + "-wal"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, RefusedFileTest,
+    ::testing::Values(
+        RefusedFile{"Empty", "", false},
+        RefusedFile{"Text", "this is not a database file, just some text\n", false},
+        RefusedFile{"ForeignSqlite", "CREATE TABLE t(x); INSERT INTO t VALUES(1);", true},
+        RefusedFile{"MetaNameNull", Catalogue("INSERT INTO talmo_meta VALUES(NULL,'x');"), true},
+        RefusedFile{"FormatNull", Catalogue("INSERT INTO talmo_meta VALUES('format',NULL);"),
+                    true},
+        RefusedFile{"VersionText",
+                    Catalogue("INSERT INTO talmo_meta VALUES('format','talmo-dbclient'),"
+                              "('schema_version','one');"),
+                    true},
+        RefusedFile{"TableNumberNull",
+                    Catalogue(kGoodMeta + "INSERT INTO talmo_tables VALUES(NULL,'1');"), true},
+        RefusedFile{"PrimaryKeyNull",
+                    Catalogue(kGoodMeta + "INSERT INTO talmo_tables VALUES(1,NULL);"), true},
+        RefusedFile{"FieldNumberOutOfRange",
+                    Catalogue(kGoodMeta + "INSERT INTO talmo_fields VALUES(1,5000000000,0);"),
+                    true},
+        RefusedFile{"FieldTypeUnknown",
+                    Catalogue(kGoodMeta + "INSERT INTO talmo_fields VALUES(1,1,99);"), true},
+        RefusedFile{"CompanyNameNull",
+                    Catalogue(kGoodMeta + "INSERT INTO talmo_companies VALUES(1,NULL);"), true},
+        RefusedFile{"CompanyIdText",
+                    Catalogue(kGoodMeta + "INSERT INTO talmo_companies VALUES('x','A');"), true},
+        RefusedFile{"UserNameNull",
+                    Catalogue(kGoodMeta + "INSERT INTO talmo_users VALUES(NULL,'h');"), true}),
+    [](const ::testing::TestParamInfo<RefusedFile>& info) { return info.param.name; });
+
 TEST(DatabaseFileTest, CompaniesAreSeparate) {
   TempFolder dir;
   std::unique_ptr<Database> db = CreateAndOpen(dir.File("c.db"), TestSchema());

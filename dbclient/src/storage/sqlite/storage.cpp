@@ -27,6 +27,7 @@ Status StorageFailure(int rc, sqlite3* db) {
   if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) {
     return Status::Error(errc::kLockTimeout, std::move(message));
   }
+  if (primary == SQLITE_NOTADB) return Status::Error(errc::kNotADatabase, std::move(message));
   return Status::Error(errc::kStorageError, std::move(message));
 }
 
@@ -455,7 +456,8 @@ class SqliteStorage final : public Storage {
       sharedPlans_;
 };
 
-// Opens a connection with the client's settings; `create` allows a new file.
+// Opens a connection with the client's settings; `create` allows a new file. Nothing is
+// written to the file here: until its format is checked, a file only ever gets read.
 Status Connect(const std::string& path, bool create, const OpenOptions& options, sqlite3** out) {
   sqlite3* db = nullptr;
   const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
@@ -468,20 +470,29 @@ Status Connect(const std::string& path, bool create, const OpenOptions& options,
   }
   sqlite3_extended_result_codes(db, 1);
   sqlite3_busy_timeout(db, static_cast<int>(options.busyTimeout.count()));
-  const std::string pragmas = "PRAGMA journal_mode=WAL; PRAGMA synchronous=" +
+  // A crafted file can neither have SQL corrupt it nor make its schema run our functions.
+  rc = sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  if (rc == SQLITE_OK) rc = sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+  const std::string pragmas = "PRAGMA synchronous=" +
                               std::string(options.commitCache ? "NORMAL" : "FULL") +
                               "; PRAGMA cache_size=-" +
                               std::to_string(options.cacheKiB > 0 ? options.cacheKiB : 2000) + ";";
-  rc = sqlite3_exec(db, pragmas.c_str(), nullptr, nullptr, nullptr);
+  if (rc == SQLITE_OK) rc = sqlite3_exec(db, pragmas.c_str(), nullptr, nullptr, nullptr);
   if (rc == SQLITE_OK) rc = RegisterFunctions(db);
   if (rc != SQLITE_OK) {
-    Status failure = (rc & 0xFF) == SQLITE_NOTADB ? Status::Error(errc::kNotADatabase, path)
-                                                  : StorageFailure(rc, db);
+    Status failure = StorageFailure(rc, db);
     sqlite3_close_v2(db);
     return failure;
   }
   *out = db;
   return Status();
+}
+
+// Write-ahead logging: readers and the writer do not block each other. The first write a
+// file gets from us, made only once it is known to be ours.
+Status UseWal(sqlite3* db) {
+  const int rc = sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+  return rc == SQLITE_OK ? Status() : StorageFailure(rc, db);
 }
 
 }  // namespace
@@ -492,7 +503,8 @@ Status CreateDatabaseFile(const std::string& path, const Schema& schema) {
   sqlite3* db = nullptr;
   Status status = Connect(path, true, OpenOptions{}, &db);
   if (!status.ok()) return status;
-  status = WriteNewCatalogue(db, schema);
+  status = UseWal(db);
+  if (status.ok()) status = WriteNewCatalogue(db, schema);
   sqlite3_close_v2(db);
   if (!status.ok()) {
     for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix, error);
@@ -510,6 +522,7 @@ Status OpenStorage(const std::string& path, const OpenOptions& options, const Sc
   Status status = Connect(path, false, options, &db);
   if (!status.ok()) return status;
   status = SynchroniseCatalogue(db, schema);
+  if (status.ok()) status = UseWal(db);
   if (!status.ok()) {
     sqlite3_close_v2(db);
     return status;
