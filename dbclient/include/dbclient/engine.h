@@ -62,8 +62,11 @@ class Database {
   const Schema& schema() const noexcept;
 
   // Users. With no users defined any log-in is accepted; otherwise the name (case-insensitive)
-  // must exist and the password match. Companies open only after a log-in.
+  // must exist and the password match. Companies open only after a log-in. Removing an
+  // unknown user is kUserNotFound; Users lists the names upper-cased, in order.
   Status AddUser(std::u16string_view user, std::u16string_view password);
+  Status RemoveUser(std::u16string_view user);
+  Status Users(std::vector<std::u16string>* names);
   Status Login(std::u16string_view user, std::u16string_view password);
 
   // Companies: each has its own set of tables.

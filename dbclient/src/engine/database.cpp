@@ -76,9 +76,20 @@ Status Database::AddUser(std::u16string_view user, std::u16string_view password)
     return Status::Error(errc::kInvalidName, text::ToUtf8(user));
   }
   UserEntry entry;
-  entry.salt = password::NewSalt();
-  entry.hash = password::Hash(entry.salt, password);
+  Status status = password::Hash(password, &entry.passwordHash);
+  if (!status.ok()) return status;
   return impl_->Write([&] { return impl_->storage->AddUser(user, entry); });
+}
+
+Status Database::RemoveUser(std::u16string_view user) {
+  bool found = false;
+  Status status = impl_->Write([&] { return impl_->storage->RemoveUser(user, &found); });
+  if (status.ok() && !found) return Status::Error(errc::kUserNotFound, text::ToUtf8(user));
+  return status;
+}
+
+Status Database::Users(std::vector<std::u16string>* names) {
+  return impl_->storage->ListUsers(names);
 }
 
 // With no users defined every log-in is accepted (a database nobody has secured yet);
@@ -93,7 +104,7 @@ Status Database::Login(std::u16string_view user, std::u16string_view password) {
     UserEntry entry;
     status = impl_->storage->FindUser(user, &found, &entry);
     if (!status.ok()) return status;
-    if (!found || !password::Verify(entry.salt, entry.hash, password)) {
+    if (!found || !password::Verify(entry.passwordHash, password)) {
       return Status::Error(errc::kLoginFailed, text::ToUtf8(user));
     }
   }

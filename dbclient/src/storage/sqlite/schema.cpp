@@ -161,6 +161,25 @@ bool ReadNumber(sqlite3_stmt* row, int column, int32_t* out) {
   return true;
 }
 
+// Files written before passwords were hashed with Argon2id keep a salt column beside a raw
+// hash. The salt now lives inside the hash text; the old hashes can no longer be checked, so
+// those users cannot log in until they are added again.
+Status UpgradeUsersTable(sqlite3* db) {
+  bool oldShape = false;
+  Status status =
+      Select(db, "SELECT name FROM pragma_table_info('talmo_users') WHERE name='salt'",
+             [&](sqlite3_stmt*) {
+               oldShape = true;
+               return true;
+             });
+  if (!status.ok() || !oldShape) return status;
+  return InTransaction(db, [&] {
+    return Exec(db,
+                "ALTER TABLE talmo_users DROP COLUMN salt;"
+                "ALTER TABLE talmo_users RENAME COLUMN hash TO password_hash");
+  });
+}
+
 }  // namespace
 
 Status WriteNewCatalogue(sqlite3* db, const Schema& schema) {
@@ -173,8 +192,8 @@ Status WriteNewCatalogue(sqlite3* db, const Schema& schema) {
                          " type INTEGER NOT NULL, PRIMARY KEY(table_no, field_no)) WITHOUT ROWID;"
                          "CREATE TABLE talmo_companies(id INTEGER PRIMARY KEY,"
                          " name TEXT NOT NULL UNIQUE);"
-                         "CREATE TABLE talmo_users(name TEXT PRIMARY KEY, salt BLOB NOT NULL,"
-                         " hash BLOB NOT NULL) WITHOUT ROWID;"
+                         "CREATE TABLE talmo_users(name TEXT PRIMARY KEY,"
+                         " password_hash TEXT NOT NULL) WITHOUT ROWID;"
                          "INSERT INTO talmo_meta(name, value) VALUES('format','" +
                              std::string(kFormatMark) + "');");
     if (status.ok()) status = SetVersion(db, schema.version());
@@ -271,7 +290,8 @@ Status SynchroniseCatalogue(sqlite3* db, const Schema& schema) {
     return Status::Error(errc::kSchemaIncompatible, "same version, different tables");
   }
   // Accepted: from here on the file may be written.
-  if (version == schema.version()) return Status();
+  status = UpgradeUsersTable(db);
+  if (!status.ok() || version == schema.version()) return status;
   return InTransaction(db, [&] {
     Status result;
     for (const TableDef* table : new_tables) {

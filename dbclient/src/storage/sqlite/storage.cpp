@@ -106,15 +106,13 @@ class SqliteStorage final : public Storage {
 
   Status FindUser(std::u16string_view name, bool* found, UserEntry* user) override {
     StatementCache::Lease lease;
-    Status status = PrepareRead("SELECT salt, hash FROM talmo_users WHERE name=?", &lease);
+    Status status = PrepareRead("SELECT password_hash FROM talmo_users WHERE name=?", &lease);
     if (!status.ok()) return status;
-    const std::string key = text::ToUtf8(text::ToUpper(name));
-    sqlite3_bind_text(lease.get(), 1, key.data(), static_cast<int>(key.size()), SQLITE_STATIC);
+    Bind(lease.get(), 1, Value::Text(text::ToUpper(name)));
     const int rc = sqlite3_step(lease.get());
     *found = rc == SQLITE_ROW;
     if (rc == SQLITE_ROW) {
-      user->salt = Read(lease.get(), 0, FieldType::kBlob).blob();
-      user->hash = Read(lease.get(), 1, FieldType::kBlob).blob();
+      user->passwordHash = Read(lease.get(), 0, FieldType::kBlob).blob();
       return Status();
     }
     return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
@@ -122,13 +120,36 @@ class SqliteStorage final : public Storage {
 
   Status AddUser(std::u16string_view name, const UserEntry& user) override {
     StatementCache::Lease lease;
-    Status status = PrepareWrite("INSERT INTO talmo_users(name, salt, hash) VALUES(?,?,?)", &lease);
+    Status status =
+        PrepareWrite("INSERT INTO talmo_users(name, password_hash) VALUES(?,?)", &lease);
     if (!status.ok()) return status;
     Bind(lease.get(), 1, Value::Text(text::ToUpper(name)));
-    Bind(lease.get(), 2, Value::Blob(user.salt));
-    Bind(lease.get(), 3, Value::Blob(user.hash));
+    sqlite3_bind_text(lease.get(), 2, user.passwordHash.data(),
+                      static_cast<int>(user.passwordHash.size()), SQLITE_STATIC);
     const int rc = sqlite3_step(lease.get());
     if (rc == SQLITE_CONSTRAINT_PRIMARYKEY) return Status::Error(errc::kUserExists);
+    return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
+  }
+
+  Status RemoveUser(std::u16string_view name, bool* found) override {
+    StatementCache::Lease lease;
+    Status status = PrepareWrite("DELETE FROM talmo_users WHERE name=?", &lease);
+    if (!status.ok()) return status;
+    Bind(lease.get(), 1, Value::Text(text::ToUpper(name)));
+    const int rc = sqlite3_step(lease.get());
+    *found = sqlite3_changes(db_) > 0;
+    return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
+  }
+
+  Status ListUsers(std::vector<std::u16string>* names) override {
+    StatementCache::Lease lease;
+    Status status = PrepareRead("SELECT name FROM talmo_users ORDER BY name", &lease);
+    if (!status.ok()) return status;
+    names->clear();
+    int rc;
+    while ((rc = sqlite3_step(lease.get())) == SQLITE_ROW) {
+      names->push_back(Read(lease.get(), 0, FieldType::kText).text());
+    }
     return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
   }
 
