@@ -6,6 +6,7 @@
 #include "engine/password.h"
 #include "storage/sqlite/storage.h"
 #include "engine/text_util.h"
+#include "engine/watched_storage.h"
 #include "error_codes.h"
 
 namespace dbclient {
@@ -48,15 +49,16 @@ Status Database::Open(const std::string& path, const OpenOptions& options, const
                       std::unique_ptr<Database>* out) {
   std::unique_ptr<Storage> storage;
   Status status = sqlite::OpenStorage(path, options, schema, &storage);
-  if (status.ok()) *out = OnStorage(std::move(storage), schema);
+  if (!status.ok()) return status;
+  *out = OnStorage(std::move(storage), schema, options);
   return status;
 }
 
 std::unique_ptr<Database> Database::OnStorage(std::unique_ptr<Storage> storage,
-                                              const Schema& schema) {
+                                              const Schema& schema, const OpenOptions& options) {
   auto impl = std::make_shared<Impl>();
   impl->schema = &schema;
-  impl->storage = std::move(storage);
+  impl->storage = std::make_unique<WatchedStorage>(std::move(storage), options.snapshotLimit);
   return std::make_unique<Database>(PassKey{}, std::move(impl));
 }
 

@@ -21,6 +21,9 @@ namespace dbclient::sqlite {
 
 namespace {
 
+// The write-ahead log is cut back to this size whenever it starts over after a checkpoint.
+constexpr int64_t kWalSizeLimit = 4 << 20;
+
 Status StorageFailure(int rc, sqlite3* db) {
   const int primary = rc & 0xFF;
   std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
@@ -47,9 +50,12 @@ class SqliteStorage final : public Storage {
   SqliteStorage(sqlite3* db, std::chrono::milliseconds busyTimeout)
       : db_(db), busyTimeout_(busyTimeout), cache_(db) {}
 
+  // Rolls back what is not committed and copies what is into the database file itself, as
+  // far as other connections' snapshots allow (the last connection to close copies all).
   ~SqliteStorage() override {
     if (state_ != State::kIdle) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     cache_.Clear();
+    sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
     sqlite3_close_v2(db_);
   }
 
@@ -497,7 +503,8 @@ Status Connect(const std::string& path, bool create, const OpenOptions& options,
   const std::string pragmas = "PRAGMA synchronous=" +
                               std::string(options.commitCache ? "NORMAL" : "FULL") +
                               "; PRAGMA cache_size=-" +
-                              std::to_string(options.cacheKiB > 0 ? options.cacheKiB : 2000) + ";";
+                              std::to_string(options.cacheKiB > 0 ? options.cacheKiB : 2000) +
+                              "; PRAGMA journal_size_limit=" + std::to_string(kWalSizeLimit) + ";";
   if (rc == SQLITE_OK) rc = sqlite3_exec(db, pragmas.c_str(), nullptr, nullptr, nullptr);
   if (rc == SQLITE_OK) rc = RegisterFunctions(db);
   if (rc != SQLITE_OK) {
