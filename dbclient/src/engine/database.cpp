@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <atomic>
 
 #include "dbclient/engine.h"
 #include "engine/database_impl.h"
@@ -15,6 +16,8 @@ namespace {
 
 constexpr size_t kMaxCompanyName = 30;
 
+constinit std::atomic<StorageHook> storageHook{nullptr};
+
 Status ValidCompanyName(std::u16string_view name) {
   if (name.empty() || name.size() > kMaxCompanyName || text::TrimBlanks(name) != name) {
     return Status::Error(errc::kInvalidName, text::ToUtf8(name));
@@ -26,6 +29,8 @@ Status ValidCompanyName(std::u16string_view name) {
 }
 
 }  // namespace
+
+void SetStorageHookForTesting(StorageHook hook) noexcept { storageHook.store(hook); }
 
 const TableDef* Database::Impl::FindTable(int32_t tableNo) const {
   if (tableNo == kFieldTableNo) return &FieldTableDef();
@@ -50,6 +55,7 @@ Status Database::Open(const std::string& path, const OpenOptions& options, const
   std::unique_ptr<Storage> storage;
   Status status = sqlite::OpenStorage(path, options, schema, &storage);
   if (!status.ok()) return status;
+  if (const StorageHook hook = storageHook.load()) storage = hook(std::move(storage));
   *out = OnStorage(std::move(storage), schema, options);
   return status;
 }

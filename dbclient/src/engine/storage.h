@@ -143,4 +143,11 @@ class StorageWrapper : public Storage {
   std::unique_ptr<Storage> target_;
 };
 
+// Test-only: while set, every Database::Open of the process passes its new storage through
+// `hook` and works on what it returns (typically a StorageWrapper that fails chosen calls).
+// It reaches the storage of a database that code the test does not control opens, such as
+// the client object a component creates. Null, the default, leaves storage as opened.
+using StorageHook = std::unique_ptr<Storage> (*)(std::unique_ptr<Storage> storage);
+void SetStorageHookForTesting(StorageHook hook) noexcept;
+
 }  // namespace dbclient
