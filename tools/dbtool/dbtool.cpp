@@ -54,10 +54,11 @@ std::unique_ptr<Database> OpenFile(const std::string& path) {
   return db;
 }
 
-std::string AskPassword(const PasswordSource& passwords, const std::string& prompt) {
-  std::optional<std::string> password = passwords ? passwords(prompt) : std::nullopt;
+std::u16string PasswordOf(const std::string& user, const PasswordSource& passwords) {
+  std::optional<std::string> password =
+      passwords ? passwords("Password of " + user + ": ") : std::nullopt;
   if (!password) throw CommandError{"no password was given on standard input"};
-  return *std::move(password);
+  return automation::FromUtf8(*password);
 }
 
 // Opens the file and logs in: as `user` with a password asked for, or without a name,
@@ -69,7 +70,7 @@ std::unique_ptr<Database> OpenDatabase(const std::string& path,
   std::u16string name, password;
   if (user) {
     name = automation::FromUtf8(*user);
-    password = automation::FromUtf8(AskPassword(passwords, "Password of " + *user + ": "));
+    password = PasswordOf(*user, passwords);
   }
   Check(db->Login(name, password), "cannot log in to " + path);
   return db;
@@ -186,37 +187,34 @@ int List(std::vector<std::string> args, std::ostream& out, const PasswordSource&
   return 0;
 }
 
-void PrintUsers(Database& db, std::ostream& out) {
-  std::vector<std::u16string> users;
-  Check(db.Users(&users), "cannot read the users");
-  if (users.empty()) out << "No users: anyone may log in.\n";
-  for (const std::u16string& name : users) out << automation::ToUtf8(name) << "\n";
-}
-
+// The tool works on the file itself, as its owner: managing users needs no log-in. Every
+// user command ends by saying so when no users are left, since anyone may log in then.
 int User(const std::vector<std::string>& args, std::ostream& out,
          const PasswordSource& passwords) {
   const std::string action = args.size() > 1 ? args[1] : "";
-  if (action == "list") {
-    if (args.size() != 3) throw UsageError{"user list needs exactly a file name"};
-    std::unique_ptr<Database> db = OpenFile(args[2]);
-    PrintUsers(*db, out);
-    return 0;
+  const bool list = action == "list";
+  if (!list && action != "add" && action != "remove") {
+    throw UsageError{"user needs add, remove or list"};
   }
-  if (action != "add" && action != "remove") throw UsageError{"user needs add, remove or list"};
-  if (args.size() != 4) throw UsageError{"user " + action + " needs a file and a user name"};
+  if (args.size() != (list ? 3u : 4u)) {
+    throw UsageError{list ? "user list needs exactly a file name"
+                          : "user " + action + " needs a file and a user name"};
+  }
   std::unique_ptr<Database> db = OpenFile(args[2]);
-  const std::u16string name = automation::FromUtf8(args[3]);
   if (action == "add") {
-    const std::string password = AskPassword(passwords, "Password of " + args[3] + ": ");
-    Check(db->AddUser(name, automation::FromUtf8(password)), "cannot add user " + args[3]);
+    Check(db->AddUser(automation::FromUtf8(args[3]), PasswordOf(args[3], passwords)),
+          "cannot add user " + args[3]);
     out << "Added user " << args[3] << ".\n";
-  } else {
-    Check(db->RemoveUser(name), "cannot remove user " + args[3]);
+  } else if (action == "remove") {
+    Check(db->RemoveUser(automation::FromUtf8(args[3])), "cannot remove user " + args[3]);
     out << "Removed user " << args[3] << ".\n";
-    std::vector<std::u16string> left;
-    Check(db->Users(&left), "cannot read the users");
-    if (left.empty()) out << "No users are left: anyone may log in.\n";
   }
+  std::vector<std::u16string> users;
+  Check(db->Users(&users), "cannot read the users");
+  if (list) {
+    for (const std::u16string& name : users) out << automation::ToUtf8(name) << "\n";
+  }
+  if (users.empty()) out << "No users: anyone may log in.\n";
   return 0;
 }
 
