@@ -6,7 +6,8 @@
 //
 // Connects with the INI file (AutoConnect), then creates COUNT orders (0: until killed), each
 // in a write transaction of its own, and prints the document number of each once it is
-// committed. Ends with Disconnect(1), unless --no-disconnect: the component then keeps its
+// committed. Beginning a transaction is tried again when other writers keep the database
+// busy past the client's wait (SQLite does not queue waiting writers fairly). Ends with Disconnect(1), unless --no-disconnect: the component then keeps its
 // connection until the process exits. Exit code 0; 1 with the error on standard error when
 // an automation error ends the run; 2 for a usage error. TALMO_REGISTRY must name a registry
 // where the component and the database client are registered.
@@ -21,6 +22,24 @@
 #include "late_object.h"
 #include "scenarios.h"
 #include "util/cls_ini_file.h"
+
+namespace {
+
+constexpr int kBeginAttempts = 20;
+
+// BWT, tried again after a failure: nothing has been written yet that a retry could double.
+void BeginWrite(talmo_demo::LateObject& database) {
+  for (int attempt = 1;; ++attempt) {
+    try {
+      database.Call(u"BWT");
+      return;
+    } catch (const automation::AutomationError&) {
+      if (attempt == kBeginAttempts) throw;
+    }
+  }
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   const std::string usage = "usage: talmo-order-writer INI COUNT [--no-disconnect]\n";
@@ -47,7 +66,7 @@ int main(int argc, char** argv) {
     demoIni.SetFileName(u"TalmoDemo.ini");
     talmo_demo::DemoScenarios scenarios(database, demoIni, [] {});
     for (long i = 0; count == 0 || i < count; ++i) {
-      database.Call(u"BWT");
+      BeginWrite(database);
       const std::u16string number = scenarios.CreateSampleOrder();
       database.Call(u"EWT");
       std::cout << automation::ToUtf8(number) << std::endl;

@@ -112,7 +112,7 @@ TEST_F(ProcessTest, WritersKilledAtRandomMomentsLeaveNoHalfOrderAndNumberingGoes
 
 TEST_F(ProcessTest, ConcurrentWritersLoseAndDuplicateNoOrder) {
   constexpr int kWriters = 4;
-  constexpr int kOrdersEach = 12;
+  constexpr int kOrdersEach = 8;
   std::vector<std::unique_ptr<ChildProcess>> writers;
   for (int i = 0; i < kWriters; ++i) {
     writers.push_back(std::make_unique<ChildProcess>(Writer(kOrdersEach)));
