@@ -189,8 +189,7 @@ int List(std::vector<std::string> args, std::ostream& out, const PasswordSource&
 
 // The tool works on the file itself, as its owner: managing users needs no log-in. Every
 // user command ends by saying so when no users are left, since anyone may log in then.
-int User(const std::vector<std::string>& args, std::ostream& out,
-         const PasswordSource& passwords) {
+int User(const std::vector<std::string>& args, std::ostream& out, const PasswordSource& passwords) {
   const std::string action = args.size() > 1 ? args[1] : "";
   const bool list = action == "list";
   if (!list && action != "add" && action != "remove") {

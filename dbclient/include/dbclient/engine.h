@@ -58,8 +58,7 @@ class Database {
 
   // Opens a database over a storage backend that the caller made (tests: a wrapper that fails
   // chosen calls). Of `options` only the snapshot limit applies; the rest is the backend's.
-  static std::unique_ptr<Database> OnStorage(std::unique_ptr<Storage> storage,
-                                             const Schema& schema,
+  static std::unique_ptr<Database> OnStorage(std::unique_ptr<Storage> storage, const Schema& schema,
                                              const OpenOptions& options = {});
 
   ~Database();

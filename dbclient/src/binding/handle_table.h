@@ -1,4 +1,4 @@
-// Numbered handles of one connection: tables, record buffers and decimal work values.
+// Numbered handles of the client's objects: tables, record buffers and decimal work values.
 #pragma once
 
 #include <atomic>
@@ -20,9 +20,8 @@ class HandleCounter {
   // The next unused number, or 0 once every positive 32-bit number has been handed out.
   int32_t Next() noexcept {
     int32_t handle = next_.load(std::memory_order_relaxed);
-    while (handle != 0 &&
-           !next_.compare_exchange_weak(handle, handle == INT32_MAX ? 0 : handle + 1,
-                                        std::memory_order_relaxed)) {
+    while (handle != 0 && !next_.compare_exchange_weak(handle, handle == INT32_MAX ? 0 : handle + 1,
+                                                       std::memory_order_relaxed)) {
     }
     return handle;
   }
@@ -30,7 +29,6 @@ class HandleCounter {
  private:
   std::atomic<int32_t> next_;
 };
-
 
 // The live objects of one kind, by handle. Lookups of a stale or unknown handle give null;
 // the caller turns that into a client error.
@@ -40,7 +38,8 @@ class HandleTable {
   // Numbers come from `counter`; `live` counts the objects of this kind that every table of
   // the process holds, so the figure needs no list of tables (and none that could be gone
   // before the last table when the process exits).
-  HandleTable(HandleCounter& counter, std::atomic<int64_t>& live) : counter_(counter), live_(live) {}
+  HandleTable(HandleCounter& counter, std::atomic<int64_t>& live)
+      : counter_(counter), live_(live) {}
   ~HandleTable() { Clear(); }
   HandleTable(const HandleTable&) = delete;
   HandleTable& operator=(const HandleTable&) = delete;

@@ -39,8 +39,7 @@ Session::Session()
 Session::~Session() { CloseDatabase(); }
 
 diagnostics::HandleCounts Session::OpenHandlesInProcess() {
-  return {live.tables.load(std::memory_order_relaxed),
-          live.records.load(std::memory_order_relaxed),
+  return {live.tables.load(std::memory_order_relaxed), live.records.load(std::memory_order_relaxed),
           live.decimals.load(std::memory_order_relaxed)};
 }
 

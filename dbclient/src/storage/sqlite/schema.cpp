@@ -166,12 +166,11 @@ bool ReadNumber(sqlite3_stmt* row, int column, int32_t* out) {
 // those users cannot log in until they are added again.
 Status UpgradeUsersTable(sqlite3* db) {
   bool oldShape = false;
-  Status status =
-      Select(db, "SELECT name FROM pragma_table_info('talmo_users') WHERE name='salt'",
-             [&](sqlite3_stmt*) {
-               oldShape = true;
-               return true;
-             });
+  Status status = Select(db, "SELECT name FROM pragma_table_info('talmo_users') WHERE name='salt'",
+                         [&](sqlite3_stmt*) {
+                           oldShape = true;
+                           return true;
+                         });
   if (!status.ok() || !oldShape) return status;
   return InTransaction(db, [&] {
     return Exec(db,

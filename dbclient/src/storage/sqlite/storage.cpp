@@ -500,11 +500,10 @@ Status Connect(const std::string& path, bool create, const OpenOptions& options,
   // A crafted file can neither have SQL corrupt it nor make its schema run our functions.
   rc = sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
   if (rc == SQLITE_OK) rc = sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-  const std::string pragmas = "PRAGMA synchronous=" +
-                              std::string(options.commitCache ? "NORMAL" : "FULL") +
-                              "; PRAGMA cache_size=-" +
-                              std::to_string(options.cacheKiB > 0 ? options.cacheKiB : 2000) +
-                              "; PRAGMA journal_size_limit=" + std::to_string(kWalSizeLimit) + ";";
+  const std::string pragmas =
+      "PRAGMA synchronous=" + std::string(options.commitCache ? "NORMAL" : "FULL") +
+      "; PRAGMA cache_size=-" + std::to_string(options.cacheKiB > 0 ? options.cacheKiB : 2000) +
+      "; PRAGMA journal_size_limit=" + std::to_string(kWalSizeLimit) + ";";
   if (rc == SQLITE_OK) rc = sqlite3_exec(db, pragmas.c_str(), nullptr, nullptr, nullptr);
   if (rc == SQLITE_OK) rc = RegisterFunctions(db);
   if (rc != SQLITE_OK) {
