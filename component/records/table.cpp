@@ -15,6 +15,7 @@ namespace talmo {
 using automation::Ref;
 using automation::Variant;
 using table_internal::HandleArg;
+using table_internal::ScratchHandle;
 namespace client = table_internal::member;
 
 namespace table_internal {
@@ -40,6 +41,15 @@ void OpenTableHandle(int32_t& handle, int32_t tableNo) {
     throw;
   }
   handle = table.Value();
+}
+
+void FreeUnchecked(automation::DispId freeMember, int32_t handle) noexcept {
+  if (handle == 0) return;
+  try {
+    automation::CallMethod(DbClient(), freeMember, handle);
+  } catch (const automation::AutomationError&) {
+    // Already gone, or no client left to ask: nothing more can be freed.
+  }
 }
 
 }  // namespace table_internal
@@ -70,7 +80,9 @@ void Table::ReleaseHandles() noexcept {
     if (cfHTable_ != 0) Call(client::kCloseTable, Variant(cfHTable_));
     GuardOff();
   } catch (const automation::AutomationError&) {
-    // Nobody is left to receive the error of a release.
+    // Nobody is left to receive the error of a release. A buffer that could not be freed (a
+    // client may have overwritten cfHRec) must not keep the table handle open.
+    table_internal::FreeUnchecked(client::kCloseTable, cfHTable_);
   }
 }
 
@@ -97,10 +109,12 @@ void Table::Alloc(int32_t id) {
 
 void Table::Init() {
   GuardOn();
-  int32_t scratchTable = 0;
-  table_internal::OpenTableHandle(scratchTable, tableNo_);
-  HandleArg scratch(scratchTable);
-  HandleArg scratchRecord(Call(client::kAllocRecord, scratch.ByRef()).ToLong());
+  ScratchHandle scratchTable(client::kCloseTable);
+  table_internal::OpenTableHandle(scratchTable.value(), tableNo_);
+  HandleArg scratch(scratchTable.value());
+  ScratchHandle scratchBuffer(client::kFreeRecord);
+  scratchBuffer.value() = Call(client::kAllocRecord, scratch.ByRef()).ToLong();
+  HandleArg scratchRecord(scratchBuffer.value());
   HandleArg table(cfHTable_);
   HandleArg record(cfHRec_);
   Call(client::kCopyRecord, scratch.ByRef(), scratchRecord.ByRef(), record.ByRef());
@@ -114,18 +128,23 @@ void Table::Init() {
     Call(client::kSetField, table.ByRef(), record.ByRef(), field, Variant::ByRef(&value));
   }
   Call(client::kFreeRecord, scratchRecord.ByRef());
+  scratchBuffer.Freed();
   Call(client::kCloseTable, scratch.ByRef());
+  scratchTable.Freed();
   GuardOff();
 }
 
 void Table::Reset() {
   GuardOn();
   HandleArg table(cfHTable_);
-  HandleArg copy(Call(client::kAllocRecord, table.ByRef()).ToLong());
+  ScratchHandle newBuffer(client::kFreeRecord);
+  newBuffer.value() = Call(client::kAllocRecord, table.ByRef()).ToLong();
+  HandleArg copy(newBuffer.value());
   HandleArg record(cfHRec_);
   Call(client::kCopyRecord, table.ByRef(), copy.ByRef(), record.ByRef());
   Call(client::kFreeRecord, record.ByRef());
   cfHRec_ = copy.Value();
+  newBuffer.Freed();  // the object's buffer from now on
   GuardOff();
 }
 

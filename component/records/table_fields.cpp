@@ -10,6 +10,7 @@ namespace talmo {
 
 using automation::Variant;
 using table_internal::HandleArg;
+using table_internal::ScratchHandle;
 namespace client = table_internal::member;
 
 namespace {
@@ -47,10 +48,13 @@ Variant Table::Field(const Variant& id) {
   if (PassesUnchanged(type)) {
     value = Call(client::kGetField, table.ByRef(), record.ByRef(), Variant(field));
   } else if (type == ftDecimal) {
-    const Variant work(Call(client::kAllocDecimal).ToLong());
+    ScratchHandle workValue(client::kFreeDecimal);
+    workValue.value() = Call(client::kAllocDecimal).ToLong();
+    const Variant work(workValue.value());
     Call(client::kLoadDecimal, table.ByRef(), record.ByRef(), Variant(field), work);
     value = Variant(Call(client::kDecimalValue, work).ToDouble());
     Call(client::kFreeDecimal, work);
+    workValue.Freed();
   } else {
     table_errors::RaiseUnknownFieldType(type);
   }
@@ -68,11 +72,14 @@ void Table::SetField(const Variant& id, const Variant& value) {
   if (PassesUnchanged(type)) {
     Call(client::kSetField, table.ByRef(), record.ByRef(), Variant(field), value.Deref());
   } else if (type == ftDecimal) {
-    const Variant work(Call(client::kAllocDecimal).ToLong());
+    ScratchHandle workValue(client::kFreeDecimal);
+    workValue.value() = Call(client::kAllocDecimal).ToLong();
+    const Variant work(workValue.value());
     const double number = value.ToDouble();  // 13 before anything is stored
     Call(client::kSetDecimal, Variant(number), work);
     Call(client::kStoreDecimal, table.ByRef(), record.ByRef(), Variant(field), work);
     Call(client::kFreeDecimal, work);
+    workValue.Freed();
   } else {
     table_errors::RaiseUnknownFieldType(type);
   }

@@ -82,6 +82,33 @@ class HandleArg {
   automation::Variant value_;
 };
 
+// Frees `handle` (0: nothing) with `freeMember` (13 table, 16 record buffer, 81 decimal
+// value) without an error check and without raising: the cleanup of an operation that an
+// error has already ended.
+void FreeUnchecked(automation::DispId freeMember, int32_t handle) noexcept;
+
+// A handle that one operation makes for itself: a scratch table, a record buffer or a decimal
+// work value. The operation frees it with its own checked call and then calls Freed(); when
+// an error ends the operation first, the destructor frees it unchecked, so a failing
+// operation leaves no handle behind and the error it raises stays the one reported.
+class ScratchHandle {
+ public:
+  // `freeMember`: the client member that frees this kind of handle (13, 16 or 81).
+  explicit ScratchHandle(automation::DispId freeMember) noexcept : freeMember_(freeMember) {}
+  ~ScratchHandle() { FreeUnchecked(freeMember_, handle_); }
+  ScratchHandle(const ScratchHandle&) = delete;
+  ScratchHandle& operator=(const ScratchHandle&) = delete;
+
+  // Where the operation stores the handle once the client has made it (0 until then).
+  int32_t& value() noexcept { return handle_; }
+  // The operation has freed the handle, or handed it to a longer-lived owner.
+  void Freed() noexcept { handle_ = 0; }
+
+ private:
+  automation::DispId freeMember_;
+  int32_t handle_ = 0;
+};
+
 // Opens a table handle on `tableNo` with member 47 (both arguments by reference) and stores
 // the handle the client wrote into `handle`, also when the error check then raises.
 void OpenTableHandle(int32_t& handle, int32_t tableNo);

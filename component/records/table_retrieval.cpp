@@ -12,6 +12,7 @@ namespace talmo {
 
 using automation::Variant;
 using table_internal::HandleArg;
+using table_internal::ScratchHandle;
 namespace client = table_internal::member;
 
 // The lookup shared by GetRec and GetRecT. Works on a temporary table handle and buffer so
@@ -20,10 +21,12 @@ namespace client = table_internal::member;
 // appended to it for the not-found message.
 bool Table::LookUpByKey(std::span<const Variant> fieldData, std::u16string* keyText) {
   GuardOn();
-  int32_t lookupTable = 0;
-  table_internal::OpenTableHandle(lookupTable, tableNo_);
-  HandleArg table(lookupTable);
-  HandleArg record(Call(client::kAllocRecord, table.ByRef()).ToLong());
+  ScratchHandle lookupTable(client::kCloseTable);
+  table_internal::OpenTableHandle(lookupTable.value(), tableNo_);
+  HandleArg table(lookupTable.value());
+  ScratchHandle lookupBuffer(client::kFreeRecord);
+  lookupBuffer.value() = Call(client::kAllocRecord, table.ByRef()).ToLong();
+  HandleArg record(lookupBuffer.value());
   Call(client::kInitRecord, table.ByRef(), record.ByRef());
   // A freshly opened handle reports the primary key.
   const Variant primaryKey = Call(client::kGetKey, table.ByRef());
@@ -48,7 +51,9 @@ bool Table::LookUpByKey(std::span<const Variant> fieldData, std::u16string* keyT
     Call(client::kCopyRecord, table.ByRef(), ownRecord.ByRef(), record.ByRef());
   }
   Call(client::kFreeRecord, record.ByRef());
+  lookupBuffer.Freed();
   Call(client::kCloseTable, table.ByRef());
+  lookupTable.Freed();
   GuardOff();
   return found;
 }

@@ -38,6 +38,7 @@
   X(kNoCompany, 20, 12, "No company is open.", "Není otevřena žádná firma.") \
   X(kInvalidName, 20, 13, "The name is not valid.", "Název není platný.") \
   X(kStorageError, 20, 14, "The database reported an error.", "Databáze ohlásila chybu.") \
+  X(kUserNotFound, 20, 15, "The user does not exist.", "Uživatel neexistuje.") \
   /* Schema and names */ \
   X(kSchemaNewer, 21, 1, "The database was written by a newer version of the application.", \
     "Databáze byla vytvořena novější verzí aplikace.") \

@@ -251,8 +251,9 @@ TEST_F(TableBindingTest, AClientErrorEndsTheOperationWithTheGuardAlreadyOff) {
   Ref<Table> table = Allocated();
   client_->FailOn(17, ClientCode(19, 77));
   EXPECT_EQ(ErrorOf([&] { table->Init(); }).number(), 77);
-  // CheckClientError put member 1 := False; the temporary handle stays open.
-  EXPECT_EQ(client_->Trace(), "1:=True 47 15 17 1:=False");
+  // CheckClientError put member 1 := False; the temporary buffer and table are freed after
+  // it, without error checks.
+  EXPECT_EQ(client_->Trace(), "1:=True 47 15 17 1:=False 16 13");
 }
 
 }  // namespace

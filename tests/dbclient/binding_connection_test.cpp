@@ -92,6 +92,40 @@ TEST(BindingLibraryTest, TwoObjectsKeepTheirOwnConnections) {
   EXPECT_EQ(second.Call(40).ToString(), kCompany);
 }
 
+// A component that reconnects makes a new client object; whatever handles it kept from the
+// earlier one must not name anything of the new connection.
+TEST(BindingLibraryTest, HandlesOfAnEarlierClientObjectAreUnknownToALaterOne) {
+  TempFolder folder;
+  const std::string file = folder.File("reconnect.db");
+  ASSERT_NO_FATAL_FAILURE(CreateDatabase(file));
+  Client first;
+  ASSERT_EQ(first.Connect(file), 0);
+  const int32_t oldTable = first.OpenTable(kItem);
+  const int32_t oldRecord = first.Call(15, oldTable).ToLong();
+  const int32_t oldDecimal = first.Call(80).ToLong();
+  ASSERT_EQ(first.LastError(), 0);
+  first.reset();
+
+  Client second;
+  ASSERT_EQ(second.Connect(file), 0);
+  const int32_t table = second.OpenTable(kCustomer);
+  const int32_t record = second.Call(15, table).ToLong();
+  const int32_t decimal = second.Call(80).ToLong();
+  ASSERT_EQ(second.LastError(), 0);
+  for (int32_t fresh : {table, record, decimal}) {
+    for (int32_t stale : {oldTable, oldRecord, oldDecimal}) EXPECT_NE(fresh, stale);
+  }
+  EXPECT_EQ(second.Call(14, oldTable).ToString(), u"");
+  EXPECT_EQ(second.LastError(), errc::kUnknownHandle);
+  second.Call(56, table, oldRecord, int32_t{2}, u"changed");
+  EXPECT_EQ(second.LastError(), errc::kUnknownHandle);
+  second.Call(88, oldDecimal);
+  EXPECT_EQ(second.LastError(), errc::kUnknownHandle);
+  second.Call(13, oldTable);
+  EXPECT_EQ(second.LastError(), errc::kUnknownHandle);
+  EXPECT_EQ(second.Call(14, table).ToString(), u"Customer") << "closing a stale handle closed it";
+}
+
 TEST(BindingLastErrorTest, FailureSetsTheCodeUntilTheNextCallOtherThan45) {
   Client client;
   const Variant result = client.Call(40);  // no database open

@@ -354,14 +354,17 @@ TEST(BindingVariantValuesTest, InputsKeepTheKindOfTheVariant) {
 
 TEST(BindingHandleTableTest, NumbersRunOutInsteadOfWrappingOrRepeating) {
   binding::HandleCounter counter(std::numeric_limits<int32_t>::max() - 1);
-  binding::HandleTable<double> values(counter);
+  std::atomic<int64_t> live{0};
+  binding::HandleTable<double> values(counter, live);
   EXPECT_EQ(values.Add(1.0), std::numeric_limits<int32_t>::max() - 1);
   EXPECT_EQ(values.Add(2.0), std::numeric_limits<int32_t>::max());
   EXPECT_EQ(values.Add(3.0), 0);
   EXPECT_EQ(values.Add(4.0), 0);
   EXPECT_EQ(values.size(), 2u);
+  EXPECT_EQ(live, 2);
   EXPECT_TRUE(values.Remove(std::numeric_limits<int32_t>::max()));
   EXPECT_FALSE(values.Remove(std::numeric_limits<int32_t>::max()));
+  EXPECT_EQ(live, 1);
   EXPECT_EQ(values.Find(std::numeric_limits<int32_t>::max()), nullptr);
   EXPECT_EQ(*values.Find(std::numeric_limits<int32_t>::max() - 1), 1.0);
 }

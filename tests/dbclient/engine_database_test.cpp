@@ -88,30 +88,136 @@ TEST(DatabaseFileTest, UsersAndLogIn) {
   EXPECT_EQ(ReadFile(file + "-wal").find("Heslo-123"), std::string::npos);
 }
 
-std::string Hex(const std::string& bytes) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string out;
-  for (unsigned char c : bytes) out += {kDigits[c >> 4], kDigits[c & 15]};
-  return out;
+TEST(DatabaseFileTest, UsersCanBeRemovedAndTheLastRemovalOpensTheDatabaseAgain) {
+  TempFolder dir;
+  std::unique_ptr<Database> db = CreateAndOpen(dir.File("users.db"), TestSchema());
+  ASSERT_NE(db, nullptr);
+  ASSERT_TRUE(IsOk(db->AddUser(u"Novák", u"a")));
+  ASSERT_TRUE(IsOk(db->AddUser(u"admin", u"b")));
+  std::vector<std::u16string> users;
+  ASSERT_TRUE(IsOk(db->Users(&users)));
+  EXPECT_EQ(users, (std::vector<std::u16string>{u"ADMIN", u"NOVÁK"}));
+  EXPECT_TRUE(HasCode(db->RemoveUser(u"nobody"), errc::kUserNotFound));
+  ASSERT_TRUE(IsOk(db->RemoveUser(u"novák")));
+  EXPECT_TRUE(HasCode(db->Login(u"Novák", u"a"), errc::kLoginFailed));
+  EXPECT_TRUE(HasCode(db->Login(u"", u""), errc::kLoginFailed));
+  ASSERT_TRUE(IsOk(db->RemoveUser(u"ADMIN")));
+  ASSERT_TRUE(IsOk(db->Users(&users)));
+  EXPECT_TRUE(users.empty());
+  EXPECT_TRUE(IsOk(db->Login(u"", u""))) << "no users left: anyone may log in again";
 }
 
-TEST(PasswordTest, Sha256KnownAnswersAndSaltedHashes) {
-  EXPECT_EQ(Hex(password::Sha256("")),
-            "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-  EXPECT_EQ(Hex(password::Sha256("abc")),
-            "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-  EXPECT_EQ(Hex(password::Sha256("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq")),
-            "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
-  EXPECT_EQ(Hex(password::Sha256(std::string(64, 'a'))),
-            "ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb");
-  const std::string salt = password::NewSalt();
-  EXPECT_EQ(salt.size(), 16u);
-  EXPECT_NE(salt, password::NewSalt());
-  const std::string hash = password::Hash(salt, u"tajné");
-  EXPECT_TRUE(password::Verify(salt, hash, u"tajné"));
-  EXPECT_FALSE(password::Verify(salt, hash, u"tajne"));
-  EXPECT_FALSE(password::Verify(password::NewSalt(), hash, u"tajné"));
+TEST(PasswordTest, HashesAreSaltedArgon2idTextsThatOnlyTheirPasswordMatches) {
+  std::string hash;
+  ASSERT_TRUE(IsOk(password::Hash(u"tajné", &hash)));
+  EXPECT_TRUE(hash.starts_with("$argon2id$")) << hash;
+  std::string again;
+  ASSERT_TRUE(IsOk(password::Hash(u"tajné", &again)));
+  EXPECT_NE(hash, again) << "a new salt for every hash";
+  EXPECT_TRUE(password::Verify(hash, u"tajné"));
+  EXPECT_TRUE(password::Verify(again, u"tajné"));
+  EXPECT_FALSE(password::Verify(hash, u"tajne"));
+  EXPECT_FALSE(password::Verify(hash, u""));
+  for (const std::string& bad :
+       {std::string(), std::string(32, '\x7f'), std::string(200, '$'), hash.substr(0, 20)}) {
+    EXPECT_FALSE(password::Verify(bad, u"tajné")) << bad;
+  }
 }
+
+// A users table as files written before Argon2id hold it: salt and raw hash.
+TEST(DatabaseFileTest, AnOldUsersTableIsUpgradedAndItsUsersMustBeAddedAgain) {
+  TempFolder dir;
+  const std::string file = dir.File("old-users.db");
+  ASSERT_NE(CreateAndOpen(file, TestSchema()), nullptr);
+  sqlite3* raw = nullptr;
+  ASSERT_EQ(sqlite3_open(file.c_str(), &raw), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(raw,
+                         "DROP TABLE talmo_users;"
+                         "CREATE TABLE talmo_users(name TEXT PRIMARY KEY, salt BLOB NOT NULL,"
+                         " hash BLOB NOT NULL) WITHOUT ROWID;"
+                         "INSERT INTO talmo_users VALUES('OLD', zeroblob(16), zeroblob(32));",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(raw);
+
+  std::unique_ptr<Database> db;
+  ASSERT_TRUE(IsOk(Database::Open(file, {}, TestSchema(), &db)));
+  EXPECT_TRUE(HasCode(db->Login(u"old", u""), errc::kLoginFailed));
+  ASSERT_TRUE(IsOk(db->AddUser(u"new", u"heslo")));
+  EXPECT_TRUE(IsOk(db->Login(u"new", u"heslo")));
+  EXPECT_TRUE(IsOk(db->RemoveUser(u"old")));
+}
+
+// Files that Open refuses: it reports them as not being databases of this client and leaves
+// them exactly as they were. The crafted catalogues stand for damaged or hostile files.
+struct RefusedFile {
+  const char* name;
+  std::string content;  // bytes of the file, or the SQL that makes it when `sql`
+  bool sql;
+};
+
+class RefusedFileTest : public ::testing::TestWithParam<RefusedFile> {};
+
+// Catalogue tables in the loosest shape a crafted file may give them, filled by `rows`.
+std::string Catalogue(const std::string& rows) {
+  return "CREATE TABLE talmo_meta(name, value);"
+         "CREATE TABLE talmo_tables(table_no, primary_key);"
+         "CREATE TABLE talmo_fields(table_no, field_no, type);"
+         "CREATE TABLE talmo_companies(id, name);"
+         "CREATE TABLE talmo_users(name, password_hash);" +
+         rows;
+}
+const std::string kGoodMeta =
+    "INSERT INTO talmo_meta VALUES('format','talmo-dbclient'),('schema_version',1);";
+
+TEST_P(RefusedFileTest, IsNotADatabaseAndStaysByteIdentical) {
+  TempFolder dir;
+  const std::string file = dir.File("refused.db");
+  if (GetParam().sql) {
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw, GetParam().content.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
+  } else {
+    std::ofstream(file, std::ios::binary) << GetParam().content;
+  }
+  const std::string before = ReadFile(file);
+  std::unique_ptr<Database> db;
+  EXPECT_TRUE(HasCode(Database::Open(file, {}, TestSchema(), &db), errc::kNotADatabase));
+  EXPECT_EQ(db, nullptr);
+  EXPECT_EQ(ReadFile(file), before);
+  EXPECT_FALSE(std::filesystem::exists(file + "-wal"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, RefusedFileTest,
+    ::testing::Values(
+        RefusedFile{"Empty", "", false},
+        RefusedFile{"Text", "this is not a database file, just some text\n", false},
+        RefusedFile{"ForeignSqlite", "CREATE TABLE t(x); INSERT INTO t VALUES(1);", true},
+        RefusedFile{"MetaNameNull", Catalogue("INSERT INTO talmo_meta VALUES(NULL,'x');"), true},
+        RefusedFile{"FormatNull", Catalogue("INSERT INTO talmo_meta VALUES('format',NULL);"),
+                    true},
+        RefusedFile{"VersionText",
+                    Catalogue("INSERT INTO talmo_meta VALUES('format','talmo-dbclient'),"
+                              "('schema_version','one');"),
+                    true},
+        RefusedFile{"TableNumberNull",
+                    Catalogue(kGoodMeta + "INSERT INTO talmo_tables VALUES(NULL,'1');"), true},
+        RefusedFile{"PrimaryKeyNull",
+                    Catalogue(kGoodMeta + "INSERT INTO talmo_tables VALUES(1,NULL);"), true},
+        RefusedFile{"FieldNumberOutOfRange",
+                    Catalogue(kGoodMeta + "INSERT INTO talmo_fields VALUES(1,5000000000,0);"),
+                    true},
+        RefusedFile{"FieldTypeUnknown",
+                    Catalogue(kGoodMeta + "INSERT INTO talmo_fields VALUES(1,1,99);"), true},
+        RefusedFile{"CompanyNameNull",
+                    Catalogue(kGoodMeta + "INSERT INTO talmo_companies VALUES(1,NULL);"), true},
+        RefusedFile{"CompanyIdText",
+                    Catalogue(kGoodMeta + "INSERT INTO talmo_companies VALUES('x','A');"), true},
+        RefusedFile{"UserNameNull",
+                    Catalogue(kGoodMeta + "INSERT INTO talmo_users VALUES(NULL,'h');"), true}),
+    [](const ::testing::TestParamInfo<RefusedFile>& info) { return info.param.name; });
 
 TEST(DatabaseFileTest, CompaniesAreSeparate) {
   TempFolder dir;

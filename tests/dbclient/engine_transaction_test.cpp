@@ -8,8 +8,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine_test_support.h"
@@ -122,7 +125,8 @@ class TransactionTest : public ::testing::Test {
  protected:
   void SetUp() override {
     file_ = dir_.File("tx.db");
-    db_ = CreateAndOpen(file_, TestSchema());
+    // The snapshot tests need db_'s snapshot for as long as they run, however slow the machine.
+    db_ = CreateAndOpen(file_, TestSchema(), OpenOptions{.snapshotLimit = std::chrono::hours(1)});
     ASSERT_NE(db_, nullptr);
     ASSERT_TRUE(IsOk(db_->OpenTable(kEntryTable, &entries_)));
     ASSERT_TRUE(IsOk(db_->OpenTable(kCustomerTable, &customers_)));
@@ -208,6 +212,37 @@ TEST_F(TransactionTest, ReadsComeFromOneSnapshotUntilSelectLatestVersion) {
   ASSERT_TRUE(IsOk(db_->BeginWrite()));
   EXPECT_TRUE(HasCode(entries_->Modify(rec), errc::kRecordNotFound));
   ASSERT_TRUE(IsOk(db_->Rollback()));
+}
+
+// A reader that sits idle keeps its snapshot only up to its limit: the write-ahead log that
+// another connection's commits fill meanwhile is then checkpointed and cut back.
+TEST_F(TransactionTest, AnIdleReaderDoesNotKeepTheWriteAheadLogGrowing) {
+  CloseOwnConnection();
+  std::unique_ptr<Database> reader =
+      OpenLoggedIn(file_, OpenOptions{.snapshotLimit = std::chrono::milliseconds(50)});
+  ASSERT_NE(reader, nullptr);
+  EXPECT_EQ(CountOf(*reader, kEntryTable), 50);  // its snapshot begins here
+  std::unique_ptr<Database> writer = OpenLoggedIn(file_, OpenOptions{});
+  ASSERT_NE(writer, nullptr);
+  std::unique_ptr<Cursor> entries;
+  ASSERT_TRUE(IsOk(writer->OpenTable(kEntryTable, &entries)));
+  for (int i = 0; i < 3000; ++i) {
+    ASSERT_TRUE(IsOk(entries->Insert(Entry(*entries, 1000 + i, u"C1", i))));
+  }
+  // Far below what 3000 commits fill while a snapshot holds the log.
+  constexpr uintmax_t kBound = 5 << 20;
+  const auto logSize = [&] {
+    std::error_code missing;
+    const uintmax_t size = std::filesystem::file_size(file_ + "-wal", missing);
+    return missing ? 0 : size;
+  };
+  int extra = 0;
+  for (; extra < 500 && logSize() > kBound; ++extra) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(IsOk(entries->Insert(Entry(*entries, 10000 + extra, u"C1", 1))));
+  }
+  EXPECT_LE(logSize(), kBound);
+  EXPECT_EQ(CountOf(*reader, kEntryTable), 50 + 3000 + extra) << "a new snapshot when it reads";
 }
 
 TEST_F(TransactionTest, KilledProcessLosesOnlyItsOpenTransaction) {

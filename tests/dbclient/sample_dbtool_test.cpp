@@ -23,9 +23,15 @@ struct Result {
   std::string err;
 };
 
-Result RunTool(std::vector<std::string> args) {
+// Runs the tool; `passwords` are the lines its standard input would give, in order.
+Result RunTool(std::vector<std::string> args, std::vector<std::string> passwords = {}) {
   std::ostringstream out, err;
-  const int code = dbtool::Run(args, out, err);
+  size_t next = 0;
+  const dbtool::PasswordSource source = [&](const std::string&) -> std::optional<std::string> {
+    if (next == passwords.size()) return std::nullopt;
+    return passwords[next++];
+  };
+  const int code = dbtool::Run(args, out, err, source);
   return {code, out.str(), err.str()};
 }
 
@@ -201,6 +207,41 @@ TEST(DbTool, CreateInAMissingFolderFailsAndLeavesNothingBehind) {
   EXPECT_FALSE(std::filesystem::exists(path));
 }
 
+TEST(DbTool, UsersItAddsAreTheOnlyOnesWhoCanLogInUntilTheLastIsRemoved) {
+  TempFolder folder;
+  const std::string path = folder.File("users.db");
+  ASSERT_EQ(RunTool({"create", path}).exitCode, 0);
+  EXPECT_EQ(RunTool({"user", "list", path}).out, "No users: anyone may log in.\n");
+
+  EXPECT_EQ(RunTool({"user", "add", path, "Admin"}).exitCode, 1) << "no password on stdin";
+  const Result added = RunTool({"user", "add", path, "Admin"}, {"tajné heslo"});
+  ASSERT_EQ(added.exitCode, 0) << added.err;
+  EXPECT_EQ(added.out, "Added user Admin.\n");
+  EXPECT_EQ(RunTool({"user", "add", path, "ADMIN"}, {"x"}).exitCode, 1);
+  ASSERT_EQ(RunTool({"user", "add", path, "účetní"}, {""}).exitCode, 0);
+  EXPECT_EQ(RunTool({"user", "list", path}).out, "ADMIN\nÚČETNÍ\n");
+
+  EXPECT_EQ(RunTool({"tables", path}).exitCode, 1);
+  EXPECT_EQ(RunTool({"tables", path, "--user", "admin"}, {"tajne heslo"}).exitCode, 1);
+  const Result tables = RunTool({"tables", path, "--user", "admin"}, {"tajné heslo"});
+  EXPECT_EQ(tables.exitCode, 0) << tables.err;
+  EXPECT_EQ(RunTool({"list", path, "Talmo Sample", "18", "--user", "ÚČETNÍ"}, {""}).exitCode, 0);
+  {
+    std::unique_ptr<dbclient::Database> db;
+    ASSERT_TRUE(
+        dbclient::Database::Open(path, {}, dbclient::ApplicationSchema(), &db).ok());
+    EXPECT_FALSE(db->Login(u"admin", u"tajné").ok());
+    EXPECT_TRUE(db->Login(u"admin", u"tajné heslo").ok());
+  }
+  EXPECT_EQ(FileBytes(path).find("tajné heslo"), std::string::npos);
+
+  EXPECT_EQ(RunTool({"user", "remove", path, "nobody"}).exitCode, 1);
+  EXPECT_EQ(RunTool({"user", "remove", path, "admin"}).out, "Removed user admin.\n");
+  EXPECT_EQ(RunTool({"user", "remove", path, "účetní"}).out,
+            "Removed user účetní.\nNo users: anyone may log in.\n");
+  EXPECT_EQ(RunTool({"tables", path}).exitCode, 0);
+}
+
 struct UsageCase {
   const char* name;
   std::vector<std::string> args;
@@ -228,7 +269,11 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{"ListWithoutTable", {"list", "a.db", "Talmo Sample"}},
                     UsageCase{"LimitNotANumber", {"list", "a.db", "C", "18", "--limit", "ten"}},
                     UsageCase{"NegativeLimit", {"list", "a.db", "C", "18", "--limit", "-1"}},
-                    UsageCase{"SchemaWithArgument", {"schema", "37"}}),
+                    UsageCase{"SchemaWithArgument", {"schema", "37"}},
+                    UsageCase{"UserWithoutAction", {"user", "a.db"}},
+                    UsageCase{"UserAddWithoutName", {"user", "add", "a.db"}},
+                    UsageCase{"UserListWithName", {"user", "list", "a.db", "admin"}},
+                    UsageCase{"UserOptionWithoutName", {"tables", "a.db", "--user"}}),
     [](const testing::TestParamInfo<UsageCase>& info) { return std::string(info.param.name); });
 
 TEST(DbTool, SchemaPrintsEveryTableOfTheApplication) {

@@ -32,11 +32,17 @@ struct OpenOptions {
   // How long a write (or a table lock that waits) waits for another session's write lock
   // before it fails with the lock-timeout error.
   std::chrono::milliseconds busyTimeout{10000};
+  // A read snapshot kept between calls (see SelectLatestVersion) is let go once it is this old
+  // and no call runs, so a client that sits idle holds back no old version of the data.
+  std::chrono::milliseconds snapshotLimit{1000};
 };
 
 // One open database file: one connection, at most one open company, at most one write
 // transaction. The schema must outlive the Database. Cursors keep the connection's state
-// alive; once the Database is closed or its company closed, they answer with an error.
+// alive; once the Database is closed or its company closed, they answer with an error. A
+// Database still open when the process exits is closed by the exit handlers (an open write
+// transaction rolls back, committed work is written into the file); calls made after that,
+// from the destructor of a global say, answer kNoDatabase.
 class Database {
  public:
   // Creates a new, empty database file (no companies, no users) with the schema's version.
@@ -51,9 +57,9 @@ class Database {
                      std::unique_ptr<Database>* out);
 
   // Opens a database over a storage backend that the caller made (tests: a wrapper that fails
-  // chosen calls).
-  static std::unique_ptr<Database> OnStorage(std::unique_ptr<Storage> storage,
-                                             const Schema& schema);
+  // chosen calls). Of `options` only the snapshot limit applies; the rest is the backend's.
+  static std::unique_ptr<Database> OnStorage(std::unique_ptr<Storage> storage, const Schema& schema,
+                                             const OpenOptions& options = {});
 
   ~Database();
   Database(const Database&) = delete;
@@ -62,8 +68,11 @@ class Database {
   const Schema& schema() const noexcept;
 
   // Users. With no users defined any log-in is accepted; otherwise the name (case-insensitive)
-  // must exist and the password match. Companies open only after a log-in.
+  // must exist and the password match. Companies open only after a log-in. Removing an
+  // unknown user is kUserNotFound; Users lists the names upper-cased, in order.
   Status AddUser(std::u16string_view user, std::u16string_view password);
+  Status RemoveUser(std::u16string_view user);
+  Status Users(std::vector<std::u16string>* names);
   Status Login(std::u16string_view user, std::u16string_view password);
 
   // Companies: each has its own set of tables.

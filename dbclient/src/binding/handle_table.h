@@ -1,6 +1,7 @@
-// Numbered handles of one connection: tables, record buffers and decimal work values.
+// Numbered handles of the client's objects: tables, record buffers and decimal work values.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <unordered_map>
@@ -9,22 +10,24 @@
 namespace dbclient::binding {
 
 // Hands out the positive 32-bit numbers that stand for the client's objects. One counter
-// serves every kind of handle of a connection, so a number is never reused and a record
-// handle can never be mistaken for a table handle or a decimal value.
+// serves every kind of handle, so a record handle can never be mistaken for a table handle
+// or a decimal value. Safe to share between threads.
 class HandleCounter {
  public:
   // `first` (positive) is the first number handed out.
-  explicit HandleCounter(int32_t first = 1) noexcept : next_(first > 0 ? first : 1) {}
+  constexpr explicit HandleCounter(int32_t first = 1) noexcept : next_(first > 0 ? first : 1) {}
 
   // The next unused number, or 0 once every positive 32-bit number has been handed out.
   int32_t Next() noexcept {
-    const int32_t handle = next_;
-    if (handle != 0) next_ = handle == INT32_MAX ? 0 : handle + 1;
+    int32_t handle = next_.load(std::memory_order_relaxed);
+    while (handle != 0 && !next_.compare_exchange_weak(handle, handle == INT32_MAX ? 0 : handle + 1,
+                                                       std::memory_order_relaxed)) {
+    }
     return handle;
   }
 
  private:
-  int32_t next_;
+  std::atomic<int32_t> next_;
 };
 
 // The live objects of one kind, by handle. Lookups of a stale or unknown handle give null;
@@ -32,13 +35,23 @@ class HandleCounter {
 template <class T>
 class HandleTable {
  public:
-  explicit HandleTable(HandleCounter& counter) : counter_(counter) {}
+  // Numbers come from `counter`; `live` counts the objects of this kind that every table of
+  // the process holds, so the figure needs no list of tables (and none that could be gone
+  // before the last table when the process exits).
+  HandleTable(HandleCounter& counter, std::atomic<int64_t>& live)
+      : counter_(counter), live_(live) {}
+  ~HandleTable() { Clear(); }
+  HandleTable(const HandleTable&) = delete;
+  HandleTable& operator=(const HandleTable&) = delete;
 
   // Stores `object` under a new handle; 0 when the numbers have run out (nothing stored).
   // Objects stay at one address until removed.
   int32_t Add(T object) {
     const int32_t handle = counter_.Next();
-    if (handle != 0) items_.emplace(handle, std::move(object));
+    if (handle != 0) {
+      items_.emplace(handle, std::move(object));
+      live_.fetch_add(1, std::memory_order_relaxed);
+    }
     return handle;
   }
 
@@ -48,13 +61,21 @@ class HandleTable {
   }
 
   // Destroys the object of `handle`; false when there is none.
-  bool Remove(int32_t handle) { return items_.erase(handle) != 0; }
+  bool Remove(int32_t handle) {
+    if (items_.erase(handle) == 0) return false;
+    live_.fetch_sub(1, std::memory_order_relaxed);
+    return true;
+  }
 
-  void Clear() noexcept { items_.clear(); }
+  void Clear() noexcept {
+    live_.fetch_sub(static_cast<int64_t>(items_.size()), std::memory_order_relaxed);
+    items_.clear();
+  }
   size_t size() const noexcept { return items_.size(); }
 
  private:
   HandleCounter& counter_;
+  std::atomic<int64_t>& live_;
   std::unordered_map<int32_t, T> items_;
 };
 

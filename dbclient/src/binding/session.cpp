@@ -1,7 +1,6 @@
 #include "binding/session.h"
 
-#include <mutex>
-#include <set>
+#include <atomic>
 #include <string>
 #include <utility>
 
@@ -16,41 +15,32 @@ namespace {
   Fail(errc::kUnknownHandle, std::string(kind) + " " + std::to_string(handle));
 }
 
-// Every live session, for the process-wide handle counts.
-std::mutex& SessionsMutex() {
-  static std::mutex mutex;
-  return mutex;
-}
+// One counter for every session of the process: a number is never handed out twice in a
+// process, so a handle kept past its connection (a reconnect makes a new client object) can
+// only be unknown, never another object.
+constinit HandleCounter processHandles;
 
-std::set<const Session*>& LiveSessions() {
-  static std::set<const Session*> sessions;
-  return sessions;
-}
+// Objects of each kind that every session of the process holds. Neither these nor the
+// counter have a destructor, so sessions that outlive the exit handlers still find them.
+struct LiveHandles {
+  std::atomic<int64_t> tables{0};
+  std::atomic<int64_t> records{0};
+  std::atomic<int64_t> decimals{0};
+};
+constinit LiveHandles live;
 
 }  // namespace
 
-Session::Session() : tables_(counter_), records_(counter_), decimals_(counter_) {
-  const std::lock_guard lock(SessionsMutex());
-  LiveSessions().insert(this);
-}
+Session::Session()
+    : tables_(processHandles, live.tables),
+      records_(processHandles, live.records),
+      decimals_(processHandles, live.decimals) {}
 
-Session::~Session() {
-  {
-    const std::lock_guard lock(SessionsMutex());
-    LiveSessions().erase(this);
-  }
-  CloseDatabase();
-}
+Session::~Session() { CloseDatabase(); }
 
 diagnostics::HandleCounts Session::OpenHandlesInProcess() {
-  const std::lock_guard lock(SessionsMutex());
-  diagnostics::HandleCounts counts;
-  for (const Session* session : LiveSessions()) {
-    counts.tables += static_cast<int64_t>(session->tables_.size());
-    counts.records += static_cast<int64_t>(session->records_.size());
-    counts.decimals += static_cast<int64_t>(session->decimals_.size());
-  }
-  return counts;
+  return {live.tables.load(std::memory_order_relaxed), live.records.load(std::memory_order_relaxed),
+          live.decimals.load(std::memory_order_relaxed)};
 }
 
 void Session::OpenDatabase(const std::u16string& path, int32_t cacheKiB, bool commitCache) {

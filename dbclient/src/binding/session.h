@@ -64,7 +64,6 @@ class Session {
 
   // Declared before the handle tables, so cursors and buffers go before their database.
   std::unique_ptr<Database> database_;
-  HandleCounter counter_;
   HandleTable<std::unique_ptr<Cursor>> tables_;
   HandleTable<Record> records_;
   HandleTable<double> decimals_;

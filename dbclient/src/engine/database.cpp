@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <atomic>
 
 #include "dbclient/engine.h"
 #include "engine/database_impl.h"
@@ -6,6 +7,7 @@
 #include "engine/password.h"
 #include "storage/sqlite/storage.h"
 #include "engine/text_util.h"
+#include "engine/watched_storage.h"
 #include "error_codes.h"
 
 namespace dbclient {
@@ -13,6 +15,8 @@ namespace dbclient {
 namespace {
 
 constexpr size_t kMaxCompanyName = 30;
+
+constinit std::atomic<StorageHook> storageHook{nullptr};
 
 Status ValidCompanyName(std::u16string_view name) {
   if (name.empty() || name.size() > kMaxCompanyName || text::TrimBlanks(name) != name) {
@@ -25,6 +29,8 @@ Status ValidCompanyName(std::u16string_view name) {
 }
 
 }  // namespace
+
+void SetStorageHookForTesting(StorageHook hook) noexcept { storageHook.store(hook); }
 
 const TableDef* Database::Impl::FindTable(int32_t tableNo) const {
   if (tableNo == kFieldTableNo) return &FieldTableDef();
@@ -48,15 +54,17 @@ Status Database::Open(const std::string& path, const OpenOptions& options, const
                       std::unique_ptr<Database>* out) {
   std::unique_ptr<Storage> storage;
   Status status = sqlite::OpenStorage(path, options, schema, &storage);
-  if (status.ok()) *out = OnStorage(std::move(storage), schema);
+  if (!status.ok()) return status;
+  if (const StorageHook hook = storageHook.load()) storage = hook(std::move(storage));
+  *out = OnStorage(std::move(storage), schema, options);
   return status;
 }
 
 std::unique_ptr<Database> Database::OnStorage(std::unique_ptr<Storage> storage,
-                                              const Schema& schema) {
+                                              const Schema& schema, const OpenOptions& options) {
   auto impl = std::make_shared<Impl>();
   impl->schema = &schema;
-  impl->storage = std::move(storage);
+  impl->storage = std::make_unique<WatchedStorage>(std::move(storage), options.snapshotLimit);
   return std::make_unique<Database>(PassKey{}, std::move(impl));
 }
 
@@ -76,9 +84,20 @@ Status Database::AddUser(std::u16string_view user, std::u16string_view password)
     return Status::Error(errc::kInvalidName, text::ToUtf8(user));
   }
   UserEntry entry;
-  entry.salt = password::NewSalt();
-  entry.hash = password::Hash(entry.salt, password);
+  Status status = password::Hash(password, &entry.passwordHash);
+  if (!status.ok()) return status;
   return impl_->Write([&] { return impl_->storage->AddUser(user, entry); });
+}
+
+Status Database::RemoveUser(std::u16string_view user) {
+  bool found = false;
+  Status status = impl_->Write([&] { return impl_->storage->RemoveUser(user, &found); });
+  if (status.ok() && !found) return Status::Error(errc::kUserNotFound, text::ToUtf8(user));
+  return status;
+}
+
+Status Database::Users(std::vector<std::u16string>* names) {
+  return impl_->storage->ListUsers(names);
 }
 
 // With no users defined every log-in is accepted (a database nobody has secured yet);
@@ -93,7 +112,7 @@ Status Database::Login(std::u16string_view user, std::u16string_view password) {
     UserEntry entry;
     status = impl_->storage->FindUser(user, &found, &entry);
     if (!status.ok()) return status;
-    if (!found || !password::Verify(entry.salt, entry.hash, password)) {
+    if (!found || !password::Verify(entry.passwordHash, password)) {
       return Status::Error(errc::kLoginFailed, text::ToUtf8(user));
     }
   }

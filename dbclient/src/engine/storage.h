@@ -36,8 +36,9 @@ struct CompanyEntry {
 };
 
 struct UserEntry {
-  std::string salt;  // bytes
-  std::string hash;  // bytes
+  // The password hash in the text form of libsodium's crypto_pwhash_str (algorithm,
+  // parameters and salt included).
+  std::string passwordHash;
 };
 
 // Reads outside a write transaction may be served from one snapshot until EndReadSnapshot.
@@ -57,10 +58,12 @@ class Storage {
   // Whether the write lock could be taken now (wait: within the busy timeout); takes nothing.
   virtual Status ProbeWriteLock(bool wait) = 0;
 
-  // Users and companies.
+  // Users (names compare ignoring case; ListUsers gives them in order) and companies.
   virtual Status CountUsers(int64_t* count) = 0;
   virtual Status FindUser(std::u16string_view name, bool* found, UserEntry* user) = 0;
   virtual Status AddUser(std::u16string_view name, const UserEntry& user) = 0;
+  virtual Status RemoveUser(std::u16string_view name, bool* found) = 0;
+  virtual Status ListUsers(std::vector<std::u16string>* names) = 0;
   virtual Status ListCompanies(std::vector<CompanyEntry>* companies) = 0;
   virtual Status CreateCompany(std::u16string_view name, int64_t* id) = 0;
 
@@ -100,6 +103,12 @@ class StorageWrapper : public Storage {
   Status AddUser(std::u16string_view name, const UserEntry& user) override {
     return target_->AddUser(name, user);
   }
+  Status RemoveUser(std::u16string_view name, bool* found) override {
+    return target_->RemoveUser(name, found);
+  }
+  Status ListUsers(std::vector<std::u16string>* names) override {
+    return target_->ListUsers(names);
+  }
   Status ListCompanies(std::vector<CompanyEntry>* companies) override {
     return target_->ListCompanies(companies);
   }
@@ -133,5 +142,12 @@ class StorageWrapper : public Storage {
  private:
   std::unique_ptr<Storage> target_;
 };
+
+// Test-only: while set, every Database::Open of the process passes its new storage through
+// `hook` and works on what it returns (typically a StorageWrapper that fails chosen calls).
+// It reaches the storage of a database that code the test does not control opens, such as
+// the client object a component creates. Null, the default, leaves storage as opened.
+using StorageHook = std::unique_ptr<Storage> (*)(std::unique_ptr<Storage> storage);
+void SetStorageHookForTesting(StorageHook hook) noexcept;
 
 }  // namespace dbclient

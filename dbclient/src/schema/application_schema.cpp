@@ -25,7 +25,9 @@ Schema BuildApplicationSchema() {
 }  // namespace
 
 const Schema& ApplicationSchema() {
-  static const Schema schema = BuildApplicationSchema();
+  // Never destroyed: records and cursors refer to it, and a client object kept in a global
+  // of the program may be torn down only after the exit handlers have run.
+  static const Schema& schema = *new Schema(BuildApplicationSchema());
   return schema;
 }
 

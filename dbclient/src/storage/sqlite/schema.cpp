@@ -116,20 +116,67 @@ Status SetVersion(sqlite3* db, int32_t version) {
                       std::to_string(version) + ")");
 }
 
-// Runs a query and hands each row to `row`.
+// Runs a query over catalogue rows and hands each to `row`, which answers whether the row is
+// well-formed. A damaged or crafted catalogue (NULLs, wrong types, numbers out of range) is
+// not a file of this client; neither is a file without the catalogue tables.
 template <typename Row>
 Status Select(sqlite3* db, const char* sql, Row row) {
   sqlite3_stmt* statement = nullptr;
   int rc = sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
+  bool wellFormed = true;
   if (rc == SQLITE_OK) {
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) row(statement);
+    while (wellFormed && (rc = sqlite3_step(statement)) == SQLITE_ROW) wellFormed = row(statement);
   }
   sqlite3_finalize(statement);
+  if (!wellFormed) return Status::Error(errc::kNotADatabase, std::string("bad row: ") + sql);
   if (rc == SQLITE_DONE) return Status();
-  if ((rc & 0xFF) == SQLITE_NOTADB) return Status::Error(errc::kNotADatabase);
-  // A file without our catalogue tables is some other SQLite database.
-  if ((rc & 0xFF) == SQLITE_ERROR) return Status::Error(errc::kNotADatabase, sqlite3_errmsg(db));
+  if ((rc & 0xFF) == SQLITE_NOTADB || (rc & 0xFF) == SQLITE_ERROR ||
+      (rc & 0xFF) == SQLITE_CORRUPT) {
+    return Status::Error(errc::kNotADatabase, sqlite3_errmsg(db));
+  }
+  if ((rc & 0xFF) == SQLITE_BUSY) return Status::Error(errc::kLockTimeout, sqlite3_errmsg(db));
   return Status::Error(errc::kStorageError, sqlite3_errmsg(db));
+}
+
+bool IsText(sqlite3_stmt* row, int column) {
+  return sqlite3_column_type(row, column) == SQLITE_TEXT;
+}
+
+std::string TextOf(sqlite3_stmt* row, int column) {
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(row, column));
+  return text == nullptr ? std::string() : std::string(text, sqlite3_column_bytes(row, column));
+}
+
+// An integer column whose value fits `low`..`high`, into `*out`.
+bool ReadInteger(sqlite3_stmt* row, int column, int64_t low, int64_t high, int64_t* out) {
+  if (sqlite3_column_type(row, column) != SQLITE_INTEGER) return false;
+  *out = sqlite3_column_int64(row, column);
+  return *out >= low && *out <= high;
+}
+
+bool ReadNumber(sqlite3_stmt* row, int column, int32_t* out) {
+  int64_t value = 0;
+  if (!ReadInteger(row, column, INT32_MIN, INT32_MAX, &value)) return false;
+  *out = static_cast<int32_t>(value);
+  return true;
+}
+
+// Files written before passwords were hashed with Argon2id keep a salt column beside a raw
+// hash. The salt now lives inside the hash text; the old hashes can no longer be checked, so
+// those users cannot log in until they are added again.
+Status UpgradeUsersTable(sqlite3* db) {
+  bool oldShape = false;
+  Status status = Select(db, "SELECT name FROM pragma_table_info('talmo_users') WHERE name='salt'",
+                         [&](sqlite3_stmt*) {
+                           oldShape = true;
+                           return true;
+                         });
+  if (!status.ok() || !oldShape) return status;
+  return InTransaction(db, [&] {
+    return Exec(db,
+                "ALTER TABLE talmo_users DROP COLUMN salt;"
+                "ALTER TABLE talmo_users RENAME COLUMN hash TO password_hash");
+  });
 }
 
 }  // namespace
@@ -144,8 +191,8 @@ Status WriteNewCatalogue(sqlite3* db, const Schema& schema) {
                          " type INTEGER NOT NULL, PRIMARY KEY(table_no, field_no)) WITHOUT ROWID;"
                          "CREATE TABLE talmo_companies(id INTEGER PRIMARY KEY,"
                          " name TEXT NOT NULL UNIQUE);"
-                         "CREATE TABLE talmo_users(name TEXT PRIMARY KEY, salt BLOB NOT NULL,"
-                         " hash BLOB NOT NULL) WITHOUT ROWID;"
+                         "CREATE TABLE talmo_users(name TEXT PRIMARY KEY,"
+                         " password_hash TEXT NOT NULL) WITHOUT ROWID;"
                          "INSERT INTO talmo_meta(name, value) VALUES('format','" +
                              std::string(kFormatMark) + "');");
     if (status.ok()) status = SetVersion(db, schema.version());
@@ -160,9 +207,15 @@ Status SynchroniseCatalogue(sqlite3* db, const Schema& schema) {
   std::string format;
   int64_t version = -1;
   Status status = Select(db, "SELECT name, value FROM talmo_meta", [&](sqlite3_stmt* row) {
-    const std::string name = reinterpret_cast<const char*>(sqlite3_column_text(row, 0));
-    if (name == "format") format = reinterpret_cast<const char*>(sqlite3_column_text(row, 1));
-    if (name == "schema_version") version = sqlite3_column_int64(row, 1);
+    if (!IsText(row, 0)) return false;
+    const std::string name = TextOf(row, 0);
+    if (name == "format") {
+      if (!IsText(row, 1)) return false;
+      format = TextOf(row, 1);
+    } else if (name == "schema_version") {
+      return ReadInteger(row, 1, 0, INT32_MAX, &version);
+    }
+    return true;
   });
   if (!status.ok()) return status;
   if (format != kFormatMark || version < 0) return Status::Error(errc::kNotADatabase);
@@ -175,18 +228,35 @@ Status SynchroniseCatalogue(sqlite3* db, const Schema& schema) {
   std::map<std::pair<int32_t, int32_t>, int32_t> types;
   std::vector<int64_t> companies;
   status = Select(db, "SELECT table_no, primary_key FROM talmo_tables", [&](sqlite3_stmt* row) {
-    keys[sqlite3_column_int(row, 0)] = reinterpret_cast<const char*>(sqlite3_column_text(row, 1));
+    int32_t table = 0;
+    if (!ReadNumber(row, 0, &table) || !IsText(row, 1)) return false;
+    keys[table] = TextOf(row, 1);
+    return true;
   });
   if (status.ok()) {
     status =
         Select(db, "SELECT table_no, field_no, type FROM talmo_fields", [&](sqlite3_stmt* row) {
-          types[{sqlite3_column_int(row, 0), sqlite3_column_int(row, 1)}] =
-              sqlite3_column_int(row, 2);
+          int32_t table = 0, field = 0;
+          int64_t type = 0;
+          if (!ReadNumber(row, 0, &table) || !ReadNumber(row, 1, &field) ||
+              !ReadInteger(row, 2, 0, static_cast<int>(FieldType::kBlob), &type)) {
+            return false;
+          }
+          types[{table, field}] = static_cast<int32_t>(type);
+          return true;
         });
   }
   if (status.ok()) {
-    status = Select(db, "SELECT id FROM talmo_companies",
-                    [&](sqlite3_stmt* row) { companies.push_back(sqlite3_column_int64(row, 0)); });
+    status = Select(db, "SELECT id, name FROM talmo_companies", [&](sqlite3_stmt* row) {
+      int64_t id = 0;
+      if (!ReadInteger(row, 0, 1, INT64_MAX, &id) || !IsText(row, 1)) return false;
+      companies.push_back(id);
+      return true;
+    });
+  }
+  if (status.ok()) {
+    status = Select(db, "SELECT name FROM talmo_users",
+                    [&](sqlite3_stmt* row) { return IsText(row, 0); });
   }
   if (!status.ok()) return status;
 
@@ -215,10 +285,12 @@ Status SynchroniseCatalogue(sqlite3* db, const Schema& schema) {
       }
     }
   }
-  if (version == schema.version()) {
-    if (new_tables.empty() && new_fields.empty()) return Status();
+  if (version == schema.version() && (!new_tables.empty() || !new_fields.empty())) {
     return Status::Error(errc::kSchemaIncompatible, "same version, different tables");
   }
+  // Accepted: from here on the file may be written.
+  status = UpgradeUsersTable(db);
+  if (!status.ok() || version == schema.version()) return status;
   return InTransaction(db, [&] {
     Status result;
     for (const TableDef* table : new_tables) {

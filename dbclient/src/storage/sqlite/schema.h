@@ -13,10 +13,12 @@ namespace dbclient::sqlite {
 Status WriteNewCatalogue(sqlite3* db, const Schema& schema);
 
 // Checks that the file is a database of this client written with `schema` or an older
-// version of it. An older one is upgraded in one transaction: new tables (with their keys)
-// and new fields are added to every company, and the version is raised. A newer version, a
-// changed primary key or a field whose type changed is refused; with the same version any
-// difference is refused too, since nothing tells which side is right.
+// version of it: every catalogue row is read and checked, and anything malformed makes the
+// file kNotADatabase. Nothing is written before the file is accepted. An older one is then
+// upgraded in one transaction: new tables (with their keys) and new fields are added to
+// every company, and the version is raised. A newer version, a changed primary key or a
+// field whose type changed is refused; with the same version any difference is refused too,
+// since nothing tells which side is right.
 Status SynchroniseCatalogue(sqlite3* db, const Schema& schema);
 
 // Creates the SQL tables and key indexes of every table of `schema` for company `company`,

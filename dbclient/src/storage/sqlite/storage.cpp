@@ -21,12 +21,16 @@ namespace dbclient::sqlite {
 
 namespace {
 
+// The write-ahead log is cut back to this size whenever it starts over after a checkpoint.
+constexpr int64_t kWalSizeLimit = 4 << 20;
+
 Status StorageFailure(int rc, sqlite3* db) {
   const int primary = rc & 0xFF;
   std::string message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
   if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) {
     return Status::Error(errc::kLockTimeout, std::move(message));
   }
+  if (primary == SQLITE_NOTADB) return Status::Error(errc::kNotADatabase, std::move(message));
   return Status::Error(errc::kStorageError, std::move(message));
 }
 
@@ -46,9 +50,12 @@ class SqliteStorage final : public Storage {
   SqliteStorage(sqlite3* db, std::chrono::milliseconds busyTimeout)
       : db_(db), busyTimeout_(busyTimeout), cache_(db) {}
 
+  // Rolls back what is not committed and copies what is into the database file itself, as
+  // far as other connections' snapshots allow (the last connection to close copies all).
   ~SqliteStorage() override {
     if (state_ != State::kIdle) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     cache_.Clear();
+    sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
     sqlite3_close_v2(db_);
   }
 
@@ -105,15 +112,13 @@ class SqliteStorage final : public Storage {
 
   Status FindUser(std::u16string_view name, bool* found, UserEntry* user) override {
     StatementCache::Lease lease;
-    Status status = PrepareRead("SELECT salt, hash FROM talmo_users WHERE name=?", &lease);
+    Status status = PrepareRead("SELECT password_hash FROM talmo_users WHERE name=?", &lease);
     if (!status.ok()) return status;
-    const std::string key = text::ToUtf8(text::ToUpper(name));
-    sqlite3_bind_text(lease.get(), 1, key.data(), static_cast<int>(key.size()), SQLITE_STATIC);
+    Bind(lease.get(), 1, Value::Text(text::ToUpper(name)));
     const int rc = sqlite3_step(lease.get());
     *found = rc == SQLITE_ROW;
     if (rc == SQLITE_ROW) {
-      user->salt = Read(lease.get(), 0, FieldType::kBlob).blob();
-      user->hash = Read(lease.get(), 1, FieldType::kBlob).blob();
+      user->passwordHash = Read(lease.get(), 0, FieldType::kBlob).blob();
       return Status();
     }
     return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
@@ -121,13 +126,36 @@ class SqliteStorage final : public Storage {
 
   Status AddUser(std::u16string_view name, const UserEntry& user) override {
     StatementCache::Lease lease;
-    Status status = PrepareWrite("INSERT INTO talmo_users(name, salt, hash) VALUES(?,?,?)", &lease);
+    Status status =
+        PrepareWrite("INSERT INTO talmo_users(name, password_hash) VALUES(?,?)", &lease);
     if (!status.ok()) return status;
     Bind(lease.get(), 1, Value::Text(text::ToUpper(name)));
-    Bind(lease.get(), 2, Value::Blob(user.salt));
-    Bind(lease.get(), 3, Value::Blob(user.hash));
+    sqlite3_bind_text(lease.get(), 2, user.passwordHash.data(),
+                      static_cast<int>(user.passwordHash.size()), SQLITE_STATIC);
     const int rc = sqlite3_step(lease.get());
     if (rc == SQLITE_CONSTRAINT_PRIMARYKEY) return Status::Error(errc::kUserExists);
+    return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
+  }
+
+  Status RemoveUser(std::u16string_view name, bool* found) override {
+    StatementCache::Lease lease;
+    Status status = PrepareWrite("DELETE FROM talmo_users WHERE name=?", &lease);
+    if (!status.ok()) return status;
+    Bind(lease.get(), 1, Value::Text(text::ToUpper(name)));
+    const int rc = sqlite3_step(lease.get());
+    *found = sqlite3_changes(db_) > 0;
+    return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
+  }
+
+  Status ListUsers(std::vector<std::u16string>* names) override {
+    StatementCache::Lease lease;
+    Status status = PrepareRead("SELECT name FROM talmo_users ORDER BY name", &lease);
+    if (!status.ok()) return status;
+    names->clear();
+    int rc;
+    while ((rc = sqlite3_step(lease.get())) == SQLITE_ROW) {
+      names->push_back(Read(lease.get(), 0, FieldType::kText).text());
+    }
     return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
   }
 
@@ -455,7 +483,8 @@ class SqliteStorage final : public Storage {
       sharedPlans_;
 };
 
-// Opens a connection with the client's settings; `create` allows a new file.
+// Opens a connection with the client's settings; `create` allows a new file. Nothing is
+// written to the file here: until its format is checked, a file only ever gets read.
 Status Connect(const std::string& path, bool create, const OpenOptions& options, sqlite3** out) {
   sqlite3* db = nullptr;
   const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
@@ -468,20 +497,29 @@ Status Connect(const std::string& path, bool create, const OpenOptions& options,
   }
   sqlite3_extended_result_codes(db, 1);
   sqlite3_busy_timeout(db, static_cast<int>(options.busyTimeout.count()));
-  const std::string pragmas = "PRAGMA journal_mode=WAL; PRAGMA synchronous=" +
-                              std::string(options.commitCache ? "NORMAL" : "FULL") +
-                              "; PRAGMA cache_size=-" +
-                              std::to_string(options.cacheKiB > 0 ? options.cacheKiB : 2000) + ";";
-  rc = sqlite3_exec(db, pragmas.c_str(), nullptr, nullptr, nullptr);
+  // A crafted file can neither have SQL corrupt it nor make its schema run our functions.
+  rc = sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  if (rc == SQLITE_OK) rc = sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+  const std::string pragmas =
+      "PRAGMA synchronous=" + std::string(options.commitCache ? "NORMAL" : "FULL") +
+      "; PRAGMA cache_size=-" + std::to_string(options.cacheKiB > 0 ? options.cacheKiB : 2000) +
+      "; PRAGMA journal_size_limit=" + std::to_string(kWalSizeLimit) + ";";
+  if (rc == SQLITE_OK) rc = sqlite3_exec(db, pragmas.c_str(), nullptr, nullptr, nullptr);
   if (rc == SQLITE_OK) rc = RegisterFunctions(db);
   if (rc != SQLITE_OK) {
-    Status failure = (rc & 0xFF) == SQLITE_NOTADB ? Status::Error(errc::kNotADatabase, path)
-                                                  : StorageFailure(rc, db);
+    Status failure = StorageFailure(rc, db);
     sqlite3_close_v2(db);
     return failure;
   }
   *out = db;
   return Status();
+}
+
+// Write-ahead logging: readers and the writer do not block each other. The first write a
+// file gets from us, made only once it is known to be ours.
+Status UseWal(sqlite3* db) {
+  const int rc = sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+  return rc == SQLITE_OK ? Status() : StorageFailure(rc, db);
 }
 
 }  // namespace
@@ -492,7 +530,8 @@ Status CreateDatabaseFile(const std::string& path, const Schema& schema) {
   sqlite3* db = nullptr;
   Status status = Connect(path, true, OpenOptions{}, &db);
   if (!status.ok()) return status;
-  status = WriteNewCatalogue(db, schema);
+  status = UseWal(db);
+  if (status.ok()) status = WriteNewCatalogue(db, schema);
   sqlite3_close_v2(db);
   if (!status.ok()) {
     for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix, error);
@@ -510,6 +549,7 @@ Status OpenStorage(const std::string& path, const OpenOptions& options, const Sc
   Status status = Connect(path, false, options, &db);
   if (!status.ok()) return status;
   status = SynchroniseCatalogue(db, schema);
+  if (status.ok()) status = UseWal(db);
   if (!status.ok()) {
     sqlite3_close_v2(db);
     return status;
