@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/filter.h"
-#include "storage/sqlite/sql.h"
+#include "storage/sql_text.h"
 #include "engine_test_support.h"
 #include "error_codes.h"
 
@@ -213,7 +213,8 @@ TEST(FilterFuzzTest, AnyExpressionIsAcceptedOrRefusedAndNeverReachesSqlText) {
     filter.Matches(Value(field.type));
     std::string sql;
     std::vector<Value> parameters;
-    sqlite::AppendFilter(filter, &sql, &parameters);
+    int position = 1;
+    sql::AppendFilter(sql::kSqliteDialect, filter, &position, &sql, &parameters);
     ASSERT_EQ(static_cast<size_t>(std::count(sql.begin(), sql.end(), '?')), parameters.size());
     ASSERT_EQ(sql.find_first_not_of(sql_characters), std::string::npos) << sql;
     for (const Value& value : parameters) {

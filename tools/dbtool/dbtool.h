@@ -1,10 +1,13 @@
-// talmo-dbtool: creates database files of the database client (optionally with the sample
+// talmo-dbtool: creates databases of the database client (optionally with the sample
 // company) and shows what they hold.
 //
-//   talmo-dbtool create <file> [--company NAME] [--sample]
-//   talmo-dbtool tables <file>
-//   talmo-dbtool list <file> <company> <table> [--limit N]
+//   talmo-dbtool create <database> [--company NAME] [--sample]
+//   talmo-dbtool tables <database>
+//   talmo-dbtool list <database> <company> <table> [--limit N]
 //   talmo-dbtool schema
+//
+// <database> is a file, or a database on a server given by --server HOST[:PORT]
+// [--net-type tcp|tcps|unix] --database NAME [--user USER].
 #pragma once
 
 #include <ostream>

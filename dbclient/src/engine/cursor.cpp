@@ -229,6 +229,15 @@ Status Cursor::Insert(const Record& rec) {
   });
 }
 
+Status Cursor::InsertAll(std::span<const Record> records) {
+  for (const Record& rec : records) {
+    Status status = impl_->WritableRecord(rec);
+    if (!status.ok()) return status;
+  }
+  Database::Impl& db = *impl_->db;
+  return db.Write([&] { return db.storage->InsertAll(db.company, records); });
+}
+
 Status Cursor::Modify(const Record& rec) {
   Status status = impl_->WritableRecord(rec);
   if (!status.ok()) return status;

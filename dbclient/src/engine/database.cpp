@@ -4,6 +4,7 @@
 #include "engine/database_impl.h"
 #include "engine/field_table.h"
 #include "engine/password.h"
+#include "storage/postgres/storage.h"
 #include "storage/sqlite/storage.h"
 #include "engine/text_util.h"
 #include "error_codes.h"
@@ -50,6 +51,20 @@ Status Database::Open(const std::string& path, const OpenOptions& options, const
   Status status = sqlite::OpenStorage(path, options, schema, &storage);
   if (status.ok()) *out = OnStorage(std::move(storage), schema);
   return status;
+}
+
+Status Database::Connect(const ServerLogin& login, const OpenOptions& options,
+                         const Schema& schema, std::unique_ptr<Database>* out) {
+  std::unique_ptr<Storage> storage;
+  Status status = postgres::OpenStorage(login, options, schema, &storage);
+  if (!status.ok()) return status;
+  *out = OnStorage(std::move(storage), schema);
+  (*out)->impl_->loggedIn = true;  // the server checked the user
+  return Status();
+}
+
+Status Database::CreateOnServer(const ServerLogin& login, const Schema& schema) {
+  return postgres::CreateDatabase(login, schema);
 }
 
 std::unique_ptr<Database> Database::OnStorage(std::unique_ptr<Storage> storage,

@@ -1,9 +1,10 @@
 // The storage interface of the engine: where records live. One backend per database engine
-// (SQLite now); the Database and cursors above it know nothing of SQL.
+// (a SQLite file, a PostgreSQL server); the Database and cursors above it know nothing of SQL.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -81,6 +82,10 @@ class Storage {
   virtual Status Update(int64_t company, const Record& rec, bool* found) = 0;
   virtual Status Delete(int64_t company, const Record& rec, bool* found) = 0;
   virtual Status DeleteAll(const Query& query) = 0;
+  // Inserts records of one table that must all be new, in as few requests as the backend
+  // can (a bulk load). A key that exists is kRecordExists; what the call wrote before it is
+  // undone only by rolling back the transaction, which the caller then must do.
+  virtual Status InsertAll(int64_t company, std::span<const Record> records) = 0;
 };
 
 // Forwards every call to another storage; tests override single calls to inject faults.
@@ -129,6 +134,9 @@ class StorageWrapper : public Storage {
     return target_->Delete(company, rec, found);
   }
   Status DeleteAll(const Query& query) override { return target_->DeleteAll(query); }
+  Status InsertAll(int64_t company, std::span<const Record> records) override {
+    return target_->InsertAll(company, records);
+  }
 
  private:
   std::unique_ptr<Storage> target_;

@@ -30,16 +30,9 @@ Status StorageFailure(int rc, sqlite3* db) {
   return Status::Error(errc::kStorageError, std::move(message));
 }
 
-// The primary key of a table as WHERE text and the statements that change one record.
-struct TableStatements {
-  std::string insert;
-  std::string update;  // empty when every stored field is a key field
-  std::string exists;
-  std::string remove;
-  std::vector<size_t> stored;  // column order of insert
-  std::vector<size_t> nonKey;  // SET order of update
-  std::vector<size_t> key;     // primary-key fields, WHERE order
-};
+using sql::QueryPlan;
+using sql::QueryStatement;
+using sql::TableStatements;
 
 class SqliteStorage final : public Storage {
  public:
@@ -241,11 +234,10 @@ class SqliteStorage final : public Storage {
       }
       return Status();
     }
-    const std::string where = plan.condition.empty() ? "" : " WHERE " + plan.condition;
     const std::string column = ColumnName(field->number);
     if (field->type == FieldType::kDecimal) {
       StatementCache::Lease lease;
-      Status status = PrepareRead("SELECT " + column + " FROM " + plan.table + where, &lease);
+      Status status = PrepareRead(plan.Select(query, "SELECT " + column), &lease);
       if (!status.ok()) return status;
       int index = 1;
       BindFilters(lease.get(), plan, &index);
@@ -258,7 +250,7 @@ class SqliteStorage final : public Storage {
       *out = Value::Decimal(sum.Result());
       return Status();
     }
-    Status status = ReadInteger("SELECT coalesce(sum(" + column + "),0) FROM " + plan.table + where,
+    Status status = ReadInteger(plan.Select(query, "SELECT coalesce(sum(" + column + "),0)"),
                                 plan.parameters, &number);
     if (!status.ok()) return status;
     if (number < INT32_MIN || number > INT32_MAX) {
@@ -277,11 +269,9 @@ class SqliteStorage final : public Storage {
     int index = 1;
     for (size_t field : sql.stored) Bind(lease.get(), index++, rec.at(field));
     const int rc = sqlite3_step(lease.get());
-    if (rc == SQLITE_CONSTRAINT_PRIMARYKEY) {
-      *duplicate = true;
-      return Status();
-    }
-    return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
+    if (rc != SQLITE_DONE) return StorageFailure(rc, db_);
+    *duplicate = sqlite3_changes(db_) == 0;  // the statement skips an existing key
+    return Status();
   }
 
   Status Update(int64_t company, const Record& rec, bool* found) override {
@@ -326,6 +316,16 @@ class SqliteStorage final : public Storage {
     return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
   }
 
+  Status InsertAll(int64_t company, std::span<const Record> records) override {
+    for (const Record& rec : records) {
+      bool duplicate = false;
+      Status status = Insert(company, rec, &duplicate);
+      if (!status.ok()) return status;
+      if (duplicate) return Status::Error(errc::kRecordExists, rec.table().name);
+    }
+    return Status();
+  }
+
   void set_schema(const Schema* schema) { schema_ = schema; }
 
  private:
@@ -337,12 +337,12 @@ class SqliteStorage final : public Storage {
     if (query.plan == nullptr && query.filters.empty()) {
       auto& shared = sharedPlans_[{query.company, query.table, query.order}];
       if (shared == nullptr) {
-        PlanOf(query);
+        sql::PlanOf(sql::kSqliteDialect, query);
         shared = query.plan;
       }
       query.plan = shared;
     }
-    return PlanOf(query);
+    return sql::PlanOf(sql::kSqliteDialect, query);
   }
 
   // Outside a write transaction reads run in a read transaction that stays open until
@@ -418,31 +418,9 @@ class SqliteStorage final : public Storage {
     const auto key = std::make_pair(company, &table);
     auto it = statements_.find(key);
     if (it != statements_.end()) return it->second;
-    TableStatements sql;
-    const std::string name = TableName(company, table.number);
-    sql.stored = StoredFields(table);
-    std::string columns, markers, set, where;
-    for (size_t i : sql.stored) {
-      const std::string column = ColumnName(table.fields[i].number);
-      columns += (columns.empty() ? "" : ",") + column;
-      markers += markers.empty() ? "?" : ",?";
-    }
-    for (int32_t field : table.PrimaryKey().fields) {
-      for (size_t i = 0; i < table.fields.size(); ++i) {
-        if (table.fields[i].number == field) sql.key.push_back(i);
-      }
-      where += (where.empty() ? "" : " AND ") + ColumnName(field) + "=?";
-    }
-    for (size_t i : sql.stored) {
-      if (std::find(sql.key.begin(), sql.key.end(), i) != sql.key.end()) continue;
-      sql.nonKey.push_back(i);
-      set += (set.empty() ? "" : ",") + ColumnName(table.fields[i].number) + "=?";
-    }
-    sql.insert = "INSERT INTO " + name + "(" + columns + ") VALUES(" + markers + ")";
-    if (!set.empty()) sql.update = "UPDATE " + name + " SET " + set + " WHERE " + where;
-    sql.exists = "SELECT 1 FROM " + name + " WHERE " + where;
-    sql.remove = "DELETE FROM " + name + " WHERE " + where;
-    return statements_.emplace(key, std::move(sql)).first->second;
+    return statements_
+        .emplace(key, sql::BuildTableStatements(sql::kSqliteDialect, company, table))
+        .first->second;
   }
 
   sqlite3* db_;

@@ -1,0 +1,50 @@
+// The PostgreSQL server of the test run: started once by the suite's fixture (tools/pg-server.sh
+// through tests/support/server_fixture.sh), found through TALMO_PG_DIR, and databases of
+// its own for each test. A test that needs the server and does not find it fails; it is
+// never skipped.
+#pragma once
+
+#include <string>
+
+namespace talmo::testing {
+
+struct TestServer {
+  std::string host;    // 127.0.0.1
+  int port = 0;
+  std::string socket;  // folder of the server's socket
+  std::string admin;   // superuser, logs in through the socket without a password
+  std::string user;    // logs in over TCP with `password`, may create databases
+  std::string password;
+};
+
+// The server of the run; throws std::runtime_error when TALMO_PG_DIR is unset or the server
+// did not write its connection file.
+const TestServer& Server();
+
+// Name of the database the fixture filled with the sample company.
+inline constexpr const char* kSampleDatabase = "talmo_sample";
+
+// A database of its own on the test server, dropped (with any connection left to it) when
+// the object goes. Made empty, or as a copy of `templateName`, which takes milliseconds.
+class ServerDatabase {
+ public:
+  explicit ServerDatabase(const std::string& templateName = "");
+  ~ServerDatabase();
+  ServerDatabase(const ServerDatabase&) = delete;
+  ServerDatabase& operator=(const ServerDatabase&) = delete;
+
+  const std::string& name() const noexcept { return name_; }
+
+ private:
+  std::string name_;
+};
+
+// A fresh database name, unique within the run (process id and a counter); the database is
+// not made.
+std::string NewDatabaseName();
+
+// Runs SQL as the server's superuser on `database`; throws std::runtime_error on failure.
+// Returns the first column of the first row ("" for none).
+std::string AdminQuery(const std::string& database, const std::string& sql);
+
+}  // namespace talmo::testing
