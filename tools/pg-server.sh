@@ -10,7 +10,7 @@
 # password; the user in TALMO_PG_USER (default "talmo") has the password in TALMO_PG_PASSWORD
 # (default "talmo-secret"), may create databases and logs in with that password over TCP.
 # connection.env holds shell assignments of TALMO_PG_HOST, _PORT, _SOCKET, _ADMIN, _USER and
-# _PASSWORD for the tests and the demo. Run as root, the cluster belongs to the `postgres`
+# _PASSWORD for the tests and the demo. TCP connections may use TLS (a self-signed certificate). Run as root, the cluster belongs to the `postgres`
 # system user, since initdb refuses to run as root.
 set -euo pipefail
 
@@ -55,6 +55,10 @@ start() {
     echo "max_connections = 60"
     echo "shared_buffers = 64MB"
   } | as_owner tee -a "$dir/data/postgresql.conf" >/dev/null
+  # TLS with a certificate of its own, for connections that require it.
+  as_owner openssl req -new -x509 -days 30 -nodes -subj /CN=127.0.0.1 -keyout "$dir/data/server.key" \
+    -out "$dir/data/server.crt" >/dev/null 2>&1
+  echo "ssl = on" | as_owner tee -a "$dir/data/postgresql.conf" >/dev/null
   # The socket trusts its own machine's users; TCP asks for passwords.
   printf 'local all all trust\nhost all all 127.0.0.1/32 scram-sha-256\n' |
     as_owner tee "$dir/data/pg_hba.conf" >/dev/null

@@ -199,7 +199,7 @@ const std::string& QueryPlan::Text(const Query& query, QueryStatement statement)
       text = "SELECT count(*) FROM " + table + where;
       break;
     case QueryStatement::kExists:
-      text = "SELECT EXISTS(SELECT 1 FROM " + table + where + ")";
+      text = "SELECT count(*) FROM (SELECT 1 FROM " + table + where + " LIMIT 1) AS found";
       break;
     case QueryStatement::kDelete:
       text = "DELETE FROM " + table + where;

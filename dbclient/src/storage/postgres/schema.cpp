@@ -93,7 +93,9 @@ Status SynchroniseCatalogue(Connection& connection, const Schema& schema) {
       " SELECT 3, id::text, '', 0 FROM talmo_companies",
       &result);
   if (!status.ok()) {
-    return status.code() == errc::kStorageError ? Status::Error(errc::kNotADatabase) : status;
+    return status.code() == errc::kStorageError
+               ? Status::Error(errc::kNotADatabase, "no catalogue: " + status.detail())
+               : status;
   }
   sql::StoredCatalogue stored;
   for (int row = 0; row < result.rows(); ++row) {
