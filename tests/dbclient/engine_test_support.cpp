@@ -163,10 +163,6 @@ FieldDef MakeField(FieldType type, int16_t length, std::string options, int32_t 
   return field;
 }
 
-std::string BackendName(Backend backend) {
-  return backend == Backend::kFile ? "File" : "Server";
-}
-
 TestStore::TestStore(Backend backend, const Schema& schema) : backend_(backend) {
   if (backend == Backend::kFile) {
     folder_ = std::make_unique<TempFolder>();

@@ -11,6 +11,7 @@
 
 #include "dbclient/engine.h"
 #include "temp_folder.h"
+#include "test_server.h"
 
 namespace dbclient::testing {
 
@@ -64,10 +65,9 @@ using talmo::testing::TempFolder;
 std::unique_ptr<Database> CreateAndOpen(const std::string& file, const Schema& schema,
                                         const OpenOptions& options = OpenOptions{});
 
-// Where the record engine keeps a test's records: tests written once run on both.
-enum class Backend { kFile, kServer };
-inline const auto kBothBackends = ::testing::Values(Backend::kFile, Backend::kServer);
-std::string BackendName(Backend backend);  // "File", "Server": parameter names of tests
+using talmo::testing::Backend;
+using talmo::testing::BackendName;
+using talmo::testing::kBothBackends;
 
 // A new, empty database of one test on a backend: a file in a temporary folder, or a
 // database of its own on the test server, dropped when the object goes.

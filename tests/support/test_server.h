@@ -4,9 +4,19 @@
 // never skipped.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 namespace talmo::testing {
+
+// Where the database client keeps a test's records: tests written once run on both.
+enum class Backend { kFile, kServer };
+inline const auto kBothBackends = ::testing::Values(Backend::kFile, Backend::kServer);
+// "File", "Server": parameter names of tests.
+inline std::string BackendName(Backend backend) {
+  return backend == Backend::kFile ? "File" : "Server";
+}
 
 struct TestServer {
   std::string host;    // 127.0.0.1
