@@ -10,8 +10,8 @@ add_library(talmo_demo_test_support STATIC ${TALMO_DEMO_TEST_DIR}/demo_test_supp
 target_include_directories(talmo_demo_test_support PUBLIC ${TALMO_DEMO_TEST_DIR}
   ${TALMO_DEMO_TEST_DIR}/../support)
 target_compile_definitions(talmo_demo_test_support PUBLIC ${demo_live_definitions})
-target_link_libraries(talmo_demo_test_support PUBLIC talmo_demo_core GTest::gtest
-  PRIVATE talmo_warnings)
+target_link_libraries(talmo_demo_test_support PUBLIC talmo_demo_core talmo_test_server
+  GTest::gtest PRIVATE talmo_warnings)
 add_dependencies(talmo_demo_test_support Talmo talmo_dbclient talmo_sample_db)
 
 add_executable(talmo_demo_tests
@@ -22,10 +22,13 @@ add_executable(talmo_demo_tests
   ${TALMO_DEMO_TEST_DIR}/item_ledger_test.cpp
   ${TALMO_DEMO_TEST_DIR}/program_test.cpp
   ${TALMO_DEMO_TEST_DIR}/headless_test.cpp
+  ${TALMO_DEMO_TEST_DIR}/concurrent_orders_test.cpp
 )
 target_link_libraries(talmo_demo_tests PRIVATE talmo_demo_test_support GTest::gtest_main
   talmo_warnings)
-gtest_discover_tests(talmo_demo_tests DISCOVERY_MODE PRE_TEST)
+# The concurrency test runs the program itself.
+add_dependencies(talmo_demo_tests TalmoDemo)
+talmo_discover_on_both_backends(talmo_demo_tests)
 
 add_executable(talmo_demo_window_tests ${TALMO_DEMO_TEST_DIR}/window_test.cpp)
 target_compile_definitions(talmo_demo_window_tests PRIVATE

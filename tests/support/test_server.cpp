@@ -14,7 +14,8 @@ namespace talmo::testing {
 
 const TestServer& Server() {
   static const TestServer server = [] {
-    const char* dir = std::getenv("TALMO_PG_DIR");
+    const char* dir = std::getenv("TALMO_TEST_SERVER");
+    if (dir == nullptr || *dir == 0) dir = std::getenv("TALMO_PG_DIR");
     if (dir == nullptr || *dir == 0) {
       throw std::runtime_error("TALMO_PG_DIR is not set: the test server fixture did not run");
     }
@@ -56,6 +57,31 @@ std::string AdminQuery(const std::string& database, const std::string& sql) {
   }
   if (PQntuples(result.get()) == 0 || PQnfields(result.get()) == 0) return "";
   return PQgetvalue(result.get(), 0, 0);
+}
+
+Backend ProgramBackend() {
+  const char* server = std::getenv("TALMO_TEST_SERVER");
+  return server != nullptr && *server != 0 ? Backend::kServer : Backend::kFile;
+}
+
+SampleCopy::SampleCopy(Backend backend, const std::filesystem::path& sampleFile,
+                       const std::filesystem::path& folder) {
+  if (backend == Backend::kServer) {
+    server_ = std::make_unique<ServerDatabase>(kSampleDatabase);
+    return;
+  }
+  file_ = (folder / sampleFile.filename()).string();
+  std::filesystem::copy_file(sampleFile, file_);
+}
+
+SampleCopy::~SampleCopy() = default;
+
+std::string SampleCopy::IniLines() const {
+  if (!server_) return "Database=" + file_ + "\n";
+  const TestServer& server = Server();
+  return "NetType=tcp\nServer=" + server.host + ":" + std::to_string(server.port) +
+         "\nDatabase=" + server_->name() + "\nUserID=" + server.user +
+         "\nPassword=" + server.password + "\n";
 }
 
 std::string NewDatabaseName() {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <memory>
 #include <string>
 
 namespace talmo::testing {
@@ -27,9 +29,15 @@ struct TestServer {
   std::string password;
 };
 
-// The server of the run; throws std::runtime_error when TALMO_PG_DIR is unset or the server
-// did not write its connection file.
+// The server of the run, from TALMO_TEST_SERVER or TALMO_PG_DIR (the folder of the server of
+// tools/pg-server.sh); throws std::runtime_error when neither is set or the server did not
+// write its connection file.
 const TestServer& Server();
+
+// The backend of a test program that holds one connection for its whole run (the component
+// connects once per process): the server when TALMO_TEST_SERVER is set, else the file. CTest
+// runs such programs once for each.
+Backend ProgramBackend();
 
 // Name of the database the fixture filled with the sample company.
 inline constexpr const char* kSampleDatabase = "talmo_sample";
@@ -52,6 +60,24 @@ class ServerDatabase {
 // A fresh database name, unique within the run (process id and a counter); the database is
 // not made.
 std::string NewDatabaseName();
+
+// A copy of the sample company for a test, on `backend`: a copy of `sampleFile` in `folder`,
+// or a database on the test server copied from kSampleDatabase (dropped with the object).
+class SampleCopy {
+ public:
+  SampleCopy(Backend backend, const std::filesystem::path& sampleFile,
+             const std::filesystem::path& folder);
+  ~SampleCopy();
+
+  // The lines of a Talmo.ini [Database] section that connect to the copy (each ending in a
+  // line break): Database for a file; NetType, Server, Database, UserID and Password for a
+  // server.
+  std::string IniLines() const;
+
+ private:
+  std::string file_;
+  std::unique_ptr<ServerDatabase> server_;
+};
 
 // Runs SQL as the server's superuser on `database`; throws std::runtime_error on failure.
 // Returns the first column of the first row ("" for none).
