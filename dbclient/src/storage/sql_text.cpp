@@ -249,6 +249,44 @@ TableStatements BuildTableStatements(const Dialect& dialect, int64_t company,
   return sql;
 }
 
+QueryPlan& StatementTexts::Plan(const Query& query) {
+  if (query.plan == nullptr && query.filters.empty()) {
+    auto& shared = sharedPlans_[{query.company, query.table, query.order}];
+    if (shared == nullptr) {
+      PlanOf(dialect_, query);
+      shared = query.plan;
+    }
+    query.plan = shared;
+  }
+  return PlanOf(dialect_, query);
+}
+
+const TableStatements& StatementTexts::Table(int64_t company, const TableDef& table) {
+  const auto key = std::make_pair(company, &table);
+  auto it = tables_.find(key);
+  if (it == tables_.end()) {
+    it = tables_.emplace(key, BuildTableStatements(dialect_, company, table)).first;
+  }
+  return it->second;
+}
+
+Status CountValue(Aggregate aggregate, int64_t number, const FieldDef* field, Value* out) {
+  if (aggregate == Aggregate::kExist) {
+    *out = Value::Boolean(number != 0);
+  } else if (number > INT32_MAX) {
+    return Status::Error(errc::kNumberOutOfRange, field == nullptr ? "" : field->name);
+  } else {
+    *out = Value::Integer(static_cast<int32_t>(number));
+  }
+  return Status();
+}
+
+Status IntegerSumValue(int64_t sum, const FieldDef& field, Value* out) {
+  if (sum < INT32_MIN || sum > INT32_MAX) return Status::Error(errc::kNumberOutOfRange, field.name);
+  *out = Value::Integer(static_cast<int32_t>(sum));
+  return Status();
+}
+
 std::string ColumnDefinition(const Dialect& dialect, const TableDef& table, size_t index) {
   const FieldDef& field = table.fields[index];
   const Record initial(table);

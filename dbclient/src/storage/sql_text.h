@@ -5,7 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "dbclient/record.h"
@@ -75,6 +79,52 @@ struct TableStatements {
 };
 TableStatements BuildTableStatements(const Dialect& dialect, int64_t company,
                                      const TableDef& table);
+
+// The texts a backend runs, built once per query and per table and kept.
+class StatementTexts {
+ public:
+  explicit StatementTexts(const Dialect& dialect) : dialect_(dialect) {}
+
+  // The plan of `query`. Plans of unfiltered queries depend only on table and order, so
+  // cursors opened for one look-up each (the component's key look-ups) share them instead
+  // of building their own.
+  QueryPlan& Plan(const Query& query);
+  const TableStatements& Table(int64_t company, const TableDef& table);
+
+ private:
+  const Dialect& dialect_;
+  std::map<std::pair<int64_t, const TableDef*>, TableStatements> tables_;
+  std::map<std::tuple<int64_t, const TableDef*, std::vector<int32_t>>, std::shared_ptr<void>>
+      sharedPlans_;
+};
+
+// Storage::Step by offsets from the key: `fetchAt(offset, &found)` reads the record `offset`
+// places past the key into the output; `countAhead(limit, &count)` counts at most `limit`
+// records past it. One request when enough records follow, three at the end.
+template <class FetchAt, class CountAhead>
+Status StepByOffsets(int32_t steps, FetchAt fetchAt, CountAhead countAhead, int32_t* moved) {
+  *moved = 0;
+  if (steps == 0) return Status();
+  const int64_t wanted = steps > 0 ? steps : -static_cast<int64_t>(steps);
+  bool found = false;
+  Status status = fetchAt(wanted - 1, &found);
+  if (!status.ok()) return status;
+  int64_t passed = wanted;
+  if (!found) {
+    // Fewer records than steps remain: count them and stop on the last one.
+    status = countAhead(wanted, &passed);
+    if (!status.ok() || passed == 0) return status;
+    status = fetchAt(passed - 1, &found);
+    if (!status.ok() || !found) return status;  // not found cannot happen in one snapshot
+  }
+  *moved = static_cast<int32_t>(steps > 0 ? passed : -passed);
+  return Status();
+}
+
+// The value of a count or exist flow field from the number the storage counted.
+Status CountValue(Aggregate aggregate, int64_t number, const FieldDef* field, Value* out);
+// The value of an Integer sum; beyond 32 bits kNumberOutOfRange.
+Status IntegerSumValue(int64_t sum, const FieldDef& field, Value* out);
 
 // Schema texts. A column holds the field's initial value as default, so records written
 // before a field was added read that value.

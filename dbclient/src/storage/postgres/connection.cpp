@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 
 #include "engine/text_util.h"
 #include "error_codes.h"
@@ -126,7 +127,11 @@ Status Connection::Open(const ServerLogin& login, std::unique_ptr<Connection>* o
     keys.push_back(key);
     values.push_back(texts.emplace_back(std::move(value)).c_str());
   };
-  set("host", address.host);
+  // libpq takes a host that starts with a slash for a socket folder, anything else for a
+  // host name.
+  set("host", address.netType == NetType::kUnix && !address.host.starts_with('/')
+                  ? std::filesystem::absolute(address.host).string()
+                  : address.host);
   set("port", port);
   set("dbname", login.database);
   set("user", login.user);

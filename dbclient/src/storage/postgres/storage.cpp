@@ -1,8 +1,6 @@
 #include "storage/postgres/storage.h"
 
 #include <algorithm>
-#include <map>
-#include <tuple>
 
 #include "engine/text_util.h"
 #include "error_codes.h"
@@ -135,7 +133,7 @@ class PostgresStorage final : public Storage {
       *found = moved != 0;
       return status;
     }
-    QueryPlan& plan = PlanFor(query);
+    QueryPlan& plan = texts_.Plan(query);
     const QueryStatement statement = mode == SeekMode::kFirst  ? QueryStatement::kFirst
                                      : mode == SeekMode::kLast ? QueryStatement::kLast
                                                                : QueryStatement::kEqual;
@@ -147,56 +145,39 @@ class PostgresStorage final : public Storage {
 
   Status Step(const Query& query, const Record& from, int32_t steps, Record* out,
               int32_t* moved) override {
-    *moved = 0;
-    if (steps == 0) return Status();
     const bool forward = steps > 0;
-    const int64_t wanted = forward ? steps : -static_cast<int64_t>(steps);
-    QueryPlan& plan = PlanFor(query);
+    QueryPlan& plan = texts_.Plan(query);
     const std::string& fetch =
         plan.Text(query, forward ? QueryStatement::kForward : QueryStatement::kBackward);
-    bool found = false;
-    Status status = FetchOne(fetch, KeyedParameters(query, plan, from, wanted - 1), out, &found);
-    if (!status.ok()) return status;
-    int64_t passed = wanted;
-    if (!found) {
-      // Fewer records than steps remain: count them and stop on the last one.
+    const auto fetchAt = [&](int64_t offset, bool* found) {
+      return FetchOne(fetch, KeyedParameters(query, plan, from, offset), out, found);
+    };
+    const auto countAhead = [&](int64_t limit, int64_t* count) {
       Result result;
-      status = Read(plan.Text(query, forward ? QueryStatement::kCountForward
-                                             : QueryStatement::kCountBackward),
-                    KeyedParameters(query, plan, from, wanted), &result);
-      if (!status.ok()) return status;
-      passed = result.Integer(0, 0);
-      if (passed == 0) return Status();
-      status = FetchOne(fetch, KeyedParameters(query, plan, from, passed - 1), out, &found);
-      if (!status.ok() || !found) return status;  // not found cannot happen in one snapshot
-    }
-    *moved = static_cast<int32_t>(forward ? passed : -passed);
-    return Status();
+      Status status = Read(plan.Text(query, forward ? QueryStatement::kCountForward
+                                                    : QueryStatement::kCountBackward),
+                           KeyedParameters(query, plan, from, limit), &result);
+      if (status.ok()) *count = result.Integer(0, 0);
+      return status;
+    };
+    return sql::StepByOffsets(steps, fetchAt, countAhead, moved);
   }
 
   Status Count(const Query& query, int64_t* count) override {
-    QueryPlan& plan = PlanFor(query);
+    QueryPlan& plan = texts_.Plan(query);
     return ReadInteger(plan.Text(query, QueryStatement::kCount), plan, count);
   }
 
   Status Compute(const Query& query, Aggregate aggregate, const FieldDef* field,
                  Value* out) override {
-    QueryPlan& plan = PlanFor(query);
+    QueryPlan& plan = texts_.Plan(query);
     if (aggregate == Aggregate::kCount || aggregate == Aggregate::kExist) {
-      const bool exists = aggregate == Aggregate::kExist;
       int64_t number = 0;
       Status status = ReadInteger(
-          plan.Text(query, exists ? QueryStatement::kExists : QueryStatement::kCount), plan,
-          &number);
-      if (!status.ok()) return status;
-      if (exists) {
-        *out = Value::Boolean(number != 0);
-      } else if (number > INT32_MAX) {
-        return Status::Error(errc::kNumberOutOfRange, field == nullptr ? "" : field->name);
-      } else {
-        *out = Value::Integer(static_cast<int32_t>(number));
-      }
-      return Status();
+          plan.Text(query, aggregate == Aggregate::kExist ? QueryStatement::kExists
+                                                          : QueryStatement::kCount),
+          plan, &number);
+      return status.ok() ? sql::CountValue(aggregate, number, field, out) : status;
     }
     // numeric sums are exact; integer sums come as bigint.
     Parameters parameters;
@@ -210,16 +191,11 @@ class PostgresStorage final : public Storage {
       *out = result.Get(0, 0, FieldType::kDecimal);
       return Status();
     }
-    const int64_t number = result.Integer(0, 0);
-    if (number < INT32_MIN || number > INT32_MAX) {
-      return Status::Error(errc::kNumberOutOfRange, field->name);
-    }
-    *out = Value::Integer(static_cast<int32_t>(number));
-    return Status();
+    return sql::IntegerSumValue(result.Integer(0, 0), *field, out);
   }
 
   Status Insert(int64_t company, const Record& rec, bool* duplicate) override {
-    const TableStatements& sql = StatementsOf(company, rec.table());
+    const TableStatements& sql = texts_.Table(company, rec.table());
     Parameters parameters;
     for (size_t field : sql.stored) parameters.Add(rec.at(field));
     Result result;
@@ -229,7 +205,7 @@ class PostgresStorage final : public Storage {
   }
 
   Status Update(int64_t company, const Record& rec, bool* found) override {
-    const TableStatements& sql = StatementsOf(company, rec.table());
+    const TableStatements& sql = texts_.Table(company, rec.table());
     Parameters parameters;
     if (!sql.update.empty()) {
       for (size_t field : sql.nonKey) parameters.Add(rec.at(field));
@@ -242,7 +218,7 @@ class PostgresStorage final : public Storage {
   }
 
   Status Delete(int64_t company, const Record& rec, bool* found) override {
-    const TableStatements& sql = StatementsOf(company, rec.table());
+    const TableStatements& sql = texts_.Table(company, rec.table());
     Parameters parameters;
     for (size_t field : sql.key) parameters.Add(rec.at(field));
     Result result;
@@ -252,7 +228,7 @@ class PostgresStorage final : public Storage {
   }
 
   Status DeleteAll(const Query& query) override {
-    QueryPlan& plan = PlanFor(query);
+    QueryPlan& plan = texts_.Plan(query);
     Parameters parameters;
     AddFilters(plan, &parameters);
     Result result;
@@ -285,20 +261,6 @@ class PostgresStorage final : public Storage {
 
  private:
   enum class State { kIdle, kRead, kWrite };
-
-  // Plans of unfiltered queries depend only on table and order, so cursors opened for one
-  // look-up each (key look-ups of the component) share them instead of building their own.
-  QueryPlan& PlanFor(const Query& query) {
-    if (query.plan == nullptr && query.filters.empty()) {
-      auto& shared = sharedPlans_[{query.company, query.table, query.order}];
-      if (shared == nullptr) {
-        sql::PlanOf(kPostgresDialect, query);
-        shared = query.plan;
-      }
-      query.plan = shared;
-    }
-    return sql::PlanOf(kPostgresDialect, query);
-  }
 
   // A read: in the open write transaction, else in the read snapshot, begun when none is.
   // A failed read ends the snapshot, which the server has aborted.
@@ -368,22 +330,11 @@ class PostgresStorage final : public Storage {
     return Status();
   }
 
-  const TableStatements& StatementsOf(int64_t company, const TableDef& table) {
-    const auto key = std::make_pair(company, &table);
-    auto it = statements_.find(key);
-    if (it != statements_.end()) return it->second;
-    return statements_
-        .emplace(key, sql::BuildTableStatements(kPostgresDialect, company, table))
-        .first->second;
-  }
-
   std::unique_ptr<Connection> connection_;
   const Schema& schema_;
   std::chrono::milliseconds busyTimeout_;
   State state_ = State::kIdle;
-  std::map<std::pair<int64_t, const TableDef*>, TableStatements> statements_;
-  std::map<std::tuple<int64_t, const TableDef*, std::vector<int32_t>>, std::shared_ptr<void>>
-      sharedPlans_;
+  sql::StatementTexts texts_{kPostgresDialect};
 };
 
 // A database name as an SQL identifier: quoted, inner quotes doubled.

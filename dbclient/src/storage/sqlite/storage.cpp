@@ -6,9 +6,6 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
-#include <map>
-#include <tuple>
-#include <unordered_map>
 
 #include "engine/decimal_sum.h"
 #include "storage/sqlite/schema.h"
@@ -160,7 +157,7 @@ class SqliteStorage final : public Storage {
       *found = moved != 0;
       return status;
     }
-    QueryPlan& plan = PlanFor(query);
+    QueryPlan& plan = texts_.Plan(query);
     const QueryStatement statement = mode == SeekMode::kFirst  ? QueryStatement::kFirst
                                      : mode == SeekMode::kLast ? QueryStatement::kLast
                                                                : QueryStatement::kEqual;
@@ -175,64 +172,47 @@ class SqliteStorage final : public Storage {
 
   Status Step(const Query& query, const Record& from, int32_t steps, Record* out,
               int32_t* moved) override {
-    *moved = 0;
-    if (steps == 0) return Status();
     const bool forward = steps > 0;
-    const int64_t wanted = forward ? steps : -static_cast<int64_t>(steps);
-    QueryPlan& plan = PlanFor(query);
+    QueryPlan& plan = texts_.Plan(query);
     const std::string& fetch =
         plan.Text(query, forward ? QueryStatement::kForward : QueryStatement::kBackward);
-    bool found = false;
-    Status status = FetchAt(query, plan, fetch, from, wanted - 1, out, &found);
-    if (!status.ok()) return status;
-    int64_t passed = wanted;
-    if (!found) {
-      // Fewer records than steps remain: count them and stop on the last one.
+    const auto fetchAt = [&](int64_t offset, bool* found) {
       StatementCache::Lease lease;
-      status = PrepareRead(plan.Text(query, forward ? QueryStatement::kCountForward
-                                                    : QueryStatement::kCountBackward),
-                           &lease);
+      Status status = PrepareRead(fetch, &lease);
       if (!status.ok()) return status;
-      int index = 1;
-      BindKey(lease.get(), query, from, &index);
-      BindFilters(lease.get(), plan, &index);
-      sqlite3_bind_int64(lease.get(), index, wanted);
+      BindKeyed(lease.get(), query, plan, from, offset);
+      return FetchOne(lease.get(), out, found);
+    };
+    const auto countAhead = [&](int64_t limit, int64_t* count) {
+      StatementCache::Lease lease;
+      Status status = PrepareRead(plan.Text(query, forward ? QueryStatement::kCountForward
+                                                           : QueryStatement::kCountBackward),
+                                  &lease);
+      if (!status.ok()) return status;
+      BindKeyed(lease.get(), query, plan, from, limit);
       const int rc = sqlite3_step(lease.get());
       if (rc != SQLITE_ROW) return StorageFailure(rc, db_);
-      passed = sqlite3_column_int64(lease.get(), 0);
-      lease = StatementCache::Lease();
-      if (passed == 0) return Status();
-      status = FetchAt(query, plan, fetch, from, passed - 1, out, &found);
-      if (!status.ok()) return status;
-      if (!found) return Status();  // cannot happen within one snapshot
-    }
-    *moved = static_cast<int32_t>(forward ? passed : -passed);
-    return Status();
+      *count = sqlite3_column_int64(lease.get(), 0);
+      return Status();
+    };
+    return sql::StepByOffsets(steps, fetchAt, countAhead, moved);
   }
 
   Status Count(const Query& query, int64_t* count) override {
-    QueryPlan& plan = PlanFor(query);
+    QueryPlan& plan = texts_.Plan(query);
     return ReadInteger(plan.Text(query, QueryStatement::kCount), plan.parameters, count);
   }
 
   Status Compute(const Query& query, Aggregate aggregate, const FieldDef* field,
                  Value* out) override {
-    QueryPlan& plan = PlanFor(query);
+    QueryPlan& plan = texts_.Plan(query);
     int64_t number = 0;
     if (aggregate == Aggregate::kCount || aggregate == Aggregate::kExist) {
       Status status =
           ReadInteger(plan.Text(query, aggregate == Aggregate::kCount ? QueryStatement::kCount
                                                                       : QueryStatement::kExists),
                       plan.parameters, &number);
-      if (!status.ok()) return status;
-      if (aggregate == Aggregate::kExist) {
-        *out = Value::Boolean(number != 0);
-      } else if (number > INT32_MAX) {
-        return Status::Error(errc::kNumberOutOfRange, field == nullptr ? "" : field->name);
-      } else {
-        *out = Value::Integer(static_cast<int32_t>(number));
-      }
-      return Status();
+      return status.ok() ? sql::CountValue(aggregate, number, field, out) : status;
     }
     const std::string column = ColumnName(field->number);
     if (field->type == FieldType::kDecimal) {
@@ -252,17 +232,12 @@ class SqliteStorage final : public Storage {
     }
     Status status = ReadInteger(plan.Select(query, "SELECT coalesce(sum(" + column + "),0)"),
                                 plan.parameters, &number);
-    if (!status.ok()) return status;
-    if (number < INT32_MIN || number > INT32_MAX) {
-      return Status::Error(errc::kNumberOutOfRange, field->name);
-    }
-    *out = Value::Integer(static_cast<int32_t>(number));
-    return Status();
+    return status.ok() ? sql::IntegerSumValue(number, *field, out) : status;
   }
 
   Status Insert(int64_t company, const Record& rec, bool* duplicate) override {
     *duplicate = false;
-    const TableStatements& sql = StatementsOf(company, rec.table());
+    const TableStatements& sql = texts_.Table(company, rec.table());
     StatementCache::Lease lease;
     Status status = PrepareWrite(sql.insert, &lease);
     if (!status.ok()) return status;
@@ -275,7 +250,7 @@ class SqliteStorage final : public Storage {
   }
 
   Status Update(int64_t company, const Record& rec, bool* found) override {
-    const TableStatements& sql = StatementsOf(company, rec.table());
+    const TableStatements& sql = texts_.Table(company, rec.table());
     StatementCache::Lease lease;
     Status status = PrepareWrite(sql.update.empty() ? sql.exists : sql.update, &lease);
     if (!status.ok()) return status;
@@ -294,7 +269,7 @@ class SqliteStorage final : public Storage {
   }
 
   Status Delete(int64_t company, const Record& rec, bool* found) override {
-    const TableStatements& sql = StatementsOf(company, rec.table());
+    const TableStatements& sql = texts_.Table(company, rec.table());
     StatementCache::Lease lease;
     Status status = PrepareWrite(sql.remove, &lease);
     if (!status.ok()) return status;
@@ -306,7 +281,7 @@ class SqliteStorage final : public Storage {
   }
 
   Status DeleteAll(const Query& query) override {
-    QueryPlan& plan = PlanFor(query);
+    QueryPlan& plan = texts_.Plan(query);
     StatementCache::Lease lease;
     Status status = PrepareWrite(plan.Text(query, QueryStatement::kDelete), &lease);
     if (!status.ok()) return status;
@@ -330,20 +305,6 @@ class SqliteStorage final : public Storage {
 
  private:
   enum class State { kIdle, kRead, kWrite };
-
-  // Plans of unfiltered queries depend only on table and order, so cursors opened for one
-  // look-up each (key look-ups of the component) share them instead of building their own.
-  QueryPlan& PlanFor(const Query& query) {
-    if (query.plan == nullptr && query.filters.empty()) {
-      auto& shared = sharedPlans_[{query.company, query.table, query.order}];
-      if (shared == nullptr) {
-        sql::PlanOf(sql::kSqliteDialect, query);
-        shared = query.plan;
-      }
-      query.plan = shared;
-    }
-    return sql::PlanOf(sql::kSqliteDialect, query);
-  }
 
   // Outside a write transaction reads run in a read transaction that stays open until
   // EndReadSnapshot, so they all see one snapshot and need no lock per statement.
@@ -383,16 +344,13 @@ class SqliteStorage final : public Storage {
     for (const Value& value : plan.parameters) Bind(statement, (*index)++, value);
   }
 
-  Status FetchAt(const Query& query, const QueryPlan& plan, const std::string& sql,
-                 const Record& from, int64_t offset, Record* out, bool* found) {
-    StatementCache::Lease lease;
-    Status status = PrepareRead(sql, &lease);
-    if (!status.ok()) return status;
+  // The parameters of the keyset statements: key, filters, then the offset or limit.
+  static void BindKeyed(sqlite3_stmt* statement, const Query& query, const QueryPlan& plan,
+                        const Record& from, int64_t last) {
     int index = 1;
-    BindKey(lease.get(), query, from, &index);
-    BindFilters(lease.get(), plan, &index);
-    sqlite3_bind_int64(lease.get(), index, offset);
-    return FetchOne(lease.get(), out, found);
+    BindKey(statement, query, from, &index);
+    BindFilters(statement, plan, &index);
+    sqlite3_bind_int64(statement, index, last);
   }
 
   // Steps once; a row replaces the buffer's stored fields and resets the others (flow fields
@@ -414,23 +372,12 @@ class SqliteStorage final : public Storage {
     return Status();
   }
 
-  const TableStatements& StatementsOf(int64_t company, const TableDef& table) {
-    const auto key = std::make_pair(company, &table);
-    auto it = statements_.find(key);
-    if (it != statements_.end()) return it->second;
-    return statements_
-        .emplace(key, sql::BuildTableStatements(sql::kSqliteDialect, company, table))
-        .first->second;
-  }
-
   sqlite3* db_;
   std::chrono::milliseconds busyTimeout_;
   StatementCache cache_;
   const Schema* schema_ = nullptr;
   State state_ = State::kIdle;
-  std::map<std::pair<int64_t, const TableDef*>, TableStatements> statements_;
-  std::map<std::tuple<int64_t, const TableDef*, std::vector<int32_t>>, std::shared_ptr<void>>
-      sharedPlans_;
+  sql::StatementTexts texts_{sql::kSqliteDialect};
 };
 
 // Opens a connection with the client's settings; `create` allows a new file.
