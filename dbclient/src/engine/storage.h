@@ -27,6 +27,8 @@ struct Query {
   mutable std::shared_ptr<void> plan;
 };
 
+// kAfter and kBefore are the cursor's: a step of one. Storage::Seek is asked only for the
+// first, the last or the equal record.
 enum class SeekMode { kFirst, kLast, kEqual, kAfter, kBefore };
 
 enum class Aggregate { kSum, kCount, kExist };
@@ -65,7 +67,7 @@ class Storage {
   virtual Status ListCompanies(std::vector<CompanyEntry>* companies) = 0;
   virtual Status CreateCompany(std::u16string_view name, int64_t* id) = 0;
 
-  // Records. `from` gives the key values for kEqual, kAfter and kBefore and for Step.
+  // Records. `from` gives the key values for kEqual and for Step.
   // Seek: `*found` false leaves `*out` untouched. Step: moves up to |steps| (non-zero)
   // records from `from` in the query's order (backward for steps < 0); `*moved` is the number
   // of records actually passed, with sign, and `*out` the record reached (untouched for 0).

@@ -151,12 +151,6 @@ class SqliteStorage final : public Storage {
 
   Status Seek(const Query& query, SeekMode mode, const Record& from, Record* out,
               bool* found) override {
-    if (mode == SeekMode::kAfter || mode == SeekMode::kBefore) {
-      int32_t moved = 0;
-      Status status = Step(query, from, mode == SeekMode::kAfter ? 1 : -1, out, &moved);
-      *found = moved != 0;
-      return status;
-    }
     QueryPlan& plan = texts_.Plan(query);
     const QueryStatement statement = mode == SeekMode::kFirst  ? QueryStatement::kFirst
                                      : mode == SeekMode::kLast ? QueryStatement::kLast
