@@ -11,6 +11,7 @@
 #include "automation/text.h"
 #include "checksum.h"
 #include "raw_libpq.h"
+#include "raw_sqlite.h"
 #include "scenarios.h"
 #include "talmo_client.h"
 #include "util/cls_ini_file.h"
@@ -64,6 +65,8 @@ std::vector<Measurement> GetRec(Context& context) {
     key = random() % 10 != 0 ? items[random() % items.size()] : "ZZ" + std::to_string(random());
   }
   const std::vector<std::string> columns = raw.Columns(kItemTable);
+  const int description = ColumnIndex(columns, 3);
+  const int unitPrice = ColumnIndex(columns, 18);
   raw.Prepare("item", "SELECT " + Columns(columns) + " FROM " + raw.Table(kItemTable) +
                           " WHERE f1=$1");
 
@@ -90,13 +93,11 @@ std::vector<Measurement> GetRec(Context& context) {
     for (const std::string& key : keys) {
       RawResult item = raw.Run("item", {key});
       if (item.rows() == 0) continue;
-      rawSum.AddText(item.Text(0, 2));  // f3, the description
-      rawSum.AddNumber(item.Number(0, 17));  // f18, the unit price
+      rawSum.AddText(item.Text(0, description));
+      rawSum.AddNumber(item.Number(0, unitPrice));
     }
     raw.Exec("COMMIT");
     const SideResult rawSide{options.lookups, rawWatch.Seconds()};
-    Verify(columns.size() > 17 && columns[2] == "f3" && columns[17] == "f18",
-           "getrec: the item columns are not where the raw side reads them");
     Verify(talmoSum == rawSum, "getrec: Talmo read other descriptions or prices than libpq");
     KeepBest(row.talmo, talmoSide);
     KeepBest(row.raw, rawSide);
@@ -110,6 +111,8 @@ std::vector<Measurement> Scan(Context& context) {
   const std::filesystem::path copy = context.environment.FreshCopy("scan");
   RawServer raw(context.environment.Conninfo(copy));
   const std::vector<std::string> columns = raw.Columns(kItemTable);
+  const int number = ColumnIndex(columns, 1);
+  const int description = ColumnIndex(columns, 3);
   const std::string select = "SELECT " + Columns(columns) + " FROM " + raw.Table(kItemTable) +
                              " WHERE f1 LIKE 'K0%'";
   raw.Prepare("first", select + " ORDER BY f1 LIMIT 1");
@@ -144,10 +147,10 @@ std::vector<Measurement> Scan(Context& context) {
     raw.Exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
     for (int32_t pass = 0; pass < options.scanPasses; ++pass) {
       for (RawResult item = raw.Run("first", {}); item.rows() > 0;
-           item = raw.Run("next", {std::string(item.Text(0, 0))})) {
+           item = raw.Run("next", {std::string(item.Text(0, number))})) {
         ++rawRecords;
-        rawSum.AddText(item.Text(0, 0));
-        rawSum.AddText(item.Text(0, 2));
+        rawSum.AddText(item.Text(0, number));
+        rawSum.AddText(item.Text(0, description));
       }
     }
     raw.Exec("COMMIT");
@@ -243,7 +246,10 @@ std::vector<Measurement> Orders(Context& context) {
       return numbers;
     }();
 
-    std::erase_if(customers.rows, [&](const auto& values) { return existing.count(values[0]); });
+    const int customerNo = ColumnIndex(customers.columns, 1);
+    const int sellTo = ColumnIndex(headers.columns, 2);
+    std::erase_if(customers.rows,
+                  [&](const auto& values) { return existing.count(values[customerNo]) > 0; });
 
     RawServer raw(context.environment.Conninfo(rawCopy));
     raw.Prepare("item", "SELECT * FROM " + raw.Table(kItemTable) + " WHERE f1=$1");
@@ -261,7 +267,7 @@ std::vector<Measurement> Orders(Context& context) {
       raw.Exec("BEGIN; SELECT pg_advisory_xact_lock(7234102211)");
       for (size_t i = 0; i < lookupsPerOrder; ++i) raw.Run("item", {firstItem});
       while (nextCustomer < customers.rows.size() &&
-             customers.rows[nextCustomer][0] <= headers.rows[order][1]) {
+             customers.rows[nextCustomer][customerNo] <= headers.rows[order][sellTo]) {
         raw.Run("customer", customers.rows[nextCustomer++]);
       }
       raw.Run("header", headers.rows[order]);
