@@ -161,6 +161,34 @@ TEST_F(ServerSessionTest, ABrokenConnectionIsAnErrorAtTheNextCallAndWritesNothin
   EXPECT_EQ(CustomerCount(), before);
 }
 
+// A statement the server refuses fails the whole transaction: it commits nothing and says
+// so. Here the server holds a rule of its own that the name breaks.
+TEST_F(ServerSessionTest, AFailedStatementFailsTheWholeTransaction) {
+  AdminQuery(database_.name(), "ALTER TABLE c1_t18 ADD CONSTRAINT no_bad CHECK (f2 <> 'BAD')");
+  const int32_t before = CustomerCount();
+  ASSERT_TRUE(IsOk(db_->BeginWrite()));
+  Record rec = customers_->NewRecord();
+  ASSERT_TRUE(IsOk(rec.Set(1, Input(std::u16string(u"GOOD")))));
+  ASSERT_TRUE(IsOk(customers_->Insert(rec)));
+  ASSERT_TRUE(IsOk(rec.Set(1, Input(std::u16string(u"OTHER")))));
+  ASSERT_TRUE(IsOk(rec.Set(2, Input(std::u16string(u"BAD")))));
+  EXPECT_TRUE(HasCode(customers_->Insert(rec), errc::kStorageError));
+  EXPECT_TRUE(HasCode(db_->Commit(), errc::kTransactionFailed));
+  db_->SelectLatestVersion();
+  EXPECT_EQ(CustomerCount(), before) << "GOOD was rolled back with the rest";
+}
+
+// The server ends texts at U+0000; such a text is refused before it is sent, never cut.
+TEST_F(ServerSessionTest, ATextTheServerCannotHoldIsRefusedNotCut) {
+  const int32_t before = CustomerCount();
+  Record rec = customers_->NewRecord();
+  ASSERT_TRUE(IsOk(rec.Set(1, Input(std::u16string(u"NUL")))));
+  ASSERT_TRUE(IsOk(rec.Set(2, Input(std::u16string(u"a\0b", 3)))));
+  EXPECT_TRUE(HasCode(customers_->Insert(rec), errc::kStorageError));
+  db_->SelectLatestVersion();
+  EXPECT_EQ(CustomerCount(), before);
+}
+
 TEST_F(ServerSessionTest, UsersAreTheServersOwn) {
   EXPECT_TRUE(HasCode(db_->AddUser(u"ADMIN", u"secret"), errc::kServerUsers));
   EXPECT_TRUE(IsOk(db_->Login(u"anyone", u"")))

@@ -65,6 +65,7 @@ void Parameters::Add(const Value& value) {
 void Parameters::AddInteger(int64_t value) { AddText(std::to_string(value)); }
 
 void Parameters::AddText(std::string utf8) {
+  refused_ = refused_ || utf8.find('\0') != std::string::npos;
   texts_.push_back(std::move(utf8));
   binary_.push_back(0);
 }
@@ -221,6 +222,9 @@ Status Connection::QueryOnce(const std::string& sql, const Parameters& parameter
 
 Status Connection::Execute(const char* name, const std::string& sql, const Parameters& parameters,
                            Result* out) {
+  if (parameters.refused_) {
+    return Status::Error(errc::kStorageError, "a text holding U+0000 cannot be stored");
+  }
   const size_t count = parameters.size();
   std::vector<const char*> values(count);
   std::vector<int> lengths(count);

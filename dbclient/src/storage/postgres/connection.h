@@ -32,6 +32,8 @@ class Parameters {
   friend class Connection;
   std::vector<std::string> texts_;
   std::vector<int> binary_;
+  // A text the server cannot hold (it ends texts at U+0000): the statement is not sent.
+  bool refused_ = false;
 };
 
 // The answer of a statement; owns the PGresult.
