@@ -58,6 +58,7 @@ start() {
   # TLS with a certificate of its own, for connections that require it.
   as_owner openssl req -new -x509 -days 30 -nodes -subj /CN=127.0.0.1 -keyout "$dir/data/server.key" \
     -out "$dir/data/server.crt" >/dev/null 2>&1
+  as_owner chmod 600 "$dir/data/server.key"
   echo "ssl = on" | as_owner tee -a "$dir/data/postgresql.conf" >/dev/null
   # The socket trusts its own machine's users; TCP asks for passwords.
   printf 'local all all trust\nhost all all 127.0.0.1/32 scram-sha-256\n' |
