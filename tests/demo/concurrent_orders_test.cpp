@@ -1,5 +1,5 @@
-// Two TalmoDemo processes creating orders at once on one database: every order whole, no
-// number twice, within a bounded time.
+// Two TalmoDemo processes creating orders at once on one database on the server: every order
+// whole, no number twice, within a bounded time (generous: the suite also runs under ASan).
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -20,7 +20,7 @@ namespace talmo_demo::testing {
 namespace {
 
 constexpr int kOrdersEach = 200;
-constexpr auto kTimeLimit = std::chrono::minutes(10);
+constexpr auto kTimeLimit = std::chrono::minutes(20);
 
 class ConcurrentOrdersTest : public LiveDemoTest {
  protected:
