@@ -2,6 +2,7 @@
 // same run, as a raw SQLite program on the same data; prints both rates and their ratio.
 // Every workload checks what it read or wrote; a wrong result fails the run (exit 1).
 #include <iostream>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -29,12 +30,18 @@ constexpr Workload kWorkloads[] = {{"orders", RunOrders},
                                    {"ledger", RunLedger},
                                    {"fields", RunFields}};
 
+// The workloads of a run on a database server.
+constexpr Workload kServerWorkloads[] = {
+    {"orders", RunServerOrders}, {"getrec", RunServerGetRec}, {"scan", RunServerScan}};
+
 int Run(const BenchOptions& options) {
-  Environment environment(options.folder);
+  Environment environment(options.folder, options.server);
   Context context{options, environment};
   std::cout << DescribeMachine() << std::endl;
   std::vector<Measurement> rows;
-  for (const Workload& workload : kWorkloads) {
+  const std::span<const Workload> workloads =
+      environment.onServer() ? std::span<const Workload>(kServerWorkloads) : kWorkloads;
+  for (const Workload& workload : workloads) {
     if (!Selected(options, workload.name)) continue;
     std::cerr << "running " << workload.name << " ..." << std::endl;
     for (Measurement& row : workload.run(context)) rows.push_back(std::move(row));

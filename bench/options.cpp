@@ -8,14 +8,17 @@ namespace talmo_bench {
 const char* const kUsage =
     "usage: talmo-bench [--quick] [--only NAME[,NAME...]] [--orders N] [--lookups N]\n"
     "                   [--scan-passes N] [--ledger-passes N] [--field-rounds N] [--repeat N]\n"
-    "                   [--seed N] [--memory N]... [--dir FOLDER] [--calls] [--help]\n"
+    "                   [--seed N] [--memory N]... [--dir FOLDER] [--calls] [--server DIR]\n"
+    "                   [--help]\n"
     "  workloads: orders getrec scan ledger fields (none: only the memory runs)\n"
     "  --quick       small sizes, one round: checks that every workload runs and verifies\n"
     "  --memory N    after the workloads, N orders one per transaction (N <= 100000),\n"
     "                reporting resident memory and the client's open handles as it goes\n"
     "  --dir FOLDER  where the working folder (sample database and its copies) is made;\n"
     "                /dev/shm when there is one, else the temp folder\n"
-    "  --calls       also list the DbClient members the Talmo side called per operation\n";
+    "  --calls       also list the DbClient members the Talmo side called per operation\n"
+    "  --server DIR  orders, getrec and scan on the PostgreSQL server of DIR (started by\n"
+    "                tools/pg-server.sh), beside a raw libpq program, with round trips/op\n";
 
 const std::vector<std::string_view> kWorkloadNames = {"orders", "getrec", "scan", "ledger",
                                                       "fields"};
@@ -88,6 +91,8 @@ BenchOptions ParseOptions(std::span<const std::string_view> args) {
     } else if (arg == "--memory") {
       if (!count(1, kMaxOrders, &number)) return options;
       options.memoryRuns.push_back(number);
+    } else if (arg == "--server") {
+      options.server = std::string(value);
     } else if (arg == "--dir") {
       options.folder = std::string(value);
     } else if (arg == "--only") {

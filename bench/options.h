@@ -22,6 +22,7 @@ struct BenchOptions {
   std::vector<std::string> only;    // workloads to run; empty: all
   std::filesystem::path folder;     // parent of the working folder; empty: DefaultFolder()
   bool showCalls = false;           // print the DbClient members each workload called
+  std::filesystem::path server;     // a server's folder (tools/pg-server.sh): run on it
   std::string error;                // a usage error; empty when the line is valid
 };
 

@@ -9,6 +9,7 @@ namespace {
 // Member numbers of the client's diagnostics.
 constexpr int32_t kOpenHandlesMember = 100;
 constexpr int32_t kMemberCallsMember = 101;
+constexpr int32_t kRoundTripsMember = 102;
 
 }  // namespace
 
@@ -58,11 +59,17 @@ uint64_t ClientDiagnostics::Calls(int32_t member) {
       automation::CallMethod(client_.get(), kMemberCallsMember, member).ToDouble());
 }
 
+uint64_t ClientDiagnostics::RoundTrips() {
+  return static_cast<uint64_t>(automation::CallMethod(client_.get(), kRoundTripsMember).ToDouble());
+}
+
 CallCounts ClientDiagnostics::Snapshot() {
   CallCounts counts{};
   for (int32_t member = 1; member < static_cast<int32_t>(counts.size()); ++member) {
-    if (member != kOpenHandlesMember && member != kMemberCallsMember)
+    if (member != kOpenHandlesMember && member != kMemberCallsMember &&
+        member != kRoundTripsMember) {
       counts[member] = Calls(member);
+    }
   }
   return counts;
 }

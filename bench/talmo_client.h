@@ -88,6 +88,8 @@ class ClientDiagnostics {
   // Calls of one member so far, and of each member (the diagnostic members not counted).
   uint64_t Calls(int32_t member);
   CallCounts Snapshot();
+  // Requests sent to database servers by every client object so far.
+  uint64_t RoundTrips();
 
  private:
   automation::Ref<automation::Dispatch> client_;

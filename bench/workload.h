@@ -78,5 +78,9 @@ std::vector<Measurement> RunGetRec(Context& context);
 std::vector<Measurement> RunScan(Context& context);
 std::vector<Measurement> RunLedger(Context& context);
 std::vector<Measurement> RunFields(Context& context);
+// The same orders, getrec and scan on a database server, beside a raw libpq program.
+std::vector<Measurement> RunServerOrders(Context& context);
+std::vector<Measurement> RunServerGetRec(Context& context);
+std::vector<Measurement> RunServerScan(Context& context);
 
 }  // namespace talmo_bench

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the demo need, when missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libsqlite3-dev sqlite3 libsodium-dev libgtest-dev
-          libgmock-dev libbenchmark-dev qt6-base-dev libgl-dev
+          libgmock-dev libbenchmark-dev qt6-base-dev libgl-dev postgresql libpq-dev
           python3-dev pybind11-dev python3-pytest)
 missing=()
 for p in "${packages[@]}"; do

@@ -20,8 +20,8 @@
   X(kNoRecordInFilter, 19, 1095, "There is no record within the filters.", \
     "V rozsahu filtrů není žádný záznam.") \
   /* Connection, users and companies */ \
-  X(kServerUnavailable, 20, 1, "Server connections are not available.", \
-    "Připojení k serveru není k dispozici.") \
+  X(kServerUnavailable, 20, 1, "The database server cannot be reached.", \
+    "Databázový server není dostupný.") \
   X(kDatabaseNotFound, 20, 2, "The database file does not exist.", "Soubor databáze neexistuje.") \
   X(kDatabaseOpenFailed, 20, 3, "The database file cannot be opened.", \
     "Soubor databáze nelze otevřít.") \
@@ -39,6 +39,20 @@
   X(kInvalidName, 20, 13, "The name is not valid.", "Název není platný.") \
   X(kStorageError, 20, 14, "The database reported an error.", "Databáze ohlásila chybu.") \
   X(kUserNotFound, 20, 15, "The user does not exist.", "Uživatel neexistuje.") \
+  /* Database servers */ \
+  X(kUnknownNetType, 20, 20, "The network type is not known (tcp, tcps or unix).", \
+    "Typ sítě není známý (tcp, tcps nebo unix).") \
+  X(kBadServerAddress, 20, 21, "The server address is not valid.", "Adresa serveru není platná.") \
+  X(kServerDatabaseNotFound, 20, 22, "The database does not exist on the server.", \
+    "Databáze na serveru neexistuje.") \
+  X(kServerDatabaseExists, 20, 23, "The database already exists on the server.", \
+    "Databáze na serveru již existuje.") \
+  X(kConnectionLost, 20, 24, "The connection to the database server was lost.", \
+    "Spojení s databázovým serverem bylo přerušeno.") \
+  X(kServerUsers, 20, 25, "Users of a server database are managed on the server.", \
+    "Uživatele databáze na serveru spravuje server.") \
+  X(kTransactionFailed, 20, 26, "The write transaction failed and was rolled back.", \
+    "Zápisová transakce selhala a byla vrácena zpět.") \
   /* Schema and names */ \
   X(kSchemaNewer, 21, 1, "The database was written by a newer version of the application.", \
     "Databáze byla vytvořena novější verzí aplikace.") \

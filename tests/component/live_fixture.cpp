@@ -10,17 +10,21 @@
 namespace talmo::testing {
 
 std::unique_ptr<TempFolder> LiveTest::dir_;
+std::unique_ptr<SampleCopy> LiveTest::sample_;
 
 void LiveTest::SetUpTestSuite() {
   dir_ = std::make_unique<TempFolder>();
   setenv("TALMO_REGISTRY", (dir_->path() / "registry.ini").c_str(), 1);
   automation::RegisterLibrary(TALMO_LIBRARY_PATH);
   automation::RegisterLibrary(DBCLIENT_LIBRARY_PATH);
-  std::filesystem::copy_file(std::filesystem::path(TALMO_BIN_DIR) / "sample.db",
-                             dir_->path() / "sample.db");
+  sample_ = std::make_unique<SampleCopy>(
+      ProgramBackend(), std::filesystem::path(TALMO_BIN_DIR) / "sample.db", dir_->path());
 }
 
-void LiveTest::TearDownTestSuite() { dir_.reset(); }
+void LiveTest::TearDownTestSuite() {
+  sample_.reset();
+  dir_.reset();
+}
 
 void LiveTest::SetUp() {
   ASSERT_NO_THROW(database_ = automation::CreateObject(u"Talmo.Database"));
@@ -43,9 +47,8 @@ std::u16string LiveTest::WriteIni(const std::string& name, const std::string& bo
 }
 
 std::string LiveTest::SampleIniBody() {
-  return "LibPath=" + std::string(TALMO_BIN_DIR) +
-         "\nDatabase=" + (dir_->path() / "sample.db").string() +
-         "\nCompanyName=" + TALMO_SAMPLE_COMPANY + "\nCommitCache=Y\n";
+  return "LibPath=" + std::string(TALMO_BIN_DIR) + "\n" + sample_->IniLines() +
+         "CompanyName=" + TALMO_SAMPLE_COMPANY + "\nCommitCache=Y\n";
 }
 
 namespace {

@@ -1,6 +1,7 @@
 // Tests of the built component as a client uses it: libTalmo.so and libDbClient.so are
 // registered in a registry file of the test's own, Talmo.Database is created by its ProgID,
-// and the connection goes to a temporary copy of the sample database.
+// and the connection goes to a temporary copy of the sample database (on the program's
+// backend: see ProgramBackend).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,8 +14,9 @@
 #include "automation/dispatch.h"
 #include "automation/ref.h"
 #include "automation/variant.h"
-#include "temp_folder.h"
 #include "error_of.h"
+#include "temp_folder.h"
+#include "test_server.h"
 
 namespace talmo::testing {
 
@@ -46,6 +48,7 @@ class LiveTest : public ::testing::Test {
 
  private:
   static std::unique_ptr<TempFolder> dir_;
+  static std::unique_ptr<SampleCopy> sample_;
 };
 
 }  // namespace talmo::testing

@@ -178,12 +178,10 @@ TEST(BindingSwitchesTest, ErrorDisplayAndReleaseSwitchesAreStored) {
   EXPECT_EQ(client.LastError(), errc::kBadArgument);
 }
 
-TEST(BindingConnectionTest, ServerConnectionsAreNotAvailable) {
+TEST(BindingConnectionTest, UnknownNetTypeOrServerAddressIsAClientError) {
   Client client;
-  Variant server(u"srv");
-  Variant netType(u"tcp");
-  client.Call(7, Variant::ByRef(&server), Variant::ByRef(&netType));
-  EXPECT_EQ(client.LastError(), errc::kServerUnavailable);
+  EXPECT_EQ(client.Connect("db", u"", u"", u"srv", u"netb"), errc::kUnknownNetType);
+  EXPECT_EQ(client.Connect("db", u"", u"", u"srv:99999", u"tcp"), errc::kBadServerAddress);
 }
 
 TEST(BindingConnectionTest, MissingDatabaseFileIsAnErrorAndIsNotCreated) {
@@ -252,7 +250,7 @@ TEST(BindingConnectionTest, ClosingStepsAreQuietWhenNothingIsOpen) {
 
 class BindingCloseTest : public ConnectedTest {};
 
-TEST_F(BindingCloseTest, ClosingTheCompanyAbortsTheOpenWriteTransaction) {
+TEST_P(BindingCloseTest, ClosingTheCompanyAbortsTheOpenWriteTransaction) {
   client_.Call(36);
   ASSERT_EQ(client_.LastError(), 0);
   const Table customers = Open(kCustomer);
@@ -269,7 +267,7 @@ TEST_F(BindingCloseTest, ClosingTheCompanyAbortsTheOpenWriteTransaction) {
   EXPECT_EQ(client_.Call(24, again.handle).ToLong(), 0);
 }
 
-TEST_F(BindingCloseTest, ClosingTheDatabaseFreesItsHandlesAndAbortsTheTransaction) {
+TEST_P(BindingCloseTest, ClosingTheDatabaseFreesItsHandlesAndAbortsTheTransaction) {
   client_.Call(36);
   const Table customers = Open(kCustomer);
   ASSERT_NO_FATAL_FAILURE(InsertRecord(customers, {{1, Variant(u"C1")}}));
@@ -281,10 +279,13 @@ TEST_F(BindingCloseTest, ClosingTheDatabaseFreesItsHandlesAndAbortsTheTransactio
   EXPECT_EQ(client_.LastError(), 0);
 
   Client other;
-  ASSERT_EQ(other.Connect(file_), 0);
+  ASSERT_EQ(ConnectOther(other), 0);
   const int32_t table = other.OpenTable(kCustomer);
   EXPECT_EQ(other.Call(24, table).ToLong(), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, BindingCloseTest, kBothBackends,
+                         [](const auto& info) { return BackendName(info.param); });
 
 }  // namespace
 }  // namespace dbclient::binding_test
@@ -303,7 +304,7 @@ class BindingDiagnosticsTest : public ConnectedTest {
   }
 };
 
-TEST_F(BindingDiagnosticsTest, OpenHandlesCountEveryKindOfEveryObjectUntilFreed) {
+TEST_P(BindingDiagnosticsTest, OpenHandlesCountEveryKindOfEveryObjectUntilFreed) {
   Client observer;  // holds no handles, sees those of client_
   const int64_t tables = Handles(observer, 1);
   const int64_t records = Handles(observer, 2);
@@ -331,12 +332,12 @@ TEST_F(BindingDiagnosticsTest, OpenHandlesCountEveryKindOfEveryObjectUntilFreed)
   EXPECT_EQ(Handles(observer, 0), total);
 }
 
-TEST_F(BindingDiagnosticsTest, UnknownHandleKindIsABadArgument) {
+TEST_P(BindingDiagnosticsTest, UnknownHandleKindIsABadArgument) {
   EXPECT_EQ(client_.Call(100, int32_t{4}).ToDouble(), 0.0);
   EXPECT_EQ(client_.LastError(), errc::kBadArgument);
 }
 
-TEST_F(BindingDiagnosticsTest, MemberCallsCountEveryObjectsCallsIncludingFailedOnes) {
+TEST_P(BindingDiagnosticsTest, MemberCallsCountEveryObjectsCallsIncludingFailedOnes) {
   Client other;
   const double before = client_.Call(101, int32_t{24}).ToDouble();
   const Table customers = Open(kCustomer);
@@ -349,6 +350,9 @@ TEST_F(BindingDiagnosticsTest, MemberCallsCountEveryObjectsCallsIncludingFailedO
   EXPECT_EQ(client_.Call(101, int32_t{101}).ToDouble(), asked + 1) << "the asking call counts";
   EXPECT_EQ(client_.Call(101, int32_t{999}).ToDouble(), 0.0) << "no such member";
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, BindingDiagnosticsTest, kBothBackends,
+                         [](const auto& info) { return BackendName(info.param); });
 
 }  // namespace
 }  // namespace dbclient::binding_test

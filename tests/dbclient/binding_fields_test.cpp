@@ -41,7 +41,7 @@ struct ValueRow {
   Variant read;
 };
 
-class BindingValueTest : public ConnectedTest, public ::testing::WithParamInterface<ValueRow> {};
+class BindingValueTest : public ConnectedTestWith<ValueRow> {};
 
 TEST_P(BindingValueTest, AssignedValueReadsBackAsTheFieldsVariant) {
   const ValueRow& row = GetParam();
@@ -103,8 +103,7 @@ struct RefusalRow {
   int32_t error;
 };
 
-class BindingRefusalTest : public ConnectedTest,
-                           public ::testing::WithParamInterface<RefusalRow> {};
+class BindingRefusalTest : public ConnectedTestWith<RefusalRow> {};
 
 TEST_P(BindingRefusalTest, ValueThatDoesNotConvertIsRefusedAndNothingIsStored) {
   const RefusalRow& row = GetParam();
@@ -148,7 +147,7 @@ INSTANTIATE_TEST_SUITE_P(
 class BindingFieldsTest : public ConnectedTest {};
 
 // A Czech caller writes decimals with a comma; a point is refused, never read as 225.
-TEST_F(BindingFieldsTest, CzechDecimalTextIsStoredAsItsNumber) {
+TEST_P(BindingFieldsTest, CzechDecimalTextIsStoredAsItsNumber) {
   const talmo::testing::RegionalScope scope(automation::Region::kCzech);
   const Table t = Open(kCustomer);
   client_.Call(56, t.handle, t.record, kCreditLimit, u"2,25");
@@ -163,7 +162,7 @@ TEST_F(BindingFieldsTest, CzechDecimalTextIsStoredAsItsNumber) {
   EXPECT_EQ(Get(t, kCreditLimit).ToDouble(), 2.25);
 }
 
-TEST_F(BindingFieldsTest, ValuesSurviveInsertAndFind) {
+TEST_P(BindingFieldsTest, ValuesSurviveInsertAndFind) {
   const Table t = Open(kItemLedgerEntry);
   InsertRecord(t, {{kEntryNo, Variant(int32_t{7})},
                    {kItemNo, Variant(u"i-1")},
@@ -179,7 +178,7 @@ TEST_F(BindingFieldsTest, ValuesSurviveInsertAndFind) {
   EXPECT_EQ(Get(t, kQuantity).ToDouble(), -2.5);
 }
 
-TEST_F(BindingFieldsTest, FieldMetadata) {
+TEST_P(BindingFieldsTest, FieldMetadata) {
   const Table customers = Open(kCustomer);
   const Table entries = Open(kItemLedgerEntry);
   const Table items = Open(kItem);
@@ -221,7 +220,7 @@ TEST_F(BindingFieldsTest, FieldMetadata) {
   }
 }
 
-TEST_F(BindingFieldsTest, DecimalHandlesCarryDoublesExactly) {
+TEST_P(BindingFieldsTest, DecimalHandlesCarryDoublesExactly) {
   const Table t = Open(kCustomer);
   Set(t, kNo, Variant(u"D1"));
   const int32_t in = client_.Call(80).ToLong();
@@ -252,7 +251,7 @@ TEST_F(BindingFieldsTest, DecimalHandlesCarryDoublesExactly) {
   EXPECT_EQ(client_.Call(88, out).ToDouble(), 0.1);
 }
 
-TEST_F(BindingFieldsTest, DecimalHandleArgumentsAreCheckedInOrder) {
+TEST_P(BindingFieldsTest, DecimalHandleArgumentsAreCheckedInOrder) {
   const Table t = Open(kCustomer);
   const int32_t h = client_.Call(80).ToLong();
   client_.Call(89, h, 2.5);  // handle first: the double 2.5 is no handle
@@ -271,7 +270,7 @@ TEST_F(BindingFieldsTest, DecimalHandleArgumentsAreCheckedInOrder) {
   EXPECT_EQ(client_.LastError(), errc::kUnknownHandle);
 }
 
-TEST_F(BindingFieldsTest, FlowFieldIsCalculatedOnRequest) {
+TEST_P(BindingFieldsTest, FlowFieldIsCalculatedOnRequest) {
   const Table items = Open(kItem);
   const Table entries = Open(kItemLedgerEntry);
   InsertRecord(items, {{kNo, Variant(u"I1")}});
@@ -303,7 +302,7 @@ TEST_F(BindingFieldsTest, FlowFieldIsCalculatedOnRequest) {
   EXPECT_EQ(client_.LastError(), errc::kNotFlowField);
 }
 
-TEST_F(BindingFieldsTest, FieldDescriptionTableIsReadOnlyAndDescribesRelations) {
+TEST_P(BindingFieldsTest, FieldDescriptionTableIsReadOnlyAndDescribesRelations) {
   constexpr int32_t kTableNoField = 1;
   constexpr int32_t kFieldNoField = 2;
   constexpr int32_t kRelatedTableField = 21;
@@ -328,6 +327,9 @@ TEST_F(BindingFieldsTest, FieldDescriptionTableIsReadOnlyAndDescribesRelations) 
 }
 
 // The Variant forms of the types the application schema has no field of.
+INSTANTIATE_TEST_SUITE_P(Backends, BindingFieldsTest, kBothBackends,
+                         [](const auto& info) { return BackendName(info.param); });
+
 TEST(BindingVariantValuesTest, TimeAndBlobValues) {
   const Variant time = binding::ToVariant(Value::Time(6 * 3600 * 1000));
   EXPECT_EQ(time.type(), VarType::kDate);

@@ -135,8 +135,8 @@ TEST(BindingMessageBytesTest, CzechLettersAreCodePage852Bytes) {
   // "V rozsahu filtrů není žádný záznam."
   EXPECT_EQ(TextOf(file, errc::kNoRecordInFilter),
             "V rozsahu filtr\x85 nen\xA1 \xA7\xA0\x64n\xEC z\xA0znam.");
-  // "Připojení k serveru není k dispozici."
-  EXPECT_EQ(TextOf(file, errc::kServerUnavailable).substr(0, 3), "P\xFDi");
+  // "Spojení s databázovým serverem bylo přerušeno."
+  EXPECT_EQ(TextOf(file, errc::kConnectionLost).substr(36, 5), "p\xFD" "eru");
 }
 
 }  // namespace

@@ -16,8 +16,17 @@ constexpr int32_t kName = 2;        // Customer "Name", Text 50
 constexpr int32_t kSearchName = 3;  // Customer "Search Name", Code 50, its own key
 constexpr int32_t kCity = 7;        // Customer "City", Text 30
 
-class BindingRecordsTest : public ConnectedTest {
+template <class Param>
+class BindingRecordsTestWith : public ConnectedTestWith<Param> {
  protected:
+  using Base = ConnectedTestWith<Param>;
+  using Base::client_;
+  using Base::Get;
+  using Base::InsertRecord;
+  using Base::Open;
+  using Base::Set;
+  using typename Base::Table;
+
   // Customers A, B and C, named so that the Search Name key orders them C, B, A.
   Table Customers() {
     const Table t = Open(kCustomer);
@@ -41,7 +50,9 @@ class BindingRecordsTest : public ConnectedTest {
   int32_t Count(const Table& t) { return client_.Call(24, t.handle).ToLong(); }
 };
 
-TEST_F(BindingRecordsTest, HandlesArePositiveAndDistinctAcrossKinds) {
+using BindingRecordsTest = BindingRecordsTestWith<Backend>;
+
+TEST_P(BindingRecordsTest, HandlesArePositiveAndDistinctAcrossKinds) {
   const Table customers = Open(kCustomer);
   const Table items = Open(kItem);
   const int32_t decimal = client_.Call(80).ToLong();
@@ -53,7 +64,7 @@ TEST_F(BindingRecordsTest, HandlesArePositiveAndDistinctAcrossKinds) {
   }
 }
 
-TEST_F(BindingRecordsTest, OpenTableWritesTheHandleIntoItsFirstArgument) {
+TEST_P(BindingRecordsTest, OpenTableWritesTheHandleIntoItsFirstArgument) {
   Variant handle(int32_t{0});
   const Variant result = client_.Call(47, Variant::ByRef(&handle), kCustomer);
   ASSERT_EQ(client_.LastError(), 0);
@@ -62,14 +73,14 @@ TEST_F(BindingRecordsTest, OpenTableWritesTheHandleIntoItsFirstArgument) {
   EXPECT_EQ(client_.Call(14, Variant::ByRef(&handle)).ToString(), u"Customer");
 }
 
-TEST_F(BindingRecordsTest, UnknownTableNumberLeavesTheHandleArgumentAlone) {
+TEST_P(BindingRecordsTest, UnknownTableNumberLeavesTheHandleArgumentAlone) {
   Variant handle(int32_t{0});
   client_.Call(47, Variant::ByRef(&handle), int32_t{424242});
   EXPECT_EQ(client_.LastError(), errc::kUnknownTable);
   EXPECT_EQ(handle.ToLong(), 0);
 }
 
-TEST_F(BindingRecordsTest, TableNumberOfName) {
+TEST_P(BindingRecordsTest, TableNumberOfName) {
   EXPECT_EQ(client_.Call(12, u"Customer").ToLong(), kCustomer);
   EXPECT_EQ(client_.LastError(), 0);
   Variant name(u"sales header");
@@ -78,7 +89,7 @@ TEST_F(BindingRecordsTest, TableNumberOfName) {
   EXPECT_EQ(client_.LastError(), errc::kUnknownTableName);
 }
 
-TEST_F(BindingRecordsTest, StaleAndUnknownHandlesAreClientErrors) {
+TEST_P(BindingRecordsTest, StaleAndUnknownHandlesAreClientErrors) {
   const Table t = Open(kCustomer);
   const Table other = Open(kCustomer);
   const int32_t decimal = client_.Call(80).ToLong();
@@ -127,7 +138,7 @@ TEST_F(BindingRecordsTest, StaleAndUnknownHandlesAreClientErrors) {
   EXPECT_EQ(client_.LastError(), 0);
 }
 
-TEST_F(BindingRecordsTest, BufferOfAnotherTableIsRefused) {
+TEST_P(BindingRecordsTest, BufferOfAnotherTableIsRefused) {
   const Table customers = Open(kCustomer);
   const Table items = Open(kItem);
   client_.Call(55, customers.handle, items.record, kNo);
@@ -139,7 +150,7 @@ TEST_F(BindingRecordsTest, BufferOfAnotherTableIsRefused) {
   EXPECT_EQ(Count(customers), 0);
 }
 
-TEST_F(BindingRecordsTest, BuffersOfOneTableWorkWithEveryHandleOfIt) {
+TEST_P(BindingRecordsTest, BuffersOfOneTableWorkWithEveryHandleOfIt) {
   const Table first = Open(kCustomer);
   const Table second = Open(kCustomer);
   Set(first, kNo, Variant(u"X1"));
@@ -148,7 +159,7 @@ TEST_F(BindingRecordsTest, BuffersOfOneTableWorkWithEveryHandleOfIt) {
   EXPECT_EQ(Count(second), 1);
 }
 
-TEST_F(BindingRecordsTest, DuplicateInsertAnswersZeroWithoutAnError) {
+TEST_P(BindingRecordsTest, DuplicateInsertAnswersZeroWithoutAnError) {
   const Table t = Customers();
   client_.Call(25, t.handle, t.record);
   Set(t, kNo, Variant(u"B"));
@@ -162,7 +173,7 @@ TEST_F(BindingRecordsTest, DuplicateInsertAnswersZeroWithoutAnError) {
   EXPECT_EQ(Get(t, kName).ToString(), u"Beta");
 }
 
-TEST_F(BindingRecordsTest, ModifyAndDeleteNeedAnExistingRecord) {
+TEST_P(BindingRecordsTest, ModifyAndDeleteNeedAnExistingRecord) {
   const Table t = Customers();
   client_.Call(25, t.handle, t.record);
   Set(t, kNo, Variant(u"Z"));
@@ -195,10 +206,10 @@ struct FindRow {
   int32_t error;
 };
 
-class BindingFindTest : public BindingRecordsTest, public ::testing::WithParamInterface<FindRow> {};
+class BindingFindTest : public BindingRecordsTestWith<std::tuple<Backend, FindRow>> {};
 
 TEST_P(BindingFindTest, SearchMethods) {
-  const FindRow& row = GetParam();
+  const FindRow& row = std::get<1>(GetParam());
   const Table t = Customers();
   EXPECT_EQ(FindFrom(t, row.from, row.method), row.result);
   EXPECT_EQ(client_.LastError(), row.error);
@@ -207,7 +218,7 @@ TEST_P(BindingFindTest, SearchMethods) {
 
 INSTANTIATE_TEST_SUITE_P(
     Methods, BindingFindTest,
-    ::testing::Values(FindRow{"First", u"B", u"-", -1, u"A", 0},
+    ::testing::Combine(kBothBackends, ::testing::Values(FindRow{"First", u"B", u"-", -1, u"A", 0},
                       FindRow{"Last", u"B", u"+", -1, u"C", 0},
                       FindRow{"Equal", u"B", u"=", -1, u"B", 0},
                       FindRow{"EqualMissing", u"BB", u"=", 0, u"BB", errc::kRecordNotFound},
@@ -220,10 +231,12 @@ INSTANTIATE_TEST_SUITE_P(
                       FindRow{"EqualOrNextTakesNext", u"BB", u"=>", -1, u"C", 0},
                       FindRow{"AllThreeFallBackToPrevious", u"D", u"=><", -1, u"C", 0},
                       FindRow{"UnknownCharacter", u"B", u"x", 0, u"B", errc::kBadSearchMethod},
-                      FindRow{"EmptyMethod", u"B", u"", 0, u"B", errc::kBadSearchMethod}),
-    [](const ::testing::TestParamInfo<FindRow>& info) { return info.param.name; });
+                      FindRow{"EmptyMethod", u"B", u"", 0, u"B", errc::kBadSearchMethod})),
+    [](const auto& info) {
+      return BackendName(std::get<0>(info.param)) + std::get<1>(info.param).name;
+    });
 
-TEST_F(BindingRecordsTest, FindOnAnEmptyTableReportsNoRecordInFilter) {
+TEST_P(BindingRecordsTest, FindOnAnEmptyTableReportsNoRecordInFilter) {
   const Table t = Open(kCustomer);
   EXPECT_EQ(client_.Call(19, t.handle, t.record, u"-").ToLong(), 0);
   EXPECT_EQ(client_.LastError(), errc::kNoRecordInFilter);
@@ -231,7 +244,7 @@ TEST_F(BindingRecordsTest, FindOnAnEmptyTableReportsNoRecordInFilter) {
   EXPECT_EQ(client_.LastError(), errc::kNoRecordInFilter);
 }
 
-TEST_F(BindingRecordsTest, NextMovesBySixteenBitStepsAndReportsStepsMoved) {
+TEST_P(BindingRecordsTest, NextMovesBySixteenBitStepsAndReportsStepsMoved) {
   const Table t = Customers();
   ASSERT_EQ(FindFrom(t, u"A", u"="), -1);
   Variant step(int16_t{1});
@@ -249,7 +262,7 @@ TEST_F(BindingRecordsTest, NextMovesBySixteenBitStepsAndReportsStepsMoved) {
   EXPECT_EQ(client_.LastError(), errc::kBadArgument) << "steps are 16-bit";
 }
 
-TEST_F(BindingRecordsTest, FiltersNarrowFindNextAndCount) {
+TEST_P(BindingRecordsTest, FiltersNarrowFindNextAndCount) {
   const Table t = Customers();
   Variant filter(u"B|C");
   client_.Call(44, t.handle, kNo, Variant::ByRef(&filter));
@@ -274,7 +287,7 @@ TEST_F(BindingRecordsTest, FiltersNarrowFindNextAndCount) {
   EXPECT_NE(client_.LastError(), 0);
 }
 
-TEST_F(BindingRecordsTest, RangesTakeTwoValuesOrOne) {
+TEST_P(BindingRecordsTest, RangesTakeTwoValuesOrOne) {
   const Table t = Customers();
   Variant min(u"A");
   Variant max(u"B");
@@ -291,7 +304,7 @@ TEST_F(BindingRecordsTest, RangesTakeTwoValuesOrOne) {
   EXPECT_EQ(Count(t), 3);
 }
 
-TEST_F(BindingRecordsTest, DeleteAllRemovesOnlyTheRecordsWithinTheFilters) {
+TEST_P(BindingRecordsTest, DeleteAllRemovesOnlyTheRecordsWithinTheFilters) {
   const Table t = Customers();
   client_.Call(44, t.handle, kNo, u"A|C");
   client_.Call(78, t.handle);
@@ -312,7 +325,7 @@ std::vector<int32_t> KeyFields(const Variant& key) {
   return fields;
 }
 
-TEST_F(BindingRecordsTest, CurrentKeyIsAZeroBasedArrayOfLong) {
+TEST_P(BindingRecordsTest, CurrentKeyIsAZeroBasedArrayOfLong) {
   const Table t = Customers();
   const Variant key = client_.Call(51, t.handle);
   ASSERT_TRUE(key.IsArray());
@@ -338,7 +351,7 @@ TEST_F(BindingRecordsTest, CurrentKeyIsAZeroBasedArrayOfLong) {
       << "each table handle has its own key";
 }
 
-TEST_F(BindingRecordsTest, CopyAndInitialiseBuffers) {
+TEST_P(BindingRecordsTest, CopyAndInitialiseBuffers) {
   const Table t = Customers();
   const int32_t other = client_.Call(15, t.handle).ToLong();
   ASSERT_EQ(FindFrom(t, u"B", u"="), -1);
@@ -352,7 +365,7 @@ TEST_F(BindingRecordsTest, CopyAndInitialiseBuffers) {
   EXPECT_EQ(Get(t, kName).ToString(), u"Beta") << "the source is untouched";
 }
 
-TEST_F(BindingRecordsTest, BeforeInsertExistsAndChangesNothing) {
+TEST_P(BindingRecordsTest, BeforeInsertExistsAndChangesNothing) {
   const Table t = Customers();
   client_.Call(63);
   EXPECT_EQ(client_.LastError(), 0);
@@ -361,7 +374,7 @@ TEST_F(BindingRecordsTest, BeforeInsertExistsAndChangesNothing) {
 
 // 62 comes right before the key search of a look-up, whose caller checks the error without
 // accepting "not found": that one search answers a miss with 0 alone.
-TEST_F(BindingRecordsTest, BeforeLookupMakesOnlyTheNextSearchQuietAboutAMiss) {
+TEST_P(BindingRecordsTest, BeforeLookupMakesOnlyTheNextSearchQuietAboutAMiss) {
   const Table t = Customers();
   const auto lookup = [&](const char16_t* no, const char16_t* method) {
     Set(t, kNo, Variant(no));
@@ -388,7 +401,7 @@ TEST_F(BindingRecordsTest, BeforeLookupMakesOnlyTheNextSearchQuietAboutAMiss) {
   EXPECT_EQ(client_.LastError(), errc::kBadSearchMethod) << "only a miss is quiet";
 }
 
-TEST_F(BindingRecordsTest, LockTableInsideAWriteTransaction) {
+TEST_P(BindingRecordsTest, LockTableInsideAWriteTransaction) {
   const Table t = Open(kCustomer);
   client_.Call(36);
   client_.Call(43, t.handle, int32_t{-1});
@@ -399,9 +412,9 @@ TEST_F(BindingRecordsTest, LockTableInsideAWriteTransaction) {
   EXPECT_EQ(client_.LastError(), 0);
 }
 
-TEST_F(BindingRecordsTest, LockWithoutWaitingFailsAtOnceWhileAnotherSessionWrites) {
+TEST_P(BindingRecordsTest, LockWithoutWaitingFailsAtOnceWhileAnotherSessionWrites) {
   Client other;
-  ASSERT_EQ(other.Connect(file_), 0);
+  ASSERT_EQ(ConnectOther(other), 0);
   other.Call(36);
   ASSERT_EQ(other.LastError(), 0);
   const Table t = Open(kCustomer);
@@ -412,7 +425,7 @@ TEST_F(BindingRecordsTest, LockWithoutWaitingFailsAtOnceWhileAnotherSessionWrite
   EXPECT_EQ(client_.LastError(), 0);
 }
 
-TEST_F(BindingRecordsTest, RollbackRestoresTheDatabaseAndCommitKeepsIt) {
+TEST_P(BindingRecordsTest, RollbackRestoresTheDatabaseAndCommitKeepsIt) {
   const Table t = Customers();
   client_.Call(36);
   ASSERT_EQ(client_.LastError(), 0);
@@ -432,13 +445,13 @@ TEST_F(BindingRecordsTest, RollbackRestoresTheDatabaseAndCommitKeepsIt) {
   ASSERT_EQ(client_.LastError(), 0);
 
   Client reader;
-  ASSERT_EQ(reader.Connect(file_), 0);
+  ASSERT_EQ(ConnectOther(reader), 0);
   reader.Call(35);
   const int32_t table = reader.OpenTable(kCustomer);
   EXPECT_EQ(reader.Call(24, table).ToLong(), 4);
 }
 
-TEST_F(BindingRecordsTest, TransactionCommandsOutOfPlaceAreErrors) {
+TEST_P(BindingRecordsTest, TransactionCommandsOutOfPlaceAreErrors) {
   client_.Call(37);
   EXPECT_EQ(client_.LastError(), errc::kNoTransaction);
   client_.Call(38);
@@ -450,6 +463,9 @@ TEST_F(BindingRecordsTest, TransactionCommandsOutOfPlaceAreErrors) {
   client_.Call(38);
   EXPECT_EQ(client_.LastError(), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, BindingRecordsTest, kBothBackends,
+                         [](const auto& info) { return BackendName(info.param); });
 
 }  // namespace
 }  // namespace dbclient::binding_test

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "automation/dispatch.h"
@@ -16,6 +17,7 @@
 #include "dbclient/engine.h"
 #include "error_codes.h"
 #include "temp_folder.h"
+#include "test_server.h"
 
 extern "C" automation::ClassFactory* DllGetClassObject(const char* clsid);
 
@@ -33,6 +35,9 @@ inline constexpr int32_t kItemLedgerEntry = 32;
 inline constexpr int32_t kSalesHeader = 36;
 inline constexpr int32_t kFieldTable = 2000000041;
 
+using talmo::testing::Backend;
+using talmo::testing::BackendName;
+using talmo::testing::kBothBackends;
 using talmo::testing::TempFolder;
 
 // Creates a database file holding the company kCompany and, when `user` is given, that user.
@@ -77,15 +82,23 @@ class Client {
 
   int32_t LastError() { return Call(45).ToLong(); }
 
-  // Connects the way the component does: 2, 1, 76, 5, 42, 9, with strings and numbers by
-  // reference. Returns the first failing member's code, 0 when connected.
+  // Connects the way the component does: 2, 1, 76, [7,] 5, 42, 9, with strings and numbers
+  // by reference; 7 when `netType` is given, with `server`. Returns the first failing
+  // member's code, 0 when connected.
   int32_t Connect(const std::string& file, std::u16string user = u"",
-                  std::u16string password = u"") {
+                  std::u16string password = u"", std::u16string server = u"",
+                  std::u16string netType = u"") {
     Put(2, false);
     Put(1, true);
     Variant folder(u"/opt/client");
     Call(76, Variant::ByRef(&folder));
     if (int32_t code = LastError()) return code;
+    if (!netType.empty()) {
+      Variant serverValue(std::move(server));
+      Variant netTypeValue(std::move(netType));
+      Call(7, Variant::ByRef(&serverValue), Variant::ByRef(&netTypeValue));
+      if (int32_t code = LastError()) return code;
+    }
     Variant path(automation::FromUtf8(file));
     Variant cache(int32_t{10000});
     Call(5, Variant::ByRef(&path), Variant::ByRef(&cache), int32_t{-1});
@@ -113,14 +126,83 @@ class Client {
   automation::Ref<automation::Dispatch> object_;
 };
 
-// A connected client on a fresh database with the company open.
-class ConnectedTest : public ::testing::Test {
+// A database holding the company kCompany for one test: a file, or a database of its own on
+// the test server (dropped when the object goes).
+class TestDatabase {
+ public:
+  explicit TestDatabase(Backend backend) : backend_(backend) {
+    if (backend == Backend::kFile) {
+      name_ = folder_.File("binding.db");
+      CreateDatabase(name_);
+      return;
+    }
+    name_ = talmo::testing::NewDatabaseName();
+    ServerLogin login = Login();
+    EXPECT_TRUE(Database::CreateOnServer(login, ApplicationSchema()).ok());
+    std::unique_ptr<Database> db;
+    EXPECT_TRUE(Database::Connect(login, OpenOptions{}, ApplicationSchema(), &db).ok());
+    if (db) {
+      EXPECT_TRUE(db->CreateCompany(kCompany).ok());
+    }
+  }
+  ~TestDatabase() {
+    if (backend_ == Backend::kServer) {
+      talmo::testing::AdminQuery("postgres",
+                                 "DROP DATABASE IF EXISTS " + name_ + " WITH (FORCE)");
+    }
+  }
+
+  // Connects `client` with the company open; the first failing member's code, or 0.
+  int32_t Connect(Client& client) const {
+    if (backend_ == Backend::kFile) return client.Connect(name_);
+    const talmo::testing::TestServer& server = talmo::testing::Server();
+    return client.Connect(name_, automation::FromUtf8(server.user),
+                          automation::FromUtf8(server.password),
+                          automation::FromUtf8(server.host + ":" + std::to_string(server.port)),
+                          u"tcp");
+  }
+
+  ServerLogin Login() const {
+    const talmo::testing::TestServer& server = talmo::testing::Server();
+    ServerLogin login;
+    login.address.host = server.host;
+    login.address.port = server.port;
+    login.database = name_;
+    login.user = server.user;
+    login.password = server.password;
+    return login;
+  }
+
+ private:
+  Backend backend_;
+  TempFolder folder_;
+  std::string name_;
+};
+
+// The backend of a test's parameter: the backend itself, the first of a pair, or the file for
+// tests that only assign values in record buffers.
+inline Backend BackendOf(Backend backend) { return backend; }
+template <class Row>
+Backend BackendOf(const std::tuple<Backend, Row>& param) {
+  return std::get<0>(param);
+}
+template <class Row>
+Backend BackendOf(const Row&) {
+  return Backend::kFile;
+}
+
+// A connected client on a fresh database with the company open, on the backend of the
+// test's parameter.
+template <class Param>
+class ConnectedTestWith : public ::testing::TestWithParam<Param> {
  protected:
   void SetUp() override {
-    file_ = folder_.File("binding.db");
-    ASSERT_NO_FATAL_FAILURE(CreateDatabase(file_));
-    ASSERT_EQ(client_.Connect(file_), 0);
+    database_ = std::make_unique<TestDatabase>(BackendOf(this->GetParam()));
+    ASSERT_EQ(database_->Connect(client_), 0);
   }
+
+  // Connects another client to the same database.
+  int32_t ConnectOther(Client& other) { return database_->Connect(other); }
 
   // A table handle and a record buffer of it.
   struct Table {
@@ -151,9 +233,10 @@ class ConnectedTest : public ::testing::Test {
     client_.Call(56, t.handle, t.record, field, std::move(value));
   }
 
-  TempFolder folder_;
-  std::string file_;
+  std::unique_ptr<TestDatabase> database_;
   Client client_;
 };
+
+using ConnectedTest = ConnectedTestWith<Backend>;
 
 }  // namespace dbclient::binding_test

@@ -14,10 +14,10 @@ namespace {
 
 using namespace testing;
 
-class CursorTest : public ::testing::Test {
+class CursorTest : public ::testing::TestWithParam<Backend> {
  protected:
   void SetUp() override {
-    db_ = CreateAndOpen(dir_.File("cursor.db"), TestSchema());
+    db_ = store_.CreateAndOpen();
     ASSERT_NE(db_, nullptr);
     ASSERT_TRUE(IsOk(db_->OpenTable(kCustomerTable, &customers_)));
     ASSERT_TRUE(IsOk(db_->OpenTable(kEntryTable, &entries_)));
@@ -65,7 +65,7 @@ class CursorTest : public ::testing::Test {
 
   std::u16string NoOf(const Record& rec) { return rec.Find(customer::kNo)->text(); }
 
-  TempFolder dir_;
+  TestStore store_{GetParam(), TestSchema()};
   std::unique_ptr<Database> db_;
   std::unique_ptr<Cursor> customers_;
   std::unique_ptr<Cursor> entries_;
@@ -73,7 +73,7 @@ class CursorTest : public ::testing::Test {
 
 using Numbers = std::vector<std::u16string>;
 
-TEST_F(CursorTest, PrimaryKeyOrderAndEnds) {
+TEST_P(CursorTest, PrimaryKeyOrderAndEnds) {
   EXPECT_EQ(Scan(*customers_), (Numbers{u"C10", u"C20", u"C30", u"C40", u"C50"}));
   Record rec = customers_->NewRecord();
   ASSERT_TRUE(IsOk(customers_->Find(rec, u"+")));
@@ -84,7 +84,7 @@ TEST_F(CursorTest, PrimaryKeyOrderAndEnds) {
   EXPECT_EQ(count, 5);
 }
 
-TEST_F(CursorTest, FindMethodsStartFromTheBuffersKey) {
+TEST_P(CursorTest, FindMethodsStartFromTheBuffersKey) {
   Record rec = MakeRecord(*customers_, {{customer::kNo, u"C25"}});
   EXPECT_TRUE(HasCode(customers_->Find(rec, u"="), errc::kRecordNotFound));
   EXPECT_EQ(NoOf(rec), u"C25") << "a miss leaves the buffer as it was";
@@ -103,7 +103,7 @@ TEST_F(CursorTest, FindMethodsStartFromTheBuffersKey) {
   EXPECT_EQ(NoOf(rec), u"C50");
 }
 
-TEST_F(CursorTest, BadSearchMethodsNameTheMethod) {
+TEST_P(CursorTest, BadSearchMethodsNameTheMethod) {
   Record rec = customers_->NewRecord();
   for (std::u16string_view method : {u"", u"x", u"-+", u"=-", u"==*", u"+="}) {
     const Status status = customers_->Find(rec, method);
@@ -112,7 +112,7 @@ TEST_F(CursorTest, BadSearchMethodsNameTheMethod) {
   }
 }
 
-TEST_F(CursorTest, NextMovesAsFarAsItCan) {
+TEST_P(CursorTest, NextMovesAsFarAsItCan) {
   Record rec = customers_->NewRecord();
   ASSERT_TRUE(IsOk(customers_->Find(rec, u"-")));
   int32_t moved = 0;
@@ -137,7 +137,7 @@ TEST_F(CursorTest, NextMovesAsFarAsItCan) {
   EXPECT_EQ(NoOf(rec), u"C40");
 }
 
-TEST_F(CursorTest, SecondaryKeysOrderByKeyThenPrimaryKey) {
+TEST_P(CursorTest, SecondaryKeysOrderByKeyThenPrimaryKey) {
   ASSERT_TRUE(IsOk(customers_->SetCurrentKey(std::vector<int32_t>{customer::kCity})));
   EXPECT_EQ(customers_->CurrentKey(), (std::vector<int32_t>{customer::kCity, customer::kName}));
   EXPECT_EQ(Scan(*customers_), (Numbers{u"C10", u"C20", u"C50", u"C30", u"C40"}));
@@ -149,7 +149,7 @@ TEST_F(CursorTest, SecondaryKeysOrderByKeyThenPrimaryKey) {
   EXPECT_EQ(NoOf(rec), u"C20");
 }
 
-TEST_F(CursorTest, OnlyDefinedKeysOrTheirPrefixes) {
+TEST_P(CursorTest, OnlyDefinedKeysOrTheirPrefixes) {
   const std::vector<int32_t> before = customers_->CurrentKey();
   for (const std::vector<int32_t>& fields :
        {std::vector<int32_t>{}, std::vector<int32_t>{customer::kName},
@@ -160,7 +160,7 @@ TEST_F(CursorTest, OnlyDefinedKeysOrTheirPrefixes) {
   }
 }
 
-TEST_F(CursorTest, FiltersAndRangesSelectInStorageAsInMemory) {
+TEST_P(CursorTest, FiltersAndRangesSelectInStorageAsInMemory) {
   struct Case {
     int32_t field;
     std::u16string expression;
@@ -197,7 +197,7 @@ TEST_F(CursorTest, FiltersAndRangesSelectInStorageAsInMemory) {
   EXPECT_EQ(Scan(*customers_).size(), 5u) << "an empty expression removes the filter";
 }
 
-TEST_F(CursorTest, FiltersCombineAcrossFieldsAndReplacePerField) {
+TEST_P(CursorTest, FiltersCombineAcrossFieldsAndReplacePerField) {
   ASSERT_TRUE(IsOk(customers_->SetFilter(customer::kCity, u"Praha|Brno")));
   ASSERT_TRUE(IsOk(customers_->SetRange(customer::kRank, int64_t{20}, int64_t{30})));
   EXPECT_EQ(Scan(*customers_), (Numbers{u"C20", u"C30", u"C40"}));
@@ -213,7 +213,7 @@ TEST_F(CursorTest, FiltersCombineAcrossFieldsAndReplacePerField) {
   EXPECT_TRUE(HasCode(customers_->SetFilter(77, u"1"), errc::kUnknownField));
 }
 
-TEST_F(CursorTest, CursorsKeepTheirOwnKeysAndFilters) {
+TEST_P(CursorTest, CursorsKeepTheirOwnKeysAndFilters) {
   std::unique_ptr<Cursor> other;
   ASSERT_TRUE(IsOk(db_->OpenTable(kCustomerTable, &other)));
   ASSERT_TRUE(IsOk(customers_->SetFilter(customer::kCity, u"Brno")));
@@ -228,7 +228,7 @@ TEST_F(CursorTest, CursorsKeepTheirOwnKeysAndFilters) {
   EXPECT_EQ(NoOf(rec), u"C20");
 }
 
-TEST_F(CursorTest, InsertModifyDeleteByPrimaryKey) {
+TEST_P(CursorTest, InsertModifyDeleteByPrimaryKey) {
   Record rec = MakeRecord(*customers_, {{customer::kNo, u"c10"}, {customer::kName, u"Dup"}});
   EXPECT_TRUE(HasCode(customers_->Insert(rec), errc::kRecordExists)) << "codes are upper-cased";
   ASSERT_TRUE(IsOk(rec.Set(customer::kName, u"Adams & Co.")));
@@ -251,14 +251,14 @@ TEST_F(CursorTest, InsertModifyDeleteByPrimaryKey) {
   EXPECT_TRUE(HasCode(customers_->Insert(wrong), errc::kWrongTable));
 }
 
-TEST_F(CursorTest, DeleteAllRemovesOnlyTheFilteredRecords) {
+TEST_P(CursorTest, DeleteAllRemovesOnlyTheFilteredRecords) {
   ASSERT_TRUE(IsOk(customers_->SetFilter(customer::kCity, u"Brno")));
   ASSERT_TRUE(IsOk(customers_->DeleteAll()));
   customers_->ClearFilters();
   EXPECT_EQ(Scan(*customers_), (Numbers{u"C30", u"C40", u"C50"}));
 }
 
-TEST_F(CursorTest, FlowFieldsSumCountAndExistWithFlowFilters) {
+TEST_P(CursorTest, FlowFieldsSumCountAndExistWithFlowFilters) {
   AddEntry(1, u"C10", 0.1, u"2020-01-15", 2);
   AddEntry(2, u"C10", 0.2, u"2020-02-15", 3);
   AddEntry(3, u"C10", 1234.56789, u"2020-03-15", -1);
@@ -290,7 +290,7 @@ TEST_F(CursorTest, FlowFieldsSumCountAndExistWithFlowFilters) {
   EXPECT_EQ(rec.Find(customer::kSales)->decimal(), 0.0) << "reading the record resets it";
 }
 
-TEST_F(CursorTest, ClosedCompanyOrDatabaseAnswersClosed) {
+TEST_P(CursorTest, ClosedCompanyOrDatabaseAnswersClosed) {
   Record rec = customers_->NewRecord();
   db_->CloseCompany();
   EXPECT_TRUE(HasCode(customers_->Find(rec, u"-"), errc::kClosed));
@@ -304,6 +304,9 @@ TEST_F(CursorTest, ClosedCompanyOrDatabaseAnswersClosed) {
   EXPECT_TRUE(HasCode(fresh->Count(&count), errc::kClosed));
   EXPECT_TRUE(HasCode(fresh->Insert(rec), errc::kClosed));
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, CursorTest, kBothBackends,
+                         [](const auto& info) { return BackendName(info.param); });
 
 }  // namespace
 }  // namespace dbclient

@@ -73,6 +73,10 @@ TEST(DatabaseFileTest, UsersAndLogIn) {
   ASSERT_TRUE(IsOk(db->CreateCompany(u"CRONUS")));
   EXPECT_TRUE(HasCode(db->OpenCompany(u"CRONUS"), errc::kNotLoggedIn));
   EXPECT_TRUE(IsOk(db->Login(u"", u""))) << "no users: anyone may log in";
+  ASSERT_TRUE(IsOk(db->BeginWrite()));
+  ASSERT_TRUE(IsOk(db->AddUser(u"Undone", u"x")));
+  ASSERT_TRUE(IsOk(db->Rollback()));
+  EXPECT_TRUE(IsOk(db->Login(u"", u""))) << "a user added in a rolled-back transaction is gone";
   ASSERT_TRUE(IsOk(db->AddUser(u"Admin", u"Heslo-123")));
   EXPECT_TRUE(HasCode(db->AddUser(u"ADMIN", u"x"), errc::kUserExists));
   EXPECT_TRUE(HasCode(db->AddUser(u"", u"x"), errc::kInvalidName));

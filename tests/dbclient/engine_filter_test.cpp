@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/filter.h"
-#include "storage/sqlite/sql.h"
+#include "storage/sql_text.h"
 #include "engine_test_support.h"
 #include "error_codes.h"
 
@@ -195,7 +195,7 @@ TEST(FilterFuzzTest, AnyExpressionIsAcceptedOrRefusedAndNeverReachesSqlText) {
   const std::set<int32_t> refusals = {
       errc::kMalformedFilter, errc::kWildcardNotAllowed, errc::kBadNumber, errc::kBadDate,
       errc::kTextTooLong,     errc::kNumberOutOfRange,   errc::kBadOption};
-  const std::string sql_characters = "f7talmo_d() ANDORNTBEWGLI<>=?+";
+  const std::string sql_characters = "f7talmo_d() ANDORNTBEWGLIK<>=?+$0123456789";
   std::mt19937 random(5);
   int accepted = 0;
   for (int i = 0; i < 20000; ++i) {
@@ -211,13 +211,24 @@ TEST(FilterFuzzTest, AnyExpressionIsAcceptedOrRefusedAndNeverReachesSqlText) {
     }
     ++accepted;
     filter.Matches(Value(field.type));
-    std::string sql;
-    std::vector<Value> parameters;
-    sqlite::AppendFilter(filter, &sql, &parameters);
-    ASSERT_EQ(static_cast<size_t>(std::count(sql.begin(), sql.end(), '?')), parameters.size());
-    ASSERT_EQ(sql.find_first_not_of(sql_characters), std::string::npos) << sql;
-    for (const Value& value : parameters) {
-      ASSERT_TRUE(value.type() == field.type || value.type() == FieldType::kText);
+    for (const sql::Dialect* dialect : {&sql::kSqliteDialect, &sql::kPostgresDialect}) {
+      std::string sql;
+      std::vector<Value> parameters;
+      int position = 1;
+      sql::AppendFilter(*dialect, filter, &position, &sql, &parameters);
+      ASSERT_EQ(position - 1, static_cast<int>(parameters.size()));
+      const char marker = dialect->numberedParameters ? '$' : '?';
+      ASSERT_EQ(static_cast<size_t>(std::count(sql.begin(), sql.end(), marker)),
+                parameters.size());
+      // Only the dialect's own fixed escape clause may hold a quote.
+      for (size_t at; (at = sql.find(dialect->matchSuffix)) != std::string::npos &&
+                      *dialect->matchSuffix != 0;) {
+        sql.erase(at, std::string_view(dialect->matchSuffix).size());
+      }
+      ASSERT_EQ(sql.find_first_not_of(sql_characters), std::string::npos) << sql;
+      for (const Value& value : parameters) {
+        ASSERT_TRUE(value.type() == field.type || value.type() == FieldType::kText);
+      }
     }
   }
   EXPECT_GT(accepted, 1000) << "the generator must also produce valid expressions";

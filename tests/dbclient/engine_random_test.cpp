@@ -76,11 +76,11 @@ class Model {
   }
 };
 
-class RandomTest : public ::testing::TestWithParam<int> {
+class RandomTest : public ::testing::TestWithParam<std::tuple<Backend, int>> {
  protected:
   void SetUp() override {
-    random_.seed(static_cast<uint32_t>(GetParam()));
-    db_ = CreateAndOpen(dir_.File("random.db"), TestSchema());
+    random_.seed(static_cast<uint32_t>(std::get<1>(GetParam())));
+    db_ = store_.CreateAndOpen();
     ASSERT_NE(db_, nullptr);
     ASSERT_TRUE(IsOk(db_->OpenTable(kLineTable, &cursor_)));
   }
@@ -335,7 +335,7 @@ class RandomTest : public ::testing::TestWithParam<int> {
     }
   }
 
-  TempFolder dir_;
+  TestStore store_{std::get<0>(GetParam()), TestSchema()};
   std::mt19937 random_;
   std::unique_ptr<Database> db_;
   std::unique_ptr<Cursor> cursor_;
@@ -385,9 +385,11 @@ TEST_P(RandomTest, EngineAgreesWithModel) {
   EXPECT_EQ(count, static_cast<int32_t>(model_.rows.size()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, RandomTest, ::testing::Values(1, 2, 3, 4),
-                         [](const ::testing::TestParamInfo<int>& info) {
-                           return "Seed" + std::to_string(info.param);
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomTest,
+                         ::testing::Combine(kBothBackends, ::testing::Values(1, 2, 3, 4)),
+                         [](const auto& info) {
+                           return BackendName(std::get<0>(info.param)) + "Seed" +
+                                  std::to_string(std::get<1>(info.param));
                          });
 
 }  // namespace

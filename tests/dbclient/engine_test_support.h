@@ -7,9 +7,11 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "dbclient/engine.h"
 #include "temp_folder.h"
+#include "test_server.h"
 
 namespace dbclient::testing {
 
@@ -62,6 +64,34 @@ using talmo::testing::TempFolder;
 // Creates a database with one company "CRONUS" and opens it logged in with the company open.
 std::unique_ptr<Database> CreateAndOpen(const std::string& file, const Schema& schema,
                                         const OpenOptions& options = OpenOptions{});
+
+using talmo::testing::Backend;
+using talmo::testing::BackendName;
+using talmo::testing::kBothBackends;
+
+// A new, empty database of one test on a backend: a file in a temporary folder, or a
+// database of its own on the test server, dropped when the object goes.
+class TestStore {
+ public:
+  TestStore(Backend backend, const Schema& schema);
+  ~TestStore();
+
+  // Opens another connection, logged in, with the company "CRONUS" open when it exists.
+  Status Open(const Schema& schema, const OpenOptions& options, std::unique_ptr<Database>* out);
+  // Creates the company "CRONUS" and returns a connection with it open (nullptr and a test
+  // failure when that fails).
+  std::unique_ptr<Database> CreateAndOpen(const OpenOptions& options = OpenOptions{});
+
+  // Every row of every table (catalogue included), read through a connection of its own, in
+  // a fixed order: two equal dumps mean equal data.
+  std::vector<std::string> Dump() const;
+
+ private:
+  Backend backend_;
+  std::unique_ptr<TempFolder> folder_;
+  std::string file_;
+  ServerLogin login_;
+};
 
 // UTF-8 of a text, for failure messages.
 std::string Utf8(std::u16string_view text);

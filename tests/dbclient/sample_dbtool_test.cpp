@@ -12,6 +12,7 @@
 
 #include "dbtool.h"
 #include "sample_test_support.h"
+#include "test_server.h"
 
 namespace {
 
@@ -273,7 +274,13 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{"UserWithoutAction", {"user", "a.db"}},
                     UsageCase{"UserAddWithoutName", {"user", "add", "a.db"}},
                     UsageCase{"UserListWithName", {"user", "list", "a.db", "admin"}},
-                    UsageCase{"UserOptionWithoutName", {"tables", "a.db", "--user"}}),
+                    UsageCase{"UserOptionWithoutName", {"tables", "a.db", "--user"}},
+                    UsageCase{"ServerWithoutDatabase", {"tables", "--server", "db"}},
+                    UsageCase{"DatabaseWithoutServer", {"tables", "--database", "d"}},
+                    UsageCase{"UnknownNetType",
+                              {"tables", "--server", "db", "--net-type", "ipx", "--database", "d"}},
+                    UsageCase{"ServerAndFile", {"create", "a.db", "--server", "db", "--database",
+                                                "d"}}),
     [](const testing::TestParamInfo<UsageCase>& info) { return std::string(info.param.name); });
 
 TEST(DbTool, SchemaPrintsEveryTableOfTheApplication) {
@@ -297,6 +304,33 @@ TEST(DbTool, SchemaReadmeListsTheSchemaAsItIs) {
   ASSERT_NE(at, std::string::npos);
   EXPECT_EQ(readme.substr(at + marker.size()), RunTool({"schema"}).out)
       << "regenerate the listing with talmo-dbtool schema";
+}
+
+// The fixture's server holds the sample made by the tool in bulk: every table lists as the
+// file's does, flow fields included, and a server database that does not exist is an error.
+TEST(DbToolOnServer, ListsTheSampleAsTheFileHoldsIt) {
+  const talmo::testing::TestServer& server = talmo::testing::Server();
+  setenv("TALMO_DB_PASSWORD", server.password.c_str(), 1);
+  TempFolder folder;
+  const std::string file = dbclient::testing_support::CopyOfSampleFixture(folder);
+  const std::vector<std::string> onServer = {
+      "--server", server.host + ":" + std::to_string(server.port), "--user", server.user,
+      "--database", talmo::testing::kSampleDatabase};
+  for (const char* table : {"18", "27", "32", "325", "5404", "Sales & Receivables Setup"}) {
+    std::vector<std::string> args = {"list", "Talmo Sample", table};
+    const Result fromFile = RunTool({"list", file, "Talmo Sample", table});
+    args.insert(args.end(), onServer.begin(), onServer.end());
+    const Result fromServer = RunTool(args);
+    ASSERT_EQ(fromServer.exitCode, 0) << fromServer.err;
+    EXPECT_EQ(fromServer.out, fromFile.out) << "table " << table;
+  }
+  std::vector<std::string> tables = {"tables"};
+  tables.insert(tables.end(), onServer.begin(), onServer.end());
+  EXPECT_EQ(RunTool(tables).out, RunTool({"tables", file}).out);
+  tables.back() = "no_such_database";
+  const Result missing = RunTool(tables);
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_NE(missing.err.find("does not exist on the server"), std::string::npos) << missing.err;
 }
 
 }  // namespace

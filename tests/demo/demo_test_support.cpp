@@ -43,11 +43,11 @@ void LiveDemoTest::TearDownTestSuite() { registryFolder_.reset(); }
 
 void LiveDemoTest::SetUp() {
   folder_.emplace();
-  std::filesystem::copy_file(std::filesystem::path(TALMO_BIN_DIR) / "sample.db",
-                             Folder() / "sample.db");
-  folder_->Write("Talmo.ini", "[Database]\nLibPath=" + std::string(TALMO_BIN_DIR) +
-                                  "\nDatabase=" + (Folder() / "sample.db").string() +
-                                  "\nCompanyName=" + TALMO_SAMPLE_COMPANY + "\nCommitCache=Yes\n");
+  sample_.emplace(talmo::testing::ProgramBackend(),
+                  std::filesystem::path(TALMO_BIN_DIR) / "sample.db", Folder());
+  folder_->Write("Talmo.ini", "[Database]\nLibPath=" + std::string(TALMO_BIN_DIR) + "\n" +
+                                  sample_->IniLines() + "CompanyName=" + TALMO_SAMPLE_COMPANY +
+                                  "\nCommitCache=Yes\n");
 }
 
 void LiveDemoTest::TearDown() {

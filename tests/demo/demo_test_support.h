@@ -17,6 +17,7 @@
 #include "util/cls_ini_file.h"
 #include "error_of.h"
 #include "temp_folder.h"
+#include "test_server.h"
 
 namespace talmo_demo::testing {
 
@@ -47,8 +48,8 @@ class LiveDemoTest : public ::testing::Test {
   // Registers libTalmo.so and libDbClient.so in a registry file of the suite's own.
   static void SetUpTestSuite();
   static void TearDownTestSuite();
-  // A fresh copy of the sample database with a Talmo.ini for it, in a folder of the test's
-  // own that is also the demo's folder (TalmoDemo.ini).
+  // A fresh copy of the sample database (on the program's backend) with a Talmo.ini for it,
+  // in a folder of the test's own that is also the demo's folder (TalmoDemo.ini).
   void SetUp() override;
   // Closes the process's connection when one is open.
   void TearDown() override;
@@ -89,6 +90,7 @@ class LiveDemoTest : public ::testing::Test {
 
  private:
   std::optional<TempFolder> folder_;
+  std::optional<talmo::testing::SampleCopy> sample_;
   LateObject database_;
   static std::optional<TempFolder> registryFolder_;
 };

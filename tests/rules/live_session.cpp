@@ -10,6 +10,7 @@
 #include "automation/text.h"
 #include "session/global.h"
 #include "temp_folder.h"
+#include "test_server.h"
 
 namespace talmo::testing {
 namespace {
@@ -26,12 +27,12 @@ class LiveSession : public ::testing::Environment {
     setenv("TALMO_REGISTRY", registry.c_str(), 1);
     automation::RegisterLibrary(DBCLIENT_LIBRARY_PATH);
 
-    const fs::path database = folder_->path() / "sample.db";
-    fs::copy_file(fs::path(TALMO_BIN_DIR) / "sample.db", database);
+    sample_ = std::make_unique<SampleCopy>(ProgramBackend(), fs::path(TALMO_BIN_DIR) / "sample.db",
+                                           folder_->path());
     const fs::path ini = folder_->Write(
-        "Talmo.ini", std::string("[Database]\nLibPath=") + TALMO_BIN_DIR +
-                         "\nUserID=\nPassword=\nServer=\nNetType=\nDatabase=" + database.string() +
-                         "\nCache=\nCompanyName=" + TALMO_SAMPLE_COMPANY + "\nCommitCache=Yes\n");
+        "Talmo.ini", std::string("[Database]\nLibPath=") + TALMO_BIN_DIR + "\n" +
+                         sample_->IniLines() + "Cache=\nCompanyName=" + TALMO_SAMPLE_COMPANY +
+                         "\nCommitCache=Yes\n");
     global::Main();
     database_ = CreateDatabase();
     database_->AutoConnect(automation::FromUtf8(ini.string()));
@@ -42,6 +43,7 @@ class LiveSession : public ::testing::Environment {
     Instance() = nullptr;
     database_->Disconnect(static_cast<int32_t>(nfDisconnect::stopNow));
     database_.reset();
+    sample_.reset();
     folder_.reset();
   }
 
@@ -54,6 +56,7 @@ class LiveSession : public ::testing::Environment {
 
  private:
   std::unique_ptr<TempFolder> folder_;
+  std::unique_ptr<SampleCopy> sample_;
   Ref<Database> database_;
 };
 

@@ -1,7 +1,7 @@
 // The record-rule tests run the component's own objects in this process against the real
 // database client: one connection for the whole test program, to a temporary copy of the
-// sample database (company "Talmo Sample"), with the client library registered in a
-// registry file of the test's own.
+// sample database (company "Talmo Sample") on the program's backend (ProgramBackend), with
+// the client library registered in a registry file of the test's own.
 //
 // Every RulesTest runs inside a write transaction that is aborted afterwards, so each test
 // starts from the sample data and sees none of the other tests' records.

@@ -1,12 +1,15 @@
-// talmo-dbtool: creates database files of the database client (optionally with the sample
-// company), shows what they hold and manages the users who may log in.
+// talmo-dbtool: creates databases of the database client (optionally with the sample
+// company), shows what they hold and manages the users who may log in to a file.
 //
-//   talmo-dbtool create <file> [--company NAME] [--sample]
-//   talmo-dbtool tables <file> [--user NAME]
-//   talmo-dbtool list <file> <company> <table> [--limit N] [--user NAME]
+//   talmo-dbtool create <database> [--company NAME] [--sample]
+//   talmo-dbtool tables <database> [--user NAME]
+//   talmo-dbtool list <database> <company> <table> [--limit N] [--user NAME]
 //   talmo-dbtool user add|remove <file> <name>
 //   talmo-dbtool user list <file>
 //   talmo-dbtool schema
+//
+// <database> is a file, or a database on a server given by --server HOST[:PORT]
+// [--net-type tcp|tcps|unix] --database NAME [--user USER].
 #pragma once
 
 #include <functional>

@@ -1,6 +1,6 @@
-// The record engine of the database client: an embedded database file with companies, users,
-// write transactions and table cursors. Independent of the automation layer; the DbClient
-// binding translates its members to these calls.
+// The record engine of the database client: a database (an embedded file or a database on a
+// server) with companies, users, write transactions and table cursors. Independent of the
+// automation layer; the DbClient binding translates its members to these calls.
 //
 // Every call returns a Status (or a value plus a Status out-parameter); none throws for a
 // database condition. A Database and the cursors opened on it belong to one thread.
@@ -16,6 +16,7 @@
 
 #include "dbclient/record.h"
 #include "dbclient/schema.h"
+#include "dbclient/server.h"
 #include "dbclient/status.h"
 #include "dbclient/value.h"
 
@@ -55,6 +56,19 @@ class Database {
   // changed type, is refused.
   static Status Open(const std::string& path, const OpenOptions& options, const Schema& schema,
                      std::unique_ptr<Database>* out);
+
+  // Connects to the database `login.database` on a server, logged in as `login.user` with
+  // the server's own authentication; the Database is logged in. A refused login is
+  // kLoginFailed, a server that cannot be reached kServerUnavailable, a database the server
+  // lacks kServerDatabaseNotFound, one without this client's catalogue kNotADatabase. Its
+  // schema is brought up to `schema` as Open does.
+  static Status Connect(const ServerLogin& login, const OpenOptions& options,
+                        const Schema& schema, std::unique_ptr<Database>* out);
+
+  // Creates the database `login.database` on a server (UTF-8; names compare by code point)
+  // with an empty catalogue for `schema`, connecting to the server's maintenance database
+  // "postgres" as `login.user` to do so. One that exists is kServerDatabaseExists.
+  static Status CreateOnServer(const ServerLogin& login, const Schema& schema);
 
   // Opens a database over a storage backend that the caller made (tests: a wrapper that fails
   // chosen calls). Of `options` only the snapshot limit applies; the rest is the backend's.
@@ -165,6 +179,10 @@ class Cursor {
   // Modify and Delete: the record with `rec`'s primary key must exist, else
   // kCodeRecordNotFound. DeleteAll removes every record within the filters.
   Status Insert(const Record& rec);
+  // Inserts records that must all be new in as few requests as the backend can (loading a
+  // company). A key that exists is kCodeRecordExists; inside a write transaction the caller
+  // must then roll it back, outside one nothing is written.
+  Status InsertAll(std::span<const Record> records);
   Status Modify(const Record& rec);
   Status Delete(const Record& rec);
   Status DeleteAll();

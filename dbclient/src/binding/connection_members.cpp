@@ -31,26 +31,47 @@ Variant LibraryFolder(Session& session, const CallArgs& args) {
   return Variant();
 }
 
-// 7: there is no server backend yet, whatever the network type.
-Variant ConnectServer(Session&, const CallArgs& args) {
-  Fail(errc::kServerUnavailable,
-       automation::ToUtf8(args.String(0)) + " (" + automation::ToUtf8(args.String(1)) + ")");
-}
-
-// 5: database file, page cache in KiB, commit cache (-1 on, 0 off; on when omitted).
-Variant OpenDatabase(Session& session, const CallArgs& args) {
-  const std::u16string path = args.String(0);
-  const int32_t cache = args.Optional(1) ? args.Long(1) : 0;
-  const bool commitCache = args.Optional(2) ? args.Boolean(2) : true;
-  session.OpenDatabase(path, cache, commitCache);
+// 7: server and network type (tcp, tcps or unix). Only remembered: the database (5) and the
+// login (42) that follow complete the connection, which is made at 42, when the server can
+// check the user. Closes an open database.
+Variant ConnectServer(Session& session, const CallArgs& args) {
+  const std::u16string server = args.String(0);
+  const std::u16string netType = args.String(1);
+  ServerLogin login;
+  Check(ServerAddress::Parse(server, netType, &login.address));
+  session.CloseDatabase();
+  session.server = std::move(login);
+  session.serverOptions = OpenOptions();
   return Variant();
 }
 
-// 42: user and password; -1 when logged in.
+// 5: database (a file, or a database name on the server of 7), page cache in KiB, commit
+// cache (-1 on, 0 off; on when omitted).
+Variant OpenDatabase(Session& session, const CallArgs& args) {
+  const std::u16string name = args.String(0);
+  const int32_t cache = args.Optional(1) ? args.Long(1) : 0;
+  const bool commitCache = args.Optional(2) ? args.Boolean(2) : true;
+  if (!session.server) {
+    session.OpenDatabase(name, cache, commitCache);
+    return Variant();
+  }
+  session.CloseDatabase();
+  session.server->database = automation::ToUtf8(name);
+  if (cache > 0) session.serverOptions.cacheKiB = cache;
+  session.serverOptions.commitCache = commitCache;
+  return Variant();
+}
+
+// 42: user and password; -1 when logged in. On a server this connects, logged in by the
+// server's own authentication (without 5: to the user's default database).
 Variant Login(Session& session, const CallArgs& args) {
   const std::u16string user = args.String(0);
   const std::u16string password = args.Optional(1) ? args.String(1) : std::u16string();
-  Check(session.database().Login(user, password));
+  if (session.server) {
+    session.ConnectServer(user, password);
+  } else {
+    Check(session.database().Login(user, password));
+  }
   return Variant(int32_t{-1});
 }
 
@@ -75,6 +96,12 @@ Variant CloseCompany(Session& session, const CallArgs&) {
 
 Variant CloseDatabase(Session& session, const CallArgs&) {
   session.CloseDatabase();
+  return Variant();
+}
+
+Variant CloseServer(Session& session, const CallArgs&) {
+  session.CloseDatabase();
+  session.server.reset();
   return Variant();
 }
 
@@ -123,7 +150,7 @@ constexpr MemberDef kMembers[] = {
     {40, u"CompanyName", 0, 0, VarType::kString, CompanyName},
     {65, u"CloseCompany", 0, 0, kNone, CloseCompany},
     {10, u"CloseDatabase", 0, 0, kNone, CloseDatabase},
-    {6, u"CloseServer", 0, 0, kNone, CloseDatabase},
+    {6, u"CloseServer", 0, 0, kNone, CloseServer},
     {36, u"BeginWriteTransaction", 0, 0, kNone, BeginWrite},
     {37, u"EndWriteTransaction", 0, 0, kNone, Commit},
     {38, u"AbortWriteTransaction", 0, 0, kNone, Rollback},

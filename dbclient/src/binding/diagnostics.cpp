@@ -8,6 +8,7 @@
 #include "binding/members.h"
 #include "binding/session.h"
 #include "error_codes.h"
+#include "storage/postgres/connection.h"
 
 namespace dbclient::binding::diagnostics {
 namespace {
@@ -67,9 +68,16 @@ Variant MemberCalls(Session&, const CallArgs& args) {
   return Variant(static_cast<double>(diagnostics::Calls(args.Long(0))));
 }
 
+// 102: requests sent to database servers and answered, by every DbClient object of the
+// process so far (connecting counts one).
+Variant ServerRoundTrips(Session&, const CallArgs&) {
+  return Variant(static_cast<double>(postgres::RoundTrips()));
+}
+
 constexpr MemberDef kMembers[] = {
     {100, u"OpenHandles", 0, 1, automation::VarType::kDouble, OpenHandles},
     {101, u"MemberCalls", 1, 1, automation::VarType::kDouble, MemberCalls},
+    {102, u"ServerRoundTrips", 0, 0, automation::VarType::kDouble, ServerRoundTrips},
 };
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Process-wide figures of the database client for leak checks and benchmarks: the handles
 // that every DbClient object of the process holds and how often each member was called.
-// Members 100 and 101 report them, so a program can watch the client that a component
+// Members 100 and 101 report them (102 the round trips to database servers), so a program can watch the client that a component
 // created inside it without a reference to that object.
 #pragma once
 

@@ -51,6 +51,14 @@ void Session::OpenDatabase(const std::u16string& path, int32_t cacheKiB, bool co
   Check(Database::Open(automation::ToUtf8(path), options, ApplicationSchema(), &database_));
 }
 
+void Session::ConnectServer(const std::u16string& user, const std::u16string& password) {
+  CloseDatabase();
+  ServerLogin login = *server;
+  login.user = automation::ToUtf8(user);
+  login.password = automation::ToUtf8(password);
+  Check(Database::Connect(login, serverOptions, ApplicationSchema(), &database_));
+}
+
 void Session::CloseDatabase() {
   tables_.Clear();
   records_.Clear();

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "binding/diagnostics.h"
@@ -34,9 +35,16 @@ class Session {
   // missing record by its result alone, so the caller can tell "not found" from a failure.
   bool quietLookup = false;
 
+  // Member 7: the server whose database members 5 and 42 open (none: a database file), with
+  // the database name and options member 5 gave.
+  std::optional<ServerLogin> server;
+  OpenOptions serverOptions;
+
   // Opens the embedded database file `path`, closing one that is open first. A cache of 0
   // or less keeps the default page cache.
   void OpenDatabase(const std::u16string& path, int32_t cacheKiB, bool commitCache);
+  // Connects to the database of `server` as `user`, closing one that is open first.
+  void ConnectServer(const std::u16string& user, const std::u16string& password);
   // Closes the database: aborts an open write transaction and frees every handle.
   void CloseDatabase();
   // The open database.

@@ -52,12 +52,27 @@ struct Cursor::Impl {
     query.plan.reset();
   }
 
+  // kAfter and kBefore are a step of one.
   Status Seek(SeekMode mode, Record& rec, bool* found) {
+    if (mode == SeekMode::kAfter || mode == SeekMode::kBefore) {
+      int32_t moved = 0;
+      Status status = Step(rec, mode == SeekMode::kAfter ? 1 : -1, &moved);
+      *found = moved != 0;
+      return status;
+    }
     if (isVirtual) {
       db->FieldRows().Seek(query, mode, rec, &rec, found);
       return Status();
     }
     return db->storage->Seek(query, mode, rec, &rec, found);
+  }
+
+  Status Step(Record& rec, int32_t steps, int32_t* moved) {
+    if (isVirtual) {
+      db->FieldRows().Step(query, rec, steps, &rec, moved);
+      return Status();
+    }
+    return db->storage->Step(query, rec, steps, &rec, moved);
   }
 
   Status WritableRecord(const Record& rec) const {
@@ -188,11 +203,7 @@ Status Cursor::Next(Record& rec, int32_t steps, int32_t* moved) {
   *moved = 0;
   Status status = impl_->CheckRecord(rec);
   if (!status.ok()) return status;
-  if (impl_->isVirtual) {
-    impl_->db->FieldRows().Step(impl_->query, rec, steps, &rec, moved);
-    return Status();
-  }
-  return impl_->db->storage->Step(impl_->query, rec, steps, &rec, moved);
+  return impl_->Step(rec, steps, moved);
 }
 
 Status Cursor::Count(int32_t* count) {
@@ -227,6 +238,15 @@ Status Cursor::Insert(const Record& rec) {
     if (result.ok() && duplicate) return Status::Error(errc::kRecordExists, impl_->table->name);
     return result;
   });
+}
+
+Status Cursor::InsertAll(std::span<const Record> records) {
+  for (const Record& rec : records) {
+    Status status = impl_->WritableRecord(rec);
+    if (!status.ok()) return status;
+  }
+  Database::Impl& db = *impl_->db;
+  return db.Write([&] { return db.storage->InsertAll(db.company, records); });
 }
 
 Status Cursor::Modify(const Record& rec) {

@@ -5,6 +5,7 @@
 #include "engine/database_impl.h"
 #include "engine/field_table.h"
 #include "engine/password.h"
+#include "storage/postgres/storage.h"
 #include "storage/sqlite/storage.h"
 #include "engine/text_util.h"
 #include "engine/watched_storage.h"
@@ -58,6 +59,21 @@ Status Database::Open(const std::string& path, const OpenOptions& options, const
   if (const StorageHook hook = storageHook.load()) storage = hook(std::move(storage));
   *out = OnStorage(std::move(storage), schema, options);
   return status;
+}
+
+Status Database::Connect(const ServerLogin& login, const OpenOptions& options,
+                         const Schema& schema, std::unique_ptr<Database>* out) {
+  std::unique_ptr<Storage> storage;
+  Status status = postgres::OpenStorage(login, options, schema, &storage);
+  if (!status.ok()) return status;
+  if (const StorageHook hook = storageHook.load()) storage = hook(std::move(storage));
+  *out = OnStorage(std::move(storage), schema, options);
+  (*out)->impl_->loggedIn = true;  // the server checked the user
+  return Status();
+}
+
+Status Database::CreateOnServer(const ServerLogin& login, const Schema& schema) {
+  return postgres::CreateDatabase(login, schema);
 }
 
 std::unique_ptr<Database> Database::OnStorage(std::unique_ptr<Storage> storage,

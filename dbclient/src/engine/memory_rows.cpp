@@ -34,12 +34,6 @@ std::vector<size_t> MemoryRows::Ordered(const Query& query) const {
 
 void MemoryRows::Seek(const Query& query, SeekMode mode, const Record& from, Record* out,
                       bool* found) const {
-  if (mode == SeekMode::kAfter || mode == SeekMode::kBefore) {
-    int32_t moved = 0;
-    Step(query, from, mode == SeekMode::kAfter ? 1 : -1, out, &moved);
-    *found = moved != 0;
-    return;
-  }
   *found = false;
   if (mode == SeekMode::kEqual && query.order == query.table->PrimaryKey().fields) {
     // A key look-up: binary search, then the filters.

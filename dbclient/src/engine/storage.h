@@ -1,9 +1,10 @@
 // The storage interface of the engine: where records live. One backend per database engine
-// (SQLite now); the Database and cursors above it know nothing of SQL.
+// (a SQLite file, a PostgreSQL server); the Database and cursors above it know nothing of SQL.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,8 @@ struct Query {
   mutable std::shared_ptr<void> plan;
 };
 
+// kAfter and kBefore are the cursor's: a step of one. Storage::Seek is asked only for the
+// first, the last or the equal record.
 enum class SeekMode { kFirst, kLast, kEqual, kAfter, kBefore };
 
 enum class Aggregate { kSum, kCount, kExist };
@@ -67,7 +70,7 @@ class Storage {
   virtual Status ListCompanies(std::vector<CompanyEntry>* companies) = 0;
   virtual Status CreateCompany(std::u16string_view name, int64_t* id) = 0;
 
-  // Records. `from` gives the key values for kEqual, kAfter and kBefore and for Step.
+  // Records. `from` gives the key values for kEqual and for Step.
   // Seek: `*found` false leaves `*out` untouched. Step: moves up to |steps| (non-zero)
   // records from `from` in the query's order (backward for steps < 0); `*moved` is the number
   // of records actually passed, with sign, and `*out` the record reached (untouched for 0).
@@ -84,6 +87,10 @@ class Storage {
   virtual Status Update(int64_t company, const Record& rec, bool* found) = 0;
   virtual Status Delete(int64_t company, const Record& rec, bool* found) = 0;
   virtual Status DeleteAll(const Query& query) = 0;
+  // Inserts records of one table that must all be new, in as few requests as the backend
+  // can (a bulk load). A key that exists is kRecordExists; what the call wrote before it is
+  // undone only by rolling back the transaction, which the caller then must do.
+  virtual Status InsertAll(int64_t company, std::span<const Record> records) = 0;
 };
 
 // Forwards every call to another storage; tests override single calls to inject faults.
@@ -138,6 +145,9 @@ class StorageWrapper : public Storage {
     return target_->Delete(company, rec, found);
   }
   Status DeleteAll(const Query& query) override { return target_->DeleteAll(query); }
+  Status InsertAll(int64_t company, std::span<const Record> records) override {
+    return target_->InsertAll(company, records);
+  }
 
  private:
   std::unique_ptr<Storage> target_;

@@ -234,4 +234,8 @@ Status WatchedStorage::DeleteAll(const Query& query) {
   return Forward([&](Storage& s) { return s.DeleteAll(query); });
 }
 
+Status WatchedStorage::InsertAll(int64_t company, std::span<const Record> records) {
+  return Forward([&](Storage& s) { return s.InsertAll(company, records); });
+}
+
 }  // namespace dbclient

@@ -52,6 +52,7 @@ class WatchedStorage final : public Storage {
   Status Update(int64_t company, const Record& rec, bool* found) override;
   Status Delete(int64_t company, const Record& rec, bool* found) override;
   Status DeleteAll(const Query& query) override;
+  Status InsertAll(int64_t company, std::span<const Record> records) override;
 
   std::chrono::milliseconds snapshotLimit() const noexcept { return snapshotLimit_; }
 

@@ -7,14 +7,13 @@
 #include <vector>
 
 #include "dbclient/record.h"
+#include "storage/catalogue.h"
 #include "storage/sqlite/sql.h"
 #include "error_codes.h"
 
 namespace dbclient::sqlite {
 
 namespace {
-
-constexpr char kFormatMark[] = "talmo-dbclient";
 
 Status Exec(sqlite3* db, const std::string& sql) {
   char* message = nullptr;
@@ -38,62 +37,21 @@ Status InTransaction(sqlite3* db, Work work) {
   return status;
 }
 
-bool IsStoredTable(const TableDef& table) { return table.number != kFieldTableNo; }
+using sql::IsStoredTable;
+using sql::KeyText;
 
-std::string KeyText(const KeyDef& key) {
-  std::string text;
-  for (int32_t field : key.fields) text += (text.empty() ? "" : ",") + std::to_string(field);
-  return text;
-}
-
-// A column with the field's initial value as default, so records written before a field was
-// added read that value.
-std::string ColumnDefinition(const TableDef& table, const Record& initial, size_t index) {
-  const FieldDef& field = table.fields[index];
-  return ColumnName(field.number) + " " + ColumnType(field.type) + " NOT NULL DEFAULT " +
-         Literal(initial.at(index));
-}
-
-// Secondary keys as indexes: the key's fields, then the primary-key fields not among them,
-// which is exactly the order a cursor on that key reads in.
 Status CreateIndexes(sqlite3* db, const TableDef& table, int64_t company) {
-  const std::string name = TableName(company, table.number);
-  for (size_t k = 1; k < table.keys.size(); ++k) {
-    std::vector<int32_t> columns = table.keys[k].fields;
-    for (int32_t field : table.PrimaryKey().fields) {
-      if (std::find(columns.begin(), columns.end(), field) == columns.end()) {
-        columns.push_back(field);
-      }
-    }
-    std::string index_name = name + "_k";
-    std::string list;
-    for (int32_t field : columns) {
-      index_name += "_" + std::to_string(field);
-      list += (list.empty() ? "" : ",") + ColumnName(field);
-    }
-    Status status =
-        Exec(db, "CREATE INDEX IF NOT EXISTS " + index_name + " ON " + name + "(" + list + ")");
+  for (const std::string& text : sql::CreateIndexTexts(table, company)) {
+    Status status = Exec(db, text);
     if (!status.ok()) return status;
   }
   return Status();
 }
 
 Status CreateTable(sqlite3* db, const TableDef& table, int64_t company) {
-  const Record initial(table);
-  std::string sql = "CREATE TABLE " + TableName(company, table.number) + "(";
-  for (size_t i = 0; i < table.fields.size(); ++i) {
-    if (IsStored(table.fields[i])) sql += ColumnDefinition(table, initial, i) + ",";
-  }
-  sql += "PRIMARY KEY(";
-  for (size_t i = 0; i < table.PrimaryKey().fields.size(); ++i) {
-    const FieldDef* field = table.FindField(table.PrimaryKey().fields[i]);
-    if (field == nullptr || !IsStored(*field)) {
-      return Status::Error(errc::kSchemaIncompatible, table.name + ": key field not stored");
-    }
-    sql += (i == 0 ? "" : ",") + ColumnName(field->number);
-  }
-  sql += ")) WITHOUT ROWID";
-  Status status = Exec(db, sql);
+  std::string text;
+  Status status = sql::CreateTableText(sql::kSqliteDialect, table, company, &text);
+  if (status.ok()) status = Exec(db, text);
   if (!status.ok()) return status;
   return CreateIndexes(db, table, company);
 }
@@ -194,7 +152,7 @@ Status WriteNewCatalogue(sqlite3* db, const Schema& schema) {
                          "CREATE TABLE talmo_users(name TEXT PRIMARY KEY,"
                          " password_hash TEXT NOT NULL) WITHOUT ROWID;"
                          "INSERT INTO talmo_meta(name, value) VALUES('format','" +
-                             std::string(kFormatMark) + "');");
+                             std::string(sql::kFormatMark) + "');");
     if (status.ok()) status = SetVersion(db, schema.version());
     for (const TableDef& table : schema.tables()) {
       if (status.ok() && IsStoredTable(table)) status = RecordTable(db, table);
@@ -204,35 +162,26 @@ Status WriteNewCatalogue(sqlite3* db, const Schema& schema) {
 }
 
 Status SynchroniseCatalogue(sqlite3* db, const Schema& schema) {
-  std::string format;
-  int64_t version = -1;
+  sql::StoredCatalogue stored;
   Status status = Select(db, "SELECT name, value FROM talmo_meta", [&](sqlite3_stmt* row) {
     if (!IsText(row, 0)) return false;
     const std::string name = TextOf(row, 0);
     if (name == "format") {
       if (!IsText(row, 1)) return false;
-      format = TextOf(row, 1);
+      stored.format = TextOf(row, 1);
     } else if (name == "schema_version") {
-      return ReadInteger(row, 1, 0, INT32_MAX, &version);
+      return ReadInteger(row, 1, 0, INT32_MAX, &stored.version);
     }
     return true;
   });
-  if (!status.ok()) return status;
-  if (format != kFormatMark || version < 0) return Status::Error(errc::kNotADatabase);
-  if (version > schema.version()) {
-    return Status::Error(errc::kSchemaNewer, "file " + std::to_string(version) + ", application " +
-                                                 std::to_string(schema.version()));
+  if (status.ok()) {
+    status = Select(db, "SELECT table_no, primary_key FROM talmo_tables", [&](sqlite3_stmt* row) {
+      int32_t table = 0;
+      if (!ReadNumber(row, 0, &table) || !IsText(row, 1)) return false;
+      stored.primaryKeys[table] = TextOf(row, 1);
+      return true;
+    });
   }
-
-  std::map<int32_t, std::string> keys;
-  std::map<std::pair<int32_t, int32_t>, int32_t> types;
-  std::vector<int64_t> companies;
-  status = Select(db, "SELECT table_no, primary_key FROM talmo_tables", [&](sqlite3_stmt* row) {
-    int32_t table = 0;
-    if (!ReadNumber(row, 0, &table) || !IsText(row, 1)) return false;
-    keys[table] = TextOf(row, 1);
-    return true;
-  });
   if (status.ok()) {
     status =
         Select(db, "SELECT table_no, field_no, type FROM talmo_fields", [&](sqlite3_stmt* row) {
@@ -242,7 +191,7 @@ Status SynchroniseCatalogue(sqlite3* db, const Schema& schema) {
               !ReadInteger(row, 2, 0, static_cast<int>(FieldType::kBlob), &type)) {
             return false;
           }
-          types[{table, field}] = static_cast<int32_t>(type);
+          stored.fieldTypes[{table, field}] = static_cast<int32_t>(type);
           return true;
         });
   }
@@ -250,7 +199,7 @@ Status SynchroniseCatalogue(sqlite3* db, const Schema& schema) {
     status = Select(db, "SELECT id, name FROM talmo_companies", [&](sqlite3_stmt* row) {
       int64_t id = 0;
       if (!ReadInteger(row, 0, 1, INT64_MAX, &id) || !IsText(row, 1)) return false;
-      companies.push_back(id);
+      stored.companies.push_back(id);
       return true;
     });
   }
@@ -259,38 +208,14 @@ Status SynchroniseCatalogue(sqlite3* db, const Schema& schema) {
                     [&](sqlite3_stmt* row) { return IsText(row, 0); });
   }
   if (!status.ok()) return status;
-
-  // What the schema has that the file lacks; anything changed is refused.
-  std::vector<const TableDef*> new_tables;
-  std::vector<std::pair<const TableDef*, size_t>> new_fields;
-  for (const TableDef& table : schema.tables()) {
-    if (!IsStoredTable(table)) continue;
-    const auto key = keys.find(table.number);
-    if (key == keys.end()) {
-      new_tables.push_back(&table);
-      continue;
-    }
-    if (key->second != KeyText(table.PrimaryKey())) {
-      return Status::Error(errc::kSchemaIncompatible, table.name + ": primary key changed");
-    }
-    for (size_t i = 0; i < table.fields.size(); ++i) {
-      const FieldDef& field = table.fields[i];
-      if (!IsStored(field)) continue;
-      const auto type = types.find({table.number, field.number});
-      if (type == types.end()) {
-        new_fields.emplace_back(&table, i);
-      } else if (type->second != static_cast<int>(field.type)) {
-        return Status::Error(errc::kSchemaIncompatible,
-                             table.name + "." + field.name + ": type changed");
-      }
-    }
-  }
-  if (version == schema.version() && (!new_tables.empty() || !new_fields.empty())) {
-    return Status::Error(errc::kSchemaIncompatible, "same version, different tables");
-  }
+  sql::CatalogueUpgrade upgrade;
+  status = sql::PlanUpgrade(stored, schema, &upgrade);
   // Accepted: from here on the file may be written.
-  status = UpgradeUsersTable(db);
-  if (!status.ok() || version == schema.version()) return status;
+  if (status.ok()) status = UpgradeUsersTable(db);
+  if (!status.ok() || !upgrade.needed) return status;
+  const auto& companies = stored.companies;
+  const auto& new_tables = upgrade.newTables;
+  const auto& new_fields = upgrade.newFields;
   return InTransaction(db, [&] {
     Status result;
     for (const TableDef* table : new_tables) {
@@ -304,7 +229,7 @@ Status SynchroniseCatalogue(sqlite3* db, const Schema& schema) {
       for (int64_t company : companies) {
         if (!result.ok()) break;
         result = Exec(db, "ALTER TABLE " + TableName(company, table->number) + " ADD COLUMN " +
-                              ColumnDefinition(*table, Record(*table), index));
+                              sql::ColumnDefinition(sql::kSqliteDialect, *table, index));
       }
     }
     // Keys added to existing tables become indexes.

@@ -6,9 +6,6 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
-#include <map>
-#include <tuple>
-#include <unordered_map>
 
 #include "engine/decimal_sum.h"
 #include "storage/sqlite/schema.h"
@@ -34,16 +31,9 @@ Status StorageFailure(int rc, sqlite3* db) {
   return Status::Error(errc::kStorageError, std::move(message));
 }
 
-// The primary key of a table as WHERE text and the statements that change one record.
-struct TableStatements {
-  std::string insert;
-  std::string update;  // empty when every stored field is a key field
-  std::string exists;
-  std::string remove;
-  std::vector<size_t> stored;  // column order of insert
-  std::vector<size_t> nonKey;  // SET order of update
-  std::vector<size_t> key;     // primary-key fields, WHERE order
-};
+using sql::QueryPlan;
+using sql::QueryStatement;
+using sql::TableStatements;
 
 class SqliteStorage final : public Storage {
  public:
@@ -189,13 +179,7 @@ class SqliteStorage final : public Storage {
 
   Status Seek(const Query& query, SeekMode mode, const Record& from, Record* out,
               bool* found) override {
-    if (mode == SeekMode::kAfter || mode == SeekMode::kBefore) {
-      int32_t moved = 0;
-      Status status = Step(query, from, mode == SeekMode::kAfter ? 1 : -1, out, &moved);
-      *found = moved != 0;
-      return status;
-    }
-    QueryPlan& plan = PlanFor(query);
+    QueryPlan& plan = texts_.Plan(query);
     const QueryStatement statement = mode == SeekMode::kFirst  ? QueryStatement::kFirst
                                      : mode == SeekMode::kLast ? QueryStatement::kLast
                                                                : QueryStatement::kEqual;
@@ -210,70 +194,52 @@ class SqliteStorage final : public Storage {
 
   Status Step(const Query& query, const Record& from, int32_t steps, Record* out,
               int32_t* moved) override {
-    *moved = 0;
-    if (steps == 0) return Status();
     const bool forward = steps > 0;
-    const int64_t wanted = forward ? steps : -static_cast<int64_t>(steps);
-    QueryPlan& plan = PlanFor(query);
+    QueryPlan& plan = texts_.Plan(query);
     const std::string& fetch =
         plan.Text(query, forward ? QueryStatement::kForward : QueryStatement::kBackward);
-    bool found = false;
-    Status status = FetchAt(query, plan, fetch, from, wanted - 1, out, &found);
-    if (!status.ok()) return status;
-    int64_t passed = wanted;
-    if (!found) {
-      // Fewer records than steps remain: count them and stop on the last one.
+    const auto fetchAt = [&](int64_t offset, bool* found) {
       StatementCache::Lease lease;
-      status = PrepareRead(plan.Text(query, forward ? QueryStatement::kCountForward
-                                                    : QueryStatement::kCountBackward),
-                           &lease);
+      Status status = PrepareRead(fetch, &lease);
       if (!status.ok()) return status;
-      int index = 1;
-      BindKey(lease.get(), query, from, &index);
-      BindFilters(lease.get(), plan, &index);
-      sqlite3_bind_int64(lease.get(), index, wanted);
+      BindKeyed(lease.get(), query, plan, from, offset);
+      return FetchOne(lease.get(), out, found);
+    };
+    const auto countAhead = [&](int64_t limit, int64_t* count) {
+      StatementCache::Lease lease;
+      Status status = PrepareRead(plan.Text(query, forward ? QueryStatement::kCountForward
+                                                           : QueryStatement::kCountBackward),
+                                  &lease);
+      if (!status.ok()) return status;
+      BindKeyed(lease.get(), query, plan, from, limit);
       const int rc = sqlite3_step(lease.get());
       if (rc != SQLITE_ROW) return StorageFailure(rc, db_);
-      passed = sqlite3_column_int64(lease.get(), 0);
-      lease = StatementCache::Lease();
-      if (passed == 0) return Status();
-      status = FetchAt(query, plan, fetch, from, passed - 1, out, &found);
-      if (!status.ok()) return status;
-      if (!found) return Status();  // cannot happen within one snapshot
-    }
-    *moved = static_cast<int32_t>(forward ? passed : -passed);
-    return Status();
+      *count = sqlite3_column_int64(lease.get(), 0);
+      return Status();
+    };
+    return sql::StepByOffsets(steps, fetchAt, countAhead, moved);
   }
 
   Status Count(const Query& query, int64_t* count) override {
-    QueryPlan& plan = PlanFor(query);
+    QueryPlan& plan = texts_.Plan(query);
     return ReadInteger(plan.Text(query, QueryStatement::kCount), plan.parameters, count);
   }
 
   Status Compute(const Query& query, Aggregate aggregate, const FieldDef* field,
                  Value* out) override {
-    QueryPlan& plan = PlanFor(query);
+    QueryPlan& plan = texts_.Plan(query);
     int64_t number = 0;
     if (aggregate == Aggregate::kCount || aggregate == Aggregate::kExist) {
       Status status =
           ReadInteger(plan.Text(query, aggregate == Aggregate::kCount ? QueryStatement::kCount
                                                                       : QueryStatement::kExists),
                       plan.parameters, &number);
-      if (!status.ok()) return status;
-      if (aggregate == Aggregate::kExist) {
-        *out = Value::Boolean(number != 0);
-      } else if (number > INT32_MAX) {
-        return Status::Error(errc::kNumberOutOfRange, field == nullptr ? "" : field->name);
-      } else {
-        *out = Value::Integer(static_cast<int32_t>(number));
-      }
-      return Status();
+      return status.ok() ? sql::CountValue(aggregate, number, field, out) : status;
     }
-    const std::string where = plan.condition.empty() ? "" : " WHERE " + plan.condition;
     const std::string column = ColumnName(field->number);
     if (field->type == FieldType::kDecimal) {
       StatementCache::Lease lease;
-      Status status = PrepareRead("SELECT " + column + " FROM " + plan.table + where, &lease);
+      Status status = PrepareRead(plan.Select(query, "SELECT " + column), &lease);
       if (!status.ok()) return status;
       int index = 1;
       BindFilters(lease.get(), plan, &index);
@@ -286,34 +252,27 @@ class SqliteStorage final : public Storage {
       *out = Value::Decimal(sum.Result());
       return Status();
     }
-    Status status = ReadInteger("SELECT coalesce(sum(" + column + "),0) FROM " + plan.table + where,
+    Status status = ReadInteger(plan.Select(query, "SELECT coalesce(sum(" + column + "),0)"),
                                 plan.parameters, &number);
-    if (!status.ok()) return status;
-    if (number < INT32_MIN || number > INT32_MAX) {
-      return Status::Error(errc::kNumberOutOfRange, field->name);
-    }
-    *out = Value::Integer(static_cast<int32_t>(number));
-    return Status();
+    return status.ok() ? sql::IntegerSumValue(number, *field, out) : status;
   }
 
   Status Insert(int64_t company, const Record& rec, bool* duplicate) override {
     *duplicate = false;
-    const TableStatements& sql = StatementsOf(company, rec.table());
+    const TableStatements& sql = texts_.Table(company, rec.table());
     StatementCache::Lease lease;
     Status status = PrepareWrite(sql.insert, &lease);
     if (!status.ok()) return status;
     int index = 1;
     for (size_t field : sql.stored) Bind(lease.get(), index++, rec.at(field));
     const int rc = sqlite3_step(lease.get());
-    if (rc == SQLITE_CONSTRAINT_PRIMARYKEY) {
-      *duplicate = true;
-      return Status();
-    }
-    return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
+    if (rc != SQLITE_DONE) return StorageFailure(rc, db_);
+    *duplicate = sqlite3_changes(db_) == 0;  // the statement skips an existing key
+    return Status();
   }
 
   Status Update(int64_t company, const Record& rec, bool* found) override {
-    const TableStatements& sql = StatementsOf(company, rec.table());
+    const TableStatements& sql = texts_.Table(company, rec.table());
     StatementCache::Lease lease;
     Status status = PrepareWrite(sql.update.empty() ? sql.exists : sql.update, &lease);
     if (!status.ok()) return status;
@@ -332,7 +291,7 @@ class SqliteStorage final : public Storage {
   }
 
   Status Delete(int64_t company, const Record& rec, bool* found) override {
-    const TableStatements& sql = StatementsOf(company, rec.table());
+    const TableStatements& sql = texts_.Table(company, rec.table());
     StatementCache::Lease lease;
     Status status = PrepareWrite(sql.remove, &lease);
     if (!status.ok()) return status;
@@ -344,7 +303,7 @@ class SqliteStorage final : public Storage {
   }
 
   Status DeleteAll(const Query& query) override {
-    QueryPlan& plan = PlanFor(query);
+    QueryPlan& plan = texts_.Plan(query);
     StatementCache::Lease lease;
     Status status = PrepareWrite(plan.Text(query, QueryStatement::kDelete), &lease);
     if (!status.ok()) return status;
@@ -354,24 +313,20 @@ class SqliteStorage final : public Storage {
     return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
   }
 
+  Status InsertAll(int64_t company, std::span<const Record> records) override {
+    for (const Record& rec : records) {
+      bool duplicate = false;
+      Status status = Insert(company, rec, &duplicate);
+      if (!status.ok()) return status;
+      if (duplicate) return Status::Error(errc::kRecordExists, rec.table().name);
+    }
+    return Status();
+  }
+
   void set_schema(const Schema* schema) { schema_ = schema; }
 
  private:
   enum class State { kIdle, kRead, kWrite };
-
-  // Plans of unfiltered queries depend only on table and order, so cursors opened for one
-  // look-up each (key look-ups of the component) share them instead of building their own.
-  QueryPlan& PlanFor(const Query& query) {
-    if (query.plan == nullptr && query.filters.empty()) {
-      auto& shared = sharedPlans_[{query.company, query.table, query.order}];
-      if (shared == nullptr) {
-        PlanOf(query);
-        shared = query.plan;
-      }
-      query.plan = shared;
-    }
-    return PlanOf(query);
-  }
 
   // Outside a write transaction reads run in a read transaction that stays open until
   // EndReadSnapshot, so they all see one snapshot and need no lock per statement.
@@ -411,16 +366,13 @@ class SqliteStorage final : public Storage {
     for (const Value& value : plan.parameters) Bind(statement, (*index)++, value);
   }
 
-  Status FetchAt(const Query& query, const QueryPlan& plan, const std::string& sql,
-                 const Record& from, int64_t offset, Record* out, bool* found) {
-    StatementCache::Lease lease;
-    Status status = PrepareRead(sql, &lease);
-    if (!status.ok()) return status;
+  // The parameters of the keyset statements: key, filters, then the offset or limit.
+  static void BindKeyed(sqlite3_stmt* statement, const Query& query, const QueryPlan& plan,
+                        const Record& from, int64_t last) {
     int index = 1;
-    BindKey(lease.get(), query, from, &index);
-    BindFilters(lease.get(), plan, &index);
-    sqlite3_bind_int64(lease.get(), index, offset);
-    return FetchOne(lease.get(), out, found);
+    BindKey(statement, query, from, &index);
+    BindFilters(statement, plan, &index);
+    sqlite3_bind_int64(statement, index, last);
   }
 
   // Steps once; a row replaces the buffer's stored fields and resets the others (flow fields
@@ -442,45 +394,12 @@ class SqliteStorage final : public Storage {
     return Status();
   }
 
-  const TableStatements& StatementsOf(int64_t company, const TableDef& table) {
-    const auto key = std::make_pair(company, &table);
-    auto it = statements_.find(key);
-    if (it != statements_.end()) return it->second;
-    TableStatements sql;
-    const std::string name = TableName(company, table.number);
-    sql.stored = StoredFields(table);
-    std::string columns, markers, set, where;
-    for (size_t i : sql.stored) {
-      const std::string column = ColumnName(table.fields[i].number);
-      columns += (columns.empty() ? "" : ",") + column;
-      markers += markers.empty() ? "?" : ",?";
-    }
-    for (int32_t field : table.PrimaryKey().fields) {
-      for (size_t i = 0; i < table.fields.size(); ++i) {
-        if (table.fields[i].number == field) sql.key.push_back(i);
-      }
-      where += (where.empty() ? "" : " AND ") + ColumnName(field) + "=?";
-    }
-    for (size_t i : sql.stored) {
-      if (std::find(sql.key.begin(), sql.key.end(), i) != sql.key.end()) continue;
-      sql.nonKey.push_back(i);
-      set += (set.empty() ? "" : ",") + ColumnName(table.fields[i].number) + "=?";
-    }
-    sql.insert = "INSERT INTO " + name + "(" + columns + ") VALUES(" + markers + ")";
-    if (!set.empty()) sql.update = "UPDATE " + name + " SET " + set + " WHERE " + where;
-    sql.exists = "SELECT 1 FROM " + name + " WHERE " + where;
-    sql.remove = "DELETE FROM " + name + " WHERE " + where;
-    return statements_.emplace(key, std::move(sql)).first->second;
-  }
-
   sqlite3* db_;
   std::chrono::milliseconds busyTimeout_;
   StatementCache cache_;
   const Schema* schema_ = nullptr;
   State state_ = State::kIdle;
-  std::map<std::pair<int64_t, const TableDef*>, TableStatements> statements_;
-  std::map<std::tuple<int64_t, const TableDef*, std::vector<int32_t>>, std::shared_ptr<void>>
-      sharedPlans_;
+  sql::StatementTexts texts_{sql::kSqliteDialect};
 };
 
 // Opens a connection with the client's settings; `create` allows a new file. Nothing is

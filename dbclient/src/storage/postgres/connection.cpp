@@ -1,0 +1,245 @@
+#include "storage/postgres/connection.h"
+
+#include <atomic>
+#include <charconv>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+
+#include "engine/text_util.h"
+#include "error_codes.h"
+
+namespace dbclient::postgres {
+namespace {
+
+std::atomic<uint64_t> round_trips{0};
+
+void CountRoundTrip() noexcept { round_trips.fetch_add(1, std::memory_order_relaxed); }
+
+bool Contains(const std::string& text, const char* part) {
+  return text.find(part) != std::string::npos;
+}
+
+// libpq reports a failed log-in by text alone; the server's English messages tell the kinds
+// apart, and anything unrecognised keeps the server's own words as the detail.
+Status ConnectFailure(PGconn* connection) {
+  std::string message = PQerrorMessage(connection);
+  while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
+  if (PQconnectionNeedsPassword(connection) || Contains(message, "authentication failed") ||
+      Contains(message, "no pg_hba.conf entry") || Contains(message, "no password supplied") ||
+      (Contains(message, "role \"") && Contains(message, "does not exist"))) {
+    return Status::Error(errc::kLoginFailed, message);
+  }
+  if (Contains(message, "database \"") && Contains(message, "does not exist")) {
+    return Status::Error(errc::kServerDatabaseNotFound, message);
+  }
+  if (!Contains(message, "FATAL:")) return Status::Error(errc::kServerUnavailable, message);
+  return Status::Error(errc::kStorageError, message);
+}
+
+}  // namespace
+
+uint64_t RoundTrips() noexcept { return round_trips.load(std::memory_order_relaxed); }
+
+void Parameters::Add(const Value& value) {
+  switch (value.type()) {
+    case FieldType::kText:
+    case FieldType::kCode:
+      return AddText(text::ToUtf8(value.text()));
+    case FieldType::kDecimal: {
+      char buffer[40];
+      const auto end = std::to_chars(buffer, buffer + sizeof buffer, value.decimal()).ptr;
+      return AddText(std::string(buffer, end));
+    }
+    case FieldType::kBoolean:
+      return AddText(value.boolean() ? "t" : "f");
+    case FieldType::kBlob:
+      texts_.push_back(value.blob());
+      binary_.push_back(1);
+      return;
+    default:
+      return AddInteger(value.integer());
+  }
+}
+
+void Parameters::AddInteger(int64_t value) { AddText(std::to_string(value)); }
+
+void Parameters::AddText(std::string utf8) {
+  refused_ = refused_ || utf8.find('\0') != std::string::npos;
+  texts_.push_back(std::move(utf8));
+  binary_.push_back(0);
+}
+
+int64_t Result::Integer(int row, int column) const {
+  const std::string_view text = Text(row, column);
+  int64_t value = 0;
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return value;
+}
+
+Value Result::Get(int row, int column, FieldType type) const {
+  const std::string_view text = Text(row, column);
+  switch (type) {
+    case FieldType::kText:
+      return Value::Text(text::FromUtf8(text));
+    case FieldType::kCode:
+      return Value::Code(text::FromUtf8(text));
+    case FieldType::kDecimal: {
+      double value = 0;
+      std::from_chars(text.data(), text.data() + text.size(), value);
+      return Value::Decimal(value);
+    }
+    case FieldType::kBoolean:
+      return Value::Boolean(text == "t");
+    case FieldType::kBlob: {
+      size_t size = 0;
+      unsigned char* bytes =
+          PQunescapeBytea(reinterpret_cast<const unsigned char*>(text.data()), &size);
+      std::string blob(reinterpret_cast<const char*>(bytes), bytes == nullptr ? 0 : size);
+      PQfreemem(bytes);
+      return Value::Blob(std::move(blob));
+    }
+    case FieldType::kInteger:
+      return Value::Integer(static_cast<int32_t>(Integer(row, column)));
+    case FieldType::kOption:
+      return Value::Option(static_cast<int32_t>(Integer(row, column)));
+    case FieldType::kDate:
+      return Value::Date(static_cast<int32_t>(Integer(row, column)));
+    case FieldType::kTime:
+      return Value::Time(static_cast<int32_t>(Integer(row, column)));
+  }
+  return Value(type);
+}
+
+int64_t Result::Changed() const {
+  const char* text = PQcmdTuples(result_.get());
+  int64_t value = 0;
+  std::from_chars(text, text + std::strlen(text), value);
+  return value;
+}
+
+Status Connection::Open(const ServerLogin& login, std::unique_ptr<Connection>* out) {
+  const ServerAddress& address = login.address;
+  const std::string port = std::to_string(address.port);
+  std::vector<const char*> keys, values;
+  std::deque<std::string> texts;  // stable addresses for values
+  const auto set = [&](const char* key, std::string value) {
+    if (value.empty()) return;
+    keys.push_back(key);
+    values.push_back(texts.emplace_back(std::move(value)).c_str());
+  };
+  // libpq takes a host that starts with a slash for a socket folder, anything else for a
+  // host name.
+  set("host", address.netType == NetType::kUnix && !address.host.starts_with('/')
+                  ? std::filesystem::absolute(address.host).string()
+                  : address.host);
+  set("port", port);
+  set("dbname", login.database);
+  set("user", login.user);
+  set("password", login.password);
+  set("sslmode", address.netType == NetType::kTcps   ? "require"
+                 : address.netType == NetType::kUnix ? "disable"
+                                                     : "prefer");
+  set("client_encoding", "UTF8");
+  set("application_name", "Talmo");
+  // A server that does not answer is an error within seconds, never a hang; a connection
+  // whose peer vanished is noticed by the keepalives.
+  set("connect_timeout", "10");
+  set("keepalives", "1");
+  set("keepalives_idle", "10");
+  set("keepalives_interval", "5");
+  set("keepalives_count", "3");
+  if (address.netType != NetType::kUnix) set("tcp_user_timeout", "30000");
+  keys.push_back(nullptr);
+  values.push_back(nullptr);
+  PGconn* connection = PQconnectdbParams(keys.data(), values.data(), 0);
+  CountRoundTrip();
+  if (connection == nullptr) return Status::Error(errc::kServerUnavailable, "out of memory");
+  if (PQstatus(connection) != CONNECTION_OK) {
+    Status failure = ConnectFailure(connection);
+    PQfinish(connection);
+    return failure;
+  }
+  out->reset(new Connection(connection));
+  // Notices (e.g. "relation already exists, skipping") are not the user's business.
+  PQsetNoticeProcessor(connection, [](void*, const char*) {}, nullptr);
+  return Status();
+}
+
+Connection::~Connection() { PQfinish(connection_); }
+
+bool Connection::broken() const { return PQstatus(connection_) != CONNECTION_OK; }
+
+Status Connection::Check(const Result& result, const std::string& sql) {
+  const PGresult* raw = result.get();
+  const ExecStatusType status = raw == nullptr ? PGRES_FATAL_ERROR : PQresultStatus(raw);
+  if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return Status();
+  std::string message = raw != nullptr ? PQresultErrorMessage(raw) : PQerrorMessage(connection_);
+  while (!message.empty() && message.back() == '\n') message.pop_back();
+  if (broken()) return Status::Error(errc::kConnectionLost, message);
+  const char* state = raw != nullptr ? PQresultErrorField(raw, PG_DIAG_SQLSTATE) : nullptr;
+  const std::string_view code = state != nullptr ? state : "";
+  if (code == "55P03" || code == "40001" || code == "40P01") {
+    return Status::Error(errc::kLockTimeout, message);
+  }
+  if (code.starts_with("08") || code.starts_with("57P")) {
+    return Status::Error(errc::kConnectionLost, message);
+  }
+  return Status::Error(errc::kStorageError, message + " [" + sql.substr(0, 200) + "]");
+}
+
+Status Connection::Run(const std::string& sql, Result* out) {
+  if (broken()) return Status::Error(errc::kConnectionLost, PQerrorMessage(connection_));
+  CountRoundTrip();
+  Result result(PQexec(connection_, sql.c_str()));
+  Status status = Check(result, sql);
+  if (out != nullptr) *out = std::move(result);
+  return status;
+}
+
+Status Connection::Query(const std::string& sql, const Parameters& parameters, Result* out) {
+  if (broken()) return Status::Error(errc::kConnectionLost, PQerrorMessage(connection_));
+  auto it = prepared_.find(sql);
+  if (it == prepared_.end()) {
+    if (prepared_.size() >= kMaxPrepared) {
+      Status status = Run("DEALLOCATE ALL");
+      if (!status.ok()) return status;
+      prepared_.clear();
+    }
+    std::string name = "t" + std::to_string(nextName_++);
+    CountRoundTrip();
+    Status status = Check(Result(PQprepare(connection_, name.c_str(), sql.c_str(), 0, nullptr)), sql);
+    if (!status.ok()) return status;
+    it = prepared_.emplace(sql, std::move(name)).first;
+  }
+  return Execute(it->second.c_str(), sql, parameters, out);
+}
+
+Status Connection::QueryOnce(const std::string& sql, const Parameters& parameters, Result* out) {
+  if (broken()) return Status::Error(errc::kConnectionLost, PQerrorMessage(connection_));
+  return Execute(nullptr, sql, parameters, out);
+}
+
+Status Connection::Execute(const char* name, const std::string& sql, const Parameters& parameters,
+                           Result* out) {
+  if (parameters.refused_) {
+    return Status::Error(errc::kStorageError, "a text holding U+0000 cannot be stored");
+  }
+  const size_t count = parameters.size();
+  std::vector<const char*> values(count);
+  std::vector<int> lengths(count);
+  for (size_t i = 0; i < count; ++i) {
+    values[i] = parameters.texts_[i].data();
+    lengths[i] = static_cast<int>(parameters.texts_[i].size());
+  }
+  const int n = static_cast<int>(count);
+  CountRoundTrip();
+  *out = Result(name != nullptr
+                    ? PQexecPrepared(connection_, name, n, values.data(), lengths.data(),
+                                     parameters.binary_.data(), 0)
+                    : PQexecParams(connection_, sql.c_str(), n, nullptr, values.data(),
+                                   lengths.data(), parameters.binary_.data(), 0));
+  return Check(*out, sql);
+}
+
+}  // namespace dbclient::postgres

@@ -1,0 +1,342 @@
+#include "storage/sql_text.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "engine/text_util.h"
+#include "error_codes.h"
+
+namespace dbclient::sql {
+
+std::string TableName(int64_t company, int32_t tableNo) {
+  return "c" + std::to_string(company) + "_t" + std::to_string(tableNo);
+}
+
+std::string ColumnName(int32_t fieldNo) { return "f" + std::to_string(fieldNo); }
+
+std::string Literal(const Dialect& dialect, const Value& value) {
+  switch (value.type()) {
+    case FieldType::kText:
+    case FieldType::kCode: {
+      std::string out = "'";
+      for (char c : text::ToUtf8(value.text())) {
+        out += c;
+        if (c == '\'') out += '\'';
+      }
+      return out + "'";
+    }
+    case FieldType::kDecimal: {
+      char buffer[40];
+      const auto end = std::to_chars(buffer, buffer + sizeof buffer, value.decimal()).ptr;
+      std::string text(buffer, end);
+      if (text.find_first_of(".e") == std::string::npos) text += ".0";
+      return text;
+    }
+    case FieldType::kBoolean:
+      return value.boolean() ? dialect.trueLiteral : dialect.falseLiteral;
+    case FieldType::kBlob:
+      return dialect.blobLiteral(value.blob());
+    default:
+      return std::to_string(value.integer());
+  }
+}
+
+bool IsStored(const FieldDef& field) { return field.fieldClass == FieldClass::kNormal; }
+
+std::vector<size_t> StoredFields(const TableDef& table) {
+  std::vector<size_t> indexes;
+  for (size_t i = 0; i < table.fields.size(); ++i) {
+    if (IsStored(table.fields[i])) indexes.push_back(i);
+  }
+  return indexes;
+}
+
+namespace {
+
+void AppendNode(const Dialect& dialect, const FilterNode& node, const std::string& column,
+                int* position, std::string* sql, std::vector<Value>* parameters) {
+  if (node.kind != FilterNode::Kind::kTerm) {
+    const char* joiner = node.kind == FilterNode::Kind::kAnd ? " AND " : " OR ";
+    *sql += '(';
+    for (size_t i = 0; i < node.children.size(); ++i) {
+      if (i > 0) *sql += joiner;
+      AppendNode(dialect, node.children[i], column, position, sql, parameters);
+    }
+    *sql += ')';
+    return;
+  }
+  const FilterTerm& term = node.term;
+  const std::string operand = term.ignoreCase ? "talmo_fold(" + column + ")" : column;
+  const auto parameter = [&](const Value& value) {
+    parameters->push_back(value);
+    return dialect.Parameter((*position)++);
+  };
+  const auto compare = [&](const char* op, const Value& value) {
+    *sql += operand + op + parameter(value);
+  };
+  switch (term.op) {
+    case FilterTerm::Op::kEqual:
+      return compare("=", *term.low);
+    case FilterTerm::Op::kNotEqual:
+      return compare("<>", *term.low);
+    case FilterTerm::Op::kLess:
+      return compare("<", *term.low);
+    case FilterTerm::Op::kLessEqual:
+      return compare("<=", *term.low);
+    case FilterTerm::Op::kGreater:
+      return compare(">", *term.low);
+    case FilterTerm::Op::kGreaterEqual:
+      return compare(">=", *term.low);
+    case FilterTerm::Op::kRange:
+      if (term.low && term.high) {
+        *sql += "(" + operand + " BETWEEN " + parameter(*term.low);
+        *sql += " AND " + parameter(*term.high) + ")";
+      } else if (term.low) {
+        compare(">=", *term.low);
+      } else {
+        compare("<=", *term.high);
+      }
+      return;
+    case FilterTerm::Op::kMatch:
+    case FilterTerm::Op::kNotMatch:
+      *sql += (term.op == FilterTerm::Op::kNotMatch ? "NOT (" : "(") + operand +
+              dialect.matchOperator +
+              parameter(Value::Text(text::FromUtf8(dialect.matchPattern(term.pattern)))) +
+              dialect.matchSuffix + ")";
+      return;
+  }
+}
+
+// The filters joined by AND ("" for none), markers numbered from `first`.
+std::string Condition(const Dialect& dialect, const Query& query, int first,
+                      std::vector<Value>* parameters) {
+  std::string condition;
+  for (const FieldFilter& filter : query.filters) {
+    if (!condition.empty()) condition += " AND ";
+    AppendFilter(dialect, filter, &first, &condition, parameters);
+  }
+  return condition;
+}
+
+}  // namespace
+
+void AppendFilter(const Dialect& dialect, const FieldFilter& filter, int* position,
+                  std::string* sql, std::vector<Value>* parameters) {
+  AppendNode(dialect, filter.root(), ColumnName(filter.fieldNo()), position, sql, parameters);
+}
+
+QueryPlan& PlanOf(const Dialect& dialect, const Query& query) {
+  if (query.plan != nullptr) return *static_cast<QueryPlan*>(query.plan.get());
+  auto plan = std::make_shared<QueryPlan>();
+  plan->dialect = &dialect;
+  const TableDef& table = *query.table;
+  for (size_t index : StoredFields(table)) {
+    if (!plan->columns.empty()) plan->columns += ',';
+    plan->columns += ColumnName(table.fields[index].number);
+  }
+  plan->table = TableName(query.company, table.number);
+  Condition(dialect, query, 1, &plan->parameters);
+  query.plan = plan;
+  return *plan;
+}
+
+std::string QueryPlan::Select(const Query& query, const std::string& head) const {
+  std::vector<Value> unused;
+  const std::string condition = Condition(*dialect, query, 1, &unused);
+  return head + " FROM " + table + (condition.empty() ? "" : " WHERE " + condition);
+}
+
+const std::string& QueryPlan::Text(const Query& query, QueryStatement statement) {
+  std::string& text = texts[static_cast<int>(statement)];
+  if (!text.empty()) return text;
+  // Markers: the key's first (for the statements that take it), the filters' next, the
+  // offset or limit last.
+  const int keys = static_cast<int>(query.order.size());
+  std::string ascending, descending, row, markers, key_equals;
+  for (int i = 0; i < keys; ++i) {
+    const std::string column = ColumnName(query.order[i]);
+    const char* comma = i == 0 ? "" : ",";
+    ascending += comma + column;
+    descending += comma + column + " DESC";
+    row += comma + column;
+    markers += comma + dialect->Parameter(i + 1);
+    key_equals += (i == 0 ? "" : " AND ") + column + "=" + dialect->Parameter(i + 1);
+  }
+  std::vector<Value> unused;
+  const std::string alone = Condition(*dialect, query, 1, &unused);
+  const std::string after_key = Condition(*dialect, query, keys + 1, &unused);
+  const std::string last = dialect->Parameter(keys + static_cast<int>(parameters.size()) + 1);
+  const std::string select = "SELECT " + columns + " FROM " + table;
+  const std::string filters = after_key.empty() ? "" : " AND " + after_key;
+  const std::string where = alone.empty() ? "" : " WHERE " + alone;
+  const std::string after = " WHERE (" + row + ")>(" + markers + ")" + filters;
+  const std::string before = " WHERE (" + row + ")<(" + markers + ")" + filters;
+  switch (statement) {
+    case QueryStatement::kFirst:
+      text = select + where + " ORDER BY " + ascending + " LIMIT 1";
+      break;
+    case QueryStatement::kLast:
+      text = select + where + " ORDER BY " + descending + " LIMIT 1";
+      break;
+    case QueryStatement::kEqual:
+      text = select + " WHERE " + key_equals + filters + " LIMIT 1";
+      break;
+    case QueryStatement::kForward:
+      text = select + after + " ORDER BY " + ascending + " LIMIT 1 OFFSET " + last;
+      break;
+    case QueryStatement::kBackward:
+      text = select + before + " ORDER BY " + descending + " LIMIT 1 OFFSET " + last;
+      break;
+    case QueryStatement::kCountForward:
+      text = "SELECT count(*) FROM (SELECT 1 FROM " + table + after + " ORDER BY " + ascending +
+             " LIMIT " + last + ") AS counted";
+      break;
+    case QueryStatement::kCountBackward:
+      text = "SELECT count(*) FROM (SELECT 1 FROM " + table + before + " ORDER BY " + descending +
+             " LIMIT " + last + ") AS counted";
+      break;
+    case QueryStatement::kCount:
+      text = "SELECT count(*) FROM " + table + where;
+      break;
+    case QueryStatement::kExists:
+      text = "SELECT count(*) FROM (SELECT 1 FROM " + table + where + " LIMIT 1) AS found";
+      break;
+    case QueryStatement::kDelete:
+      text = "DELETE FROM " + table + where;
+      break;
+    case QueryStatement::kEnd:
+      break;
+  }
+  return text;
+}
+
+TableStatements BuildTableStatements(const Dialect& dialect, int64_t company,
+                                     const TableDef& table) {
+  TableStatements sql;
+  const std::string name = TableName(company, table.number);
+  sql.stored = StoredFields(table);
+  for (int32_t field : table.PrimaryKey().fields) {
+    sql.key.push_back(static_cast<size_t>(table.FindField(field) - table.fields.data()));
+  }
+  for (size_t i : sql.stored) {
+    if (std::find(sql.key.begin(), sql.key.end(), i) == sql.key.end()) sql.nonKey.push_back(i);
+  }
+  std::string columns, markers, set, where;
+  int position = 1;
+  for (size_t i : sql.stored) {
+    columns += (columns.empty() ? "" : ",") + ColumnName(table.fields[i].number);
+    markers += (markers.empty() ? "" : ",") + dialect.Parameter(position++);
+  }
+  sql.insert = "INSERT INTO " + name + "(" + columns + ") VALUES(" + markers +
+               ") ON CONFLICT DO NOTHING";
+  // UPDATE binds the non-key fields first; the other statements bind only the key.
+  const auto key_condition = [&](int first) {
+    std::string condition;
+    for (size_t i = 0; i < sql.key.size(); ++i) {
+      condition += (i == 0 ? "" : " AND ") + ColumnName(table.fields[sql.key[i]].number) + "=" +
+                   dialect.Parameter(first + static_cast<int>(i));
+    }
+    return condition;
+  };
+  position = 1;
+  for (size_t i : sql.nonKey) {
+    set += (set.empty() ? "" : ",") + ColumnName(table.fields[i].number) + "=" +
+           dialect.Parameter(position++);
+  }
+  if (!set.empty()) sql.update = "UPDATE " + name + " SET " + set + " WHERE " + key_condition(position);
+  sql.exists = "SELECT 1 FROM " + name + " WHERE " + key_condition(1);
+  sql.remove = "DELETE FROM " + name + " WHERE " + key_condition(1);
+  return sql;
+}
+
+QueryPlan& StatementTexts::Plan(const Query& query) {
+  if (query.plan == nullptr && query.filters.empty()) {
+    auto& shared = sharedPlans_[{query.company, query.table, query.order}];
+    if (shared == nullptr) {
+      PlanOf(dialect_, query);
+      shared = query.plan;
+    }
+    query.plan = shared;
+  }
+  return PlanOf(dialect_, query);
+}
+
+const TableStatements& StatementTexts::Table(int64_t company, const TableDef& table) {
+  const auto key = std::make_pair(company, &table);
+  auto it = tables_.find(key);
+  if (it == tables_.end()) {
+    it = tables_.emplace(key, BuildTableStatements(dialect_, company, table)).first;
+  }
+  return it->second;
+}
+
+Status CountValue(Aggregate aggregate, int64_t number, const FieldDef* field, Value* out) {
+  if (aggregate == Aggregate::kExist) {
+    *out = Value::Boolean(number != 0);
+  } else if (number > INT32_MAX) {
+    return Status::Error(errc::kNumberOutOfRange, field == nullptr ? "" : field->name);
+  } else {
+    *out = Value::Integer(static_cast<int32_t>(number));
+  }
+  return Status();
+}
+
+Status IntegerSumValue(int64_t sum, const FieldDef& field, Value* out) {
+  if (sum < INT32_MIN || sum > INT32_MAX) return Status::Error(errc::kNumberOutOfRange, field.name);
+  *out = Value::Integer(static_cast<int32_t>(sum));
+  return Status();
+}
+
+std::string ColumnDefinition(const Dialect& dialect, const TableDef& table, size_t index) {
+  const FieldDef& field = table.fields[index];
+  const Record initial(table);
+  return ColumnName(field.number) + " " + dialect.columnType(field.type) + " NOT NULL DEFAULT " +
+         Literal(dialect, initial.at(index));
+}
+
+Status CreateTableText(const Dialect& dialect, const TableDef& table, int64_t company,
+                       std::string* out) {
+  std::string sql = "CREATE TABLE " + TableName(company, table.number) + "(";
+  for (size_t i = 0; i < table.fields.size(); ++i) {
+    if (IsStored(table.fields[i])) sql += ColumnDefinition(dialect, table, i) + ",";
+  }
+  sql += "PRIMARY KEY(";
+  for (size_t i = 0; i < table.PrimaryKey().fields.size(); ++i) {
+    const FieldDef* field = table.FindField(table.PrimaryKey().fields[i]);
+    if (field == nullptr || !IsStored(*field)) {
+      return Status::Error(errc::kSchemaIncompatible, table.name + ": key field not stored");
+    }
+    sql += (i == 0 ? "" : ",") + ColumnName(field->number);
+  }
+  *out = sql + "))" + dialect.tableOptions;
+  return Status();
+}
+
+std::vector<std::string> CreateIndexTexts(const TableDef& table, int64_t company) {
+  const std::string name = TableName(company, table.number);
+  std::vector<std::string> texts;
+  for (size_t k = 1; k < table.keys.size(); ++k) {
+    std::vector<int32_t> columns = table.keys[k].fields;
+    for (int32_t field : table.PrimaryKey().fields) {
+      if (std::find(columns.begin(), columns.end(), field) == columns.end()) {
+        columns.push_back(field);
+      }
+    }
+    std::string index_name = name + "_k";
+    std::string list;
+    for (int32_t field : columns) {
+      index_name += "_" + std::to_string(field);
+      list += (list.empty() ? "" : ",") + ColumnName(field);
+    }
+    texts.push_back("CREATE INDEX IF NOT EXISTS " + index_name + " ON " + name + "(" + list + ")");
+  }
+  return texts;
+}
+
+std::string KeyText(const KeyDef& key) {
+  std::string text;
+  for (int32_t field : key.fields) text += (text.empty() ? "" : ",") + std::to_string(field);
+  return text;
+}
+
+}  // namespace dbclient::sql

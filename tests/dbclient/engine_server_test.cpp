@@ -1,0 +1,246 @@
+// What only a database on a server has: addresses and network types, logging in with the
+// server's authentication, connections that fail or break, TLS, and the round trips a
+// request costs. Everything a database file has too is tested on both backends elsewhere.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine_test_support.h"
+#include "error_codes.h"
+#include "storage/postgres/connection.h"
+#include "test_server.h"
+
+namespace dbclient {
+namespace {
+
+using namespace testing;
+using talmo::testing::AdminQuery;
+using talmo::testing::Server;
+using talmo::testing::ServerDatabase;
+
+struct AddressRow {
+  const char* name;
+  std::u16string_view server;
+  std::u16string_view netType;
+  int32_t error;  // 0: parsed
+  NetType type = NetType::kTcp;
+  const char* host = "";
+  int32_t port = 0;
+};
+
+class ServerAddressTest : public ::testing::TestWithParam<AddressRow> {};
+
+TEST_P(ServerAddressTest, Parses) {
+  const AddressRow& row = GetParam();
+  ServerAddress address;
+  const Status status = ServerAddress::Parse(row.server, row.netType, &address);
+  ASSERT_TRUE(HasCode(status, row.error));
+  if (row.error != 0) return;
+  EXPECT_EQ(address.netType, row.type);
+  EXPECT_EQ(address.host, row.host);
+  EXPECT_EQ(address.port, row.port);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ServerAddressTest,
+    ::testing::Values(
+        AddressRow{"HostAlone", u"db.example", u"tcp", 0, NetType::kTcp, "db.example", 5432},
+        AddressRow{"HostAndPort", u" 10.1.2.3:6543 ", u"TCP", 0, NetType::kTcp, "10.1.2.3", 6543},
+        AddressRow{"Tls", u"db:1", u"tcps", 0, NetType::kTcps, "db", 1},
+        AddressRow{"SocketFolder", u"/run/pg:7", u"Unix", 0, NetType::kUnix, "/run/pg", 7},
+        AddressRow{"Ipv6WithoutPort", u"::1", u"tcp", 0, NetType::kTcp, "::1", 5432},
+        AddressRow{"UnknownNetType", u"db", u"netb", errc::kUnknownNetType},
+        AddressRow{"EmptyNetType", u"db", u"", errc::kUnknownNetType},
+        AddressRow{"EmptyServer", u"  ", u"tcp", errc::kBadServerAddress},
+        AddressRow{"PortOnly", u":5432", u"tcp", errc::kBadServerAddress},
+        AddressRow{"PortZero", u"db:0", u"tcp", errc::kBadServerAddress},
+        AddressRow{"PortTooLarge", u"db:65536", u"tcp", errc::kBadServerAddress},
+        AddressRow{"PortNotANumber", u"db:x1", u"tcp", errc::kBadServerAddress},
+        AddressRow{"EmptyPort", u"db:", u"tcp", errc::kBadServerAddress}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The test server's login for `database` over TCP.
+ServerLogin TcpLogin(const std::string& database) {
+  ServerLogin login;
+  login.address.host = Server().host;
+  login.address.port = Server().port;
+  login.database = database;
+  login.user = Server().user;
+  login.password = Server().password;
+  return login;
+}
+
+struct ConnectRow {
+  const char* name;
+  void (*change)(ServerLogin* login);
+  int32_t error;
+};
+
+class ServerConnectTest : public ::testing::TestWithParam<ConnectRow> {};
+
+TEST_P(ServerConnectTest, FailsWithAClearError) {
+  ServerDatabase database(talmo::testing::kSampleDatabase);
+  ServerLogin login = TcpLogin(database.name());
+  GetParam().change(&login);
+  std::unique_ptr<Database> db;
+  const Status status = Database::Connect(login, {}, ApplicationSchema(), &db);
+  EXPECT_TRUE(HasCode(status, GetParam().error));
+  EXPECT_EQ(db, nullptr);
+  EXPECT_FALSE(status.detail().empty()) << "the server's own words stay in the detail";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ServerConnectTest,
+    ::testing::Values(
+        // Nothing listens there: 127.0.0.3 is this machine, and so is the port below 1024.
+        ConnectRow{"WrongHost", [](ServerLogin* l) { l->address.host = "127.0.0.3"; },
+                   errc::kServerUnavailable},
+        ConnectRow{"WrongPort", [](ServerLogin* l) { l->address.port = 9; },
+                   errc::kServerUnavailable},
+        ConnectRow{"WrongPassword", [](ServerLogin* l) { l->password = "not-the-password"; },
+                   errc::kLoginFailed},
+        ConnectRow{"UnknownUser", [](ServerLogin* l) { l->user = "nobody_here"; },
+                   errc::kLoginFailed},
+        ConnectRow{"MissingDatabase", [](ServerLogin* l) { l->database = "no_such_db"; },
+                   errc::kServerDatabaseNotFound},
+        ConnectRow{"NotOurDatabase", [](ServerLogin* l) { l->database = "postgres"; },
+                   errc::kNotADatabase},
+        ConnectRow{"SocketFolderWithoutServer",
+                   [](ServerLogin* l) {
+                     l->address.netType = NetType::kUnix;
+                     l->address.host = "/nonexistent-folder";
+                   },
+                   errc::kServerUnavailable}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+class ServerSessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(IsOk(Database::Connect(TcpLogin(database_.name()), {}, ApplicationSchema(), &db_)));
+    ASSERT_TRUE(IsOk(db_->OpenCompany(u"Talmo Sample")));
+    ASSERT_TRUE(IsOk(db_->OpenTable(kCustomer, &customers_)));
+  }
+
+  // Ends this client's connections from the server's side, as a server that stops does.
+  void EndConnections() {
+    AdminQuery("postgres",
+               "SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = '" +
+                   database_.name() + "' AND application_name = 'Talmo'");
+  }
+
+  int32_t CustomerCount() {
+    int32_t count = 0;
+    EXPECT_TRUE(IsOk(customers_->Count(&count)));
+    return count;
+  }
+
+  static constexpr int32_t kCustomer = 18;
+  ServerDatabase database_{talmo::testing::kSampleDatabase};
+  std::unique_ptr<Database> db_;
+  std::unique_ptr<Cursor> customers_;
+};
+
+TEST_F(ServerSessionTest, ABrokenConnectionIsAnErrorAtTheNextCallAndWritesNothingHalf) {
+  const int32_t before = CustomerCount();
+  ASSERT_TRUE(IsOk(db_->BeginWrite()));
+  Record rec = customers_->NewRecord();
+  for (const char16_t* no : {u"NEW1", u"NEW2"}) {
+    ASSERT_TRUE(IsOk(rec.Set(1, Input(std::u16string(no)))));
+    ASSERT_TRUE(IsOk(customers_->Insert(rec)));
+  }
+  EndConnections();
+  EXPECT_TRUE(HasCode(customers_->Insert(rec), errc::kConnectionLost));
+  EXPECT_TRUE(HasCode(db_->Commit(), errc::kConnectionLost));
+  int32_t count = 0;
+  EXPECT_TRUE(HasCode(customers_->Count(&count), errc::kConnectionLost)) << "and stays so";
+
+  std::unique_ptr<Database> again;
+  ASSERT_TRUE(IsOk(Database::Connect(TcpLogin(database_.name()), {}, ApplicationSchema(), &again)));
+  ASSERT_TRUE(IsOk(again->OpenCompany(u"Talmo Sample")));
+  ASSERT_TRUE(IsOk(again->OpenTable(kCustomer, &customers_)));
+  EXPECT_EQ(CustomerCount(), before);
+}
+
+// A statement the server refuses fails the whole transaction: it commits nothing and says
+// so. Here the server holds a rule of its own that the name breaks.
+TEST_F(ServerSessionTest, AFailedStatementFailsTheWholeTransaction) {
+  AdminQuery(database_.name(), "ALTER TABLE c1_t18 ADD CONSTRAINT no_bad CHECK (f2 <> 'BAD')");
+  const int32_t before = CustomerCount();
+  ASSERT_TRUE(IsOk(db_->BeginWrite()));
+  Record rec = customers_->NewRecord();
+  ASSERT_TRUE(IsOk(rec.Set(1, Input(std::u16string(u"GOOD")))));
+  ASSERT_TRUE(IsOk(customers_->Insert(rec)));
+  ASSERT_TRUE(IsOk(rec.Set(1, Input(std::u16string(u"OTHER")))));
+  ASSERT_TRUE(IsOk(rec.Set(2, Input(std::u16string(u"BAD")))));
+  EXPECT_TRUE(HasCode(customers_->Insert(rec), errc::kStorageError));
+  EXPECT_TRUE(HasCode(db_->Commit(), errc::kTransactionFailed));
+  db_->SelectLatestVersion();
+  EXPECT_EQ(CustomerCount(), before) << "GOOD was rolled back with the rest";
+}
+
+// The server ends texts at U+0000; such a text is refused before it is sent, never cut.
+TEST_F(ServerSessionTest, ATextTheServerCannotHoldIsRefusedNotCut) {
+  const int32_t before = CustomerCount();
+  Record rec = customers_->NewRecord();
+  ASSERT_TRUE(IsOk(rec.Set(1, Input(std::u16string(u"NUL")))));
+  ASSERT_TRUE(IsOk(rec.Set(2, Input(std::u16string(u"a\0b", 3)))));
+  EXPECT_TRUE(HasCode(customers_->Insert(rec), errc::kStorageError));
+  db_->SelectLatestVersion();
+  EXPECT_EQ(CustomerCount(), before);
+}
+
+TEST_F(ServerSessionTest, UsersAreTheServersOwn) {
+  EXPECT_TRUE(HasCode(db_->AddUser(u"ADMIN", u"secret"), errc::kServerUsers));
+  EXPECT_TRUE(IsOk(db_->Login(u"anyone", u"")))
+      << "the connection has logged in already; the server checked the user";
+}
+
+TEST_F(ServerSessionTest, TlsIsUsedWhenRequired) {
+  db_.reset();
+  customers_.reset();
+  ServerLogin login = TcpLogin(database_.name());
+  login.address.netType = NetType::kTcps;
+  std::unique_ptr<Database> db;
+  ASSERT_TRUE(IsOk(Database::Connect(login, {}, ApplicationSchema(), &db)));
+  EXPECT_EQ(AdminQuery("postgres",
+                       "SELECT string_agg(s.ssl::text, ',') FROM pg_stat_ssl s"
+                       " JOIN pg_stat_activity a USING (pid) WHERE a.datname = '" +
+                           database_.name() + "' AND a.application_name = 'Talmo'"),
+            "true");
+}
+
+TEST_F(ServerSessionTest, AKeyLookUpIsOneRoundTrip) {
+  Record rec = customers_->NewRecord();
+  ASSERT_TRUE(IsOk(customers_->Find(rec, u"-")));  // snapshot begun, statements prepared
+  ASSERT_TRUE(IsOk(customers_->Find(rec, u"=")));
+  const uint64_t before = postgres::RoundTrips();
+  for (int i = 0; i < 10; ++i) ASSERT_TRUE(IsOk(customers_->Find(rec, u"=")));
+  int32_t moved = 0;
+  ASSERT_TRUE(IsOk(customers_->Next(rec, 1, &moved)));
+  EXPECT_EQ(postgres::RoundTrips() - before, 12u) << "ten look-ups and one step, plus the step's"
+                                                     " first preparation";
+}
+
+TEST(ServerDatabaseTest, CreatedOnceUpgradedAndRefusedWhenNewer) {
+  ServerLogin login = TcpLogin(talmo::testing::NewDatabaseName());
+  ASSERT_TRUE(IsOk(Database::CreateOnServer(login, TestSchema(1))));
+  EXPECT_TRUE(HasCode(Database::CreateOnServer(login, TestSchema(1)), errc::kServerDatabaseExists));
+  std::unique_ptr<Database> db;
+  ASSERT_TRUE(IsOk(Database::Connect(login, {}, TestSchema(1), &db)));
+  ASSERT_TRUE(IsOk(db->CreateCompany(u"CRONUS")));
+  db.reset();
+  ASSERT_TRUE(IsOk(Database::Connect(login, {}, TestSchema(2), &db)));
+  ASSERT_TRUE(IsOk(db->OpenCompany(u"CRONUS")));
+  std::unique_ptr<Cursor> notes;
+  ASSERT_TRUE(IsOk(db->OpenTable(4, &notes))) << "the table version 2 adds";
+  int32_t count = -1;
+  EXPECT_TRUE(IsOk(notes->Count(&count)));
+  EXPECT_EQ(count, 0);
+  db.reset();
+  notes.reset();
+  EXPECT_TRUE(HasCode(Database::Connect(login, {}, TestSchema(1), &db), errc::kSchemaNewer));
+  AdminQuery("postgres", "DROP DATABASE " + login.database + " WITH (FORCE)");
+}
+
+}  // namespace
+}  // namespace dbclient
