@@ -60,6 +60,13 @@ class Dispatch {
   // The class name that TypeName reports for this object.
   virtual std::u16string ClassName() const = 0;
 
+  // A native interface of the object (typed calls beside the dispatch members), or null
+  // when it has none of that id. The pointer lives as long as the object.
+  virtual void* QueryNative(std::string_view interfaceId) noexcept {
+    (void)interfaceId;
+    return nullptr;
+  }
+
  protected:
   Dispatch() = default;
   virtual ~Dispatch() = default;
