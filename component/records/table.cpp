@@ -200,7 +200,7 @@ std::u16string Table::FieldName(const Variant& id) {
 int16_t Table::FieldType(const Variant& id) {
   const int32_t field = FieldNo(id);
   GuardOn();
-  const int16_t type = table_internal::FieldTypeCall(cfHTable_, field);
+  const int16_t type = TypeOfField(field);
   GuardOff();
   return type;
 }

@@ -34,6 +34,20 @@ bool PassesUnchanged(int16_t type) {
 
 }  // namespace
 
+int16_t Table::TypeOfField(int32_t field) {
+  if (NativeDbClient() == nullptr) return table_internal::FieldTypeCall(cfHTable_, field);
+  if (knownFieldTypesTable_ != cfHTable_) {
+    knownFieldTypes_.clear();
+    knownFieldTypesTable_ = cfHTable_;
+  }
+  for (const auto& [number, type] : knownFieldTypes_) {
+    if (number == field) return type;
+  }
+  const int16_t type = table_internal::FieldTypeCall(cfHTable_, field);
+  knownFieldTypes_.emplace_back(field, type);
+  return type;
+}
+
 Variant Table::Field(const Variant& id) {
   const int32_t field = FieldNo(id);
   GuardOn();
@@ -43,7 +57,7 @@ Variant Table::Field(const Variant& id) {
     Variant fieldArg(field);
     Call(client::kCalcField, table.ByRef(), record.ByRef(), Variant::ByRef(&fieldArg));
   }
-  const int16_t type = table_internal::FieldTypeCall(cfHTable_, field);
+  const int16_t type = TypeOfField(field);
   Variant value;
   if (PassesUnchanged(type)) {
     value = table_internal::GetFieldCall(cfHTable_, cfHRec_, field);
@@ -60,7 +74,7 @@ Variant Table::Field(const Variant& id) {
 void Table::SetField(const Variant& id, const Variant& value) {
   const int32_t field = FieldNo(id);
   GuardOn();
-  const int16_t type = table_internal::FieldTypeCall(cfHTable_, field);
+  const int16_t type = TypeOfField(field);
   if (PassesUnchanged(type)) {
     table_internal::SetFieldCall(cfHTable_, cfHRec_, field, value);
   } else if (type == ftDecimal) {

@@ -45,7 +45,7 @@ diagnostics::HandleCounts Session::OpenHandlesInProcess() {
 }
 
 void Session::BeginCall(int32_t member) noexcept {
-  diagnostics::CountCall(member);
+  calls_.Count(member);
   if (member == kLastErrorMember) return;
   lastError = 0;
   if (member != kBeforeLookupMember && member != kFindMember) quietLookup = false;

@@ -75,6 +75,7 @@ class Session {
  private:
   int32_t Checked(int32_t handle);
 
+  diagnostics::CallCounter calls_;
   // Declared before the handle tables, so cursors and buffers go before their database.
   std::unique_ptr<Database> database_;
   HandleTable<std::unique_ptr<Cursor>> tables_;
