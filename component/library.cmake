@@ -18,7 +18,7 @@ target_compile_definitions(talmo_component_objects PRIVATE
   TALMO_VERSION_MINOR=${PROJECT_VERSION_MINOR}
   TALMO_VERSION_PATCH=${PROJECT_VERSION_PATCH})
 target_link_libraries(talmo_component_objects PUBLIC talmo_util talmo_automation
-  PRIVATE talmo_warnings)
+  talmo_dbclient_native PRIVATE talmo_warnings)
 set_target_properties(talmo_component_objects PROPERTIES
   CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
 

@@ -30,28 +30,35 @@ void VariantArray::ResizePreserve(int32_t upperBound) {
   items_.resize(static_cast<size_t>(count));
 }
 
-Variant::Variant(int16_t v) noexcept : value_(v) {}
-Variant::Variant(int32_t v) noexcept : value_(v) {}
-Variant::Variant(float v) noexcept : value_(v) {}
-Variant::Variant(double v) noexcept : value_(v) {}
-Variant::Variant(Currency v) noexcept : value_(v) {}
-Variant::Variant(bool v) noexcept : value_(v) {}
-Variant::Variant(uint8_t v) noexcept : value_(v) {}
-Variant::Variant(std::u16string v) noexcept : value_(std::move(v)) {}
-Variant::Variant(std::u16string_view v) : value_(std::u16string(v)) {}
-Variant::Variant(const char16_t* v) : value_(std::u16string(v ? v : u"")) {}
-Variant::Variant(Ref<Dispatch> v) noexcept : value_(std::move(v)) {}
-Variant::Variant(VariantArray v) : value_(std::make_unique<VariantArray>(std::move(v))) {}
+Variant::Variant(int16_t v) noexcept : kind_(Kind::kInteger) { plain_.integer = v; }
+Variant::Variant(int32_t v) noexcept : kind_(Kind::kLong) { plain_.long_ = v; }
+Variant::Variant(float v) noexcept : kind_(Kind::kSingle) { plain_.single = v; }
+Variant::Variant(double v) noexcept : kind_(Kind::kDouble) { plain_.real = v; }
+Variant::Variant(Currency v) noexcept : kind_(Kind::kCurrency) { plain_.currency = v; }
+Variant::Variant(bool v) noexcept : kind_(Kind::kBoolean) { plain_.boolean = v; }
+Variant::Variant(uint8_t v) noexcept : kind_(Kind::kByte) { plain_.byte = v; }
+Variant::Variant(std::u16string v) noexcept : kind_(Kind::kString) {
+  new (&string_) std::u16string(std::move(v));
+}
+Variant::Variant(std::u16string_view v) : Variant(std::u16string(v)) {}
+Variant::Variant(const char16_t* v) : Variant(std::u16string(v ? v : u"")) {}
+Variant::Variant(Ref<Dispatch> v) noexcept : kind_(Kind::kObject) {
+  new (&object_) Ref<Dispatch>(std::move(v));
+}
+Variant::Variant(VariantArray v) : kind_(Kind::kArray) {
+  new (&array_) std::unique_ptr<VariantArray>(std::make_unique<VariantArray>(std::move(v)));
+}
 
 Variant Variant::Null() noexcept {
   Variant v;
-  v.value_ = NullValue{};
+  v.kind_ = Kind::kNull;
   return v;
 }
 
 Variant Variant::Date(double serial) noexcept {
   Variant v;
-  v.value_ = DateValue{serial};
+  v.kind_ = Kind::kDate;
+  v.plain_.real = serial;
   return v;
 }
 
@@ -61,7 +68,8 @@ Variant Variant::Missing() noexcept { return ErrorCode(kMissingScode); }
 
 Variant Variant::ErrorCode(int32_t scode) noexcept {
   Variant v;
-  v.value_ = ErrorValue{scode};
+  v.kind_ = Kind::kError;
+  v.plain_.scode = scode;
   return v;
 }
 
@@ -69,82 +77,115 @@ Variant Variant::ErrorCode(int32_t scode) noexcept {
 // cycles cannot form.
 Variant Variant::ByRef(Variant* target) noexcept {
   Variant v;
-  if (target) v.value_ = ByRefValue{&target->Deref()};
+  if (target) {
+    v.kind_ = Kind::kByRef;
+    v.plain_.target = &target->Deref();
+  }
   return v;
 }
 
-namespace {
-
-// Deep copy: an array is copied element by element; a reference stays a reference.
-template <class Storage>
-Storage CopyStorage(const Storage& from) {
-  return std::visit(
-      [](const auto& value) -> Storage {
-        using T = std::decay_t<decltype(value)>;
-        if constexpr (std::is_same_v<T, std::unique_ptr<VariantArray>>) {
-          return std::make_unique<VariantArray>(*value);
-        } else {
-          return value;
-        }
-      },
-      from);
+void Variant::DestroyOwned() noexcept {
+  switch (kind_) {
+    case Kind::kString:
+      string_.~basic_string();
+      break;
+    case Kind::kObject:
+      object_.~Ref();
+      break;
+    case Kind::kArray:
+      array_.~unique_ptr();
+      break;
+    default:
+      break;
+  }
+  kind_ = Kind::kEmpty;
+  plain_ = Plain{};
 }
 
-}  // namespace
+// Takes over what `other` holds; `this` holds nothing that needs destroying. `other` keeps
+// its kind for the caller to reset.
+void Variant::MoveOwnedFrom(Variant& other) noexcept {
+  kind_ = other.kind_;
+  switch (kind_) {
+    case Kind::kString:
+      new (&string_) std::u16string(std::move(other.string_));
+      break;
+    case Kind::kObject:
+      new (&object_) Ref<Dispatch>(std::move(other.object_));
+      break;
+    case Kind::kArray:
+      new (&array_) std::unique_ptr<VariantArray>(std::move(other.array_));
+      break;
+    default:
+      plain_ = other.plain_;
+      return;
+  }
+  other.DestroyOwned();
+}
 
-Variant::Variant(const Variant& other) : value_(CopyStorage(other.value_)) {
+// The new value is taken out of `other` before the old one is destroyed, so assigning a
+// Variant from an element of its own array is safe.
+void Variant::MoveAssignOwned(Variant& other) noexcept {
+  Variant taken(std::move(other));
+  if (!IsPlain(kind_)) DestroyOwned();
+  MoveOwnedFrom(taken);
+  taken.kind_ = Kind::kEmpty;
+}
+
+// Deep copy: an array is copied element by element; a reference stays a reference.
+// `this` holds nothing that needs destroying.
+void Variant::CopyFrom(const Variant& other) {
+  switch (other.kind_) {
+    case Kind::kString:
+      new (&string_) std::u16string(other.string_);
+      break;
+    case Kind::kObject:
+      new (&object_) Ref<Dispatch>(other.object_);
+      break;
+    case Kind::kArray:
+      new (&array_) std::unique_ptr<VariantArray>(std::make_unique<VariantArray>(*other.array_));
+      break;
+    default:
+      plain_ = other.plain_;
+      break;
+  }
+  kind_ = other.kind_;
+}
+
+Variant::Variant(const Variant& other) {
+  CopyFrom(other);
   assert(CheckInvariant());
 }
 
-Variant::Variant(Variant&& other) noexcept : value_(std::move(other.value_)) {
-  other.value_ = std::monostate{};
-}
-
-// Both assignments build the new value before the old one is destroyed, so assigning a
-// Variant from an element of its own array is safe.
 Variant& Variant::operator=(const Variant& other) {
   if (this != &other) {
-    Storage copy = CopyStorage(other.value_);
-    value_ = std::move(copy);
+    Variant copy(other);
+    *this = std::move(copy);
   }
   return *this;
 }
-
-Variant& Variant::operator=(Variant&& other) noexcept {
-  if (this != &other) {
-    Storage taken = std::move(other.value_);
-    other.value_ = std::monostate{};
-    value_ = std::move(taken);
-  }
-  return *this;
-}
-
-Variant::~Variant() = default;
 
 bool Variant::CheckInvariant() const noexcept {
-  if (const auto* ref = std::get_if<ByRefValue>(&value_)) {
-    return ref->target != nullptr && !ref->target->IsByRef();
-  }
-  if (const auto* array = std::get_if<std::unique_ptr<VariantArray>>(&value_)) {
-    return *array != nullptr;
-  }
+  if (kind_ == Kind::kByRef) return plain_.target != nullptr && !plain_.target->IsByRef();
+  if (kind_ == Kind::kArray) return array_ != nullptr;
   return true;
 }
 
 VarType Variant::type() const noexcept {
   static constexpr VarType kTypes[] = {
-      VarType::kEmpty,  VarType::kNull,     VarType::kInteger, VarType::kLong,   VarType::kSingle,
-      VarType::kDouble, VarType::kCurrency, VarType::kDate,    VarType::kString, VarType::kObject,
-      VarType::kError,  VarType::kBoolean,  VarType::kByte,    VarType::kArray,  VarType::kEmpty};
-  static_assert(std::size(kTypes) == std::variant_size_v<Storage>);
-  return kTypes[Deref().value_.index()];
+      VarType::kEmpty,   VarType::kNull,  VarType::kInteger, VarType::kLong,
+      VarType::kSingle,  VarType::kDouble, VarType::kCurrency, VarType::kDate,
+      VarType::kError,   VarType::kBoolean, VarType::kByte,  VarType::kEmpty,
+      VarType::kString,  VarType::kObject, VarType::kArray};
+  static_assert(std::size(kTypes) == static_cast<size_t>(Kind::kArray) + 1);
+  return kTypes[static_cast<size_t>(Deref().kind_)];
 }
 
-bool Variant::IsByRef() const noexcept { return std::holds_alternative<ByRefValue>(value_); }
+bool Variant::IsByRef() const noexcept { return kind_ == Kind::kByRef; }
 
 bool Variant::IsMissing() const noexcept {
-  const auto* e = std::get_if<ErrorValue>(&Deref().value_);
-  return e && e->scode == kMissingScode;
+  const Variant& v = Deref();
+  return v.kind_ == Kind::kError && v.plain_.scode == kMissingScode;
 }
 
 bool Variant::IsNumeric() const noexcept {
@@ -164,14 +205,10 @@ bool Variant::IsNumeric() const noexcept {
 }
 
 const Variant& Variant::Deref() const noexcept {
-  const auto* ref = std::get_if<ByRefValue>(&value_);
-  return ref ? *ref->target : *this;
+  return kind_ == Kind::kByRef ? *plain_.target : *this;
 }
 
-Variant& Variant::Deref() noexcept {
-  auto* ref = std::get_if<ByRefValue>(&value_);
-  return ref ? *ref->target : *this;
-}
+Variant& Variant::Deref() noexcept { return kind_ == Kind::kByRef ? *plain_.target : *this; }
 
 // A by-reference value is stored as the value it refers to: a callee writing through a
 // reference must not leave the caller holding a reference into the callee's frame.
@@ -186,31 +223,31 @@ void Variant::Assign(Variant value) {
 }
 
 Ref<Dispatch> Variant::ToObject() const {
-  const auto* object = std::get_if<Ref<Dispatch>>(&Deref().value_);
+  const Ref<Dispatch>* object = VariantAccess::Object(*this);
   if (!object) RaiseStandard(error::kObjectRequired);
   return *object;
 }
 
 const VariantArray& Variant::ToArray() const {
-  const auto* array = std::get_if<std::unique_ptr<VariantArray>>(&Deref().value_);
-  if (!array) RaiseStandard(error::kTypeMismatch);
-  return **array;
+  const Variant& v = Deref();
+  if (v.kind_ != Kind::kArray) RaiseStandard(error::kTypeMismatch);
+  return *v.array_;
 }
 
 VariantArray& Variant::ToArray() {
-  auto* array = std::get_if<std::unique_ptr<VariantArray>>(&Deref().value_);
-  if (!array) RaiseStandard(error::kTypeMismatch);
-  return **array;
+  Variant& v = Deref();
+  if (v.kind_ != Kind::kArray) RaiseStandard(error::kTypeMismatch);
+  return *v.array_;
 }
 
 int32_t Variant::ErrorScode() const noexcept {
-  const auto* e = std::get_if<ErrorValue>(&Deref().value_);
-  return e ? e->scode : 0;
+  const Variant& v = Deref();
+  return v.kind_ == Kind::kError ? v.plain_.scode : 0;
 }
 
 double Variant::DateSerial() const noexcept {
-  const auto* d = std::get_if<DateValue>(&Deref().value_);
-  return d ? d->serial : 0.0;
+  const Variant& v = Deref();
+  return v.kind_ == Kind::kDate ? v.plain_.real : 0.0;
 }
 
 int32_t ErrorNumberOfScode(int32_t scode) noexcept {

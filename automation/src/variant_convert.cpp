@@ -68,8 +68,8 @@ double StringToDouble(const std::u16string& s) {
 }
 
 int64_t ToIntegerOfRange(const Variant& v, int64_t min, int64_t max, int bits) {
-  return std::visit(
-      [&](const auto& value) -> int64_t {
+  return VariantAccess::Visit(
+      v, [&](const auto& value) -> int64_t {
         using T = std::decay_t<decltype(value)>;
         if constexpr (std::is_same_v<T, std::monostate>) {
           return 0;
@@ -94,8 +94,7 @@ int64_t ToIntegerOfRange(const Variant& v, int64_t min, int64_t max, int bits) {
           if (VariantAccess::IsDate(v)) return FloatToInteger(v.DateSerial(), min, max);
           Fail(v.IsNull() ? error::kInvalidUseOfNull : error::kTypeMismatch);
         }
-      },
-      VariantAccess::Storage(v));
+      });
 }
 
 }  // namespace
@@ -111,8 +110,8 @@ int32_t Variant::ToLong() const {
 uint8_t Variant::ToByte() const { return static_cast<uint8_t>(ToIntegerOfRange(*this, 0, 255, 8)); }
 
 double Variant::ToDouble() const {
-  return std::visit(
-      [&](const auto& value) -> double {
+  return VariantAccess::Visit(
+      *this, [&](const auto& value) -> double {
         using T = std::decay_t<decltype(value)>;
         if constexpr (std::is_same_v<T, std::monostate>) {
           return 0;
@@ -134,8 +133,7 @@ double Variant::ToDouble() const {
           if (VariantAccess::IsDate(*this)) return DateSerial();
           Fail(IsNull() ? error::kInvalidUseOfNull : error::kTypeMismatch);
         }
-      },
-      VariantAccess::Storage(*this));
+      });
 }
 
 // Single keeps its own value; anything else goes through Double and must fit a float.
@@ -203,8 +201,8 @@ bool Variant::ToBoolean() const {
 }
 
 std::u16string Variant::ToString() const {
-  return std::visit(
-      [&](const auto& value) -> std::u16string {
+  return VariantAccess::Visit(
+      *this, [&](const auto& value) -> std::u16string {
         using T = std::decay_t<decltype(value)>;
         if constexpr (std::is_same_v<T, std::monostate>) {
           return std::u16string();
@@ -230,8 +228,7 @@ std::u16string Variant::ToString() const {
           if (IsNull()) Fail(error::kInvalidUseOfNull);
           return u"Error " + FormatInteger(ErrorNumberOfScode(ErrorScode()));
         }
-      },
-      VariantAccess::Storage(*this));
+      });
 }
 
 Variant Variant::ChangeType(VarType target) const {

@@ -199,12 +199,18 @@ std::u16string Table::FieldName(const Variant& id) {
 
 int16_t Table::FieldType(const Variant& id) {
   const int32_t field = FieldNo(id);
-  return FieldMetadata(cfHTable_, client::kFieldType, field, AsInteger);
+  GuardOn();
+  const int16_t type = TypeOfField(field);
+  GuardOff();
+  return type;
 }
 
 int16_t Table::FieldClass(const Variant& id) {
   const int32_t field = FieldNo(id);
-  return FieldMetadata(cfHTable_, client::kFieldClass, field, AsInteger);
+  GuardOn();
+  const int16_t fieldClass = table_internal::FieldClassCall(cfHTable_, field);
+  GuardOff();
+  return fieldClass;
 }
 
 int16_t Table::FieldLen(const Variant& id) {

@@ -7,6 +7,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "automation/dispatch.h"
 #include "automation/ref.h"
@@ -242,6 +244,10 @@ class Table final : public automation::DispatchObject {
  private:
   bool LookUpByKey(std::span<const automation::Variant> fieldData, std::u16string* message);
   void ReleaseHandles() noexcept;
+  // The type code of a field of cfHTable (member 29, checked). A client with the native
+  // interface is asked once per field of an open table: types never change while it is open,
+  // and a handle number is never given to another table.
+  int16_t TypeOfField(int32_t field);
 
   LiveObject live_;  // keeps the library loaded while a client holds the table
   int32_t cfHTable_ = 0;
@@ -256,6 +262,9 @@ class Table final : public automation::DispatchObject {
   int32_t tmpCountDelete_ = 0;
   bool autoCalcFields_ = false;
   int32_t tableNo_ = 0;
+  // Field types of the table handle knownFieldTypesTable_ (native path only).
+  int32_t knownFieldTypesTable_ = 0;
+  std::vector<std::pair<int32_t, int16_t>> knownFieldTypes_;
 };
 
 }  // namespace talmo

@@ -1,5 +1,6 @@
 // `Table.Field`: reading and writing one field of the record buffer. Decimals travel as
-// doubles through a decimal work handle of the client; every other type passes unchanged.
+// doubles (through a decimal work value of a late-bound client); every other type passes
+// unchanged.
 #include "automation/automation_error.h"
 #include "records/table.h"
 #include "records/table_errors.h"
@@ -10,7 +11,6 @@ namespace talmo {
 
 using automation::Variant;
 using table_internal::HandleArg;
-using table_internal::ScratchHandle;
 namespace client = table_internal::member;
 
 namespace {
@@ -34,27 +34,35 @@ bool PassesUnchanged(int16_t type) {
 
 }  // namespace
 
+int16_t Table::TypeOfField(int32_t field) {
+  if (NativeDbClient() == nullptr) return table_internal::FieldTypeCall(cfHTable_, field);
+  if (knownFieldTypesTable_ != cfHTable_) {
+    knownFieldTypes_.clear();
+    knownFieldTypesTable_ = cfHTable_;
+  }
+  for (const auto& [number, type] : knownFieldTypes_) {
+    if (number == field) return type;
+  }
+  const int16_t type = table_internal::FieldTypeCall(cfHTable_, field);
+  knownFieldTypes_.emplace_back(field, type);
+  return type;
+}
+
 Variant Table::Field(const Variant& id) {
   const int32_t field = FieldNo(id);
   GuardOn();
-  HandleArg table(cfHTable_);
-  HandleArg record(cfHRec_);
   if (autoCalcFields_ && FieldClass(Variant(field)) == table_internal::kCalculatedFieldClass) {
+    HandleArg table(cfHTable_);
+    HandleArg record(cfHRec_);
     Variant fieldArg(field);
     Call(client::kCalcField, table.ByRef(), record.ByRef(), Variant::ByRef(&fieldArg));
   }
-  const int16_t type = Call(client::kFieldType, table.ByRef(), Variant(field)).ToInteger();
+  const int16_t type = TypeOfField(field);
   Variant value;
   if (PassesUnchanged(type)) {
-    value = Call(client::kGetField, table.ByRef(), record.ByRef(), Variant(field));
+    value = table_internal::GetFieldCall(cfHTable_, cfHRec_, field);
   } else if (type == ftDecimal) {
-    ScratchHandle workValue(client::kFreeDecimal);
-    workValue.value() = Call(client::kAllocDecimal).ToLong();
-    const Variant work(workValue.value());
-    Call(client::kLoadDecimal, table.ByRef(), record.ByRef(), Variant(field), work);
-    value = Variant(Call(client::kDecimalValue, work).ToDouble());
-    Call(client::kFreeDecimal, work);
-    workValue.Freed();
+    value = Variant(table_internal::GetDecimalCall(cfHTable_, cfHRec_, field));
   } else {
     table_errors::RaiseUnknownFieldType(type);
   }
@@ -66,20 +74,11 @@ Variant Table::Field(const Variant& id) {
 void Table::SetField(const Variant& id, const Variant& value) {
   const int32_t field = FieldNo(id);
   GuardOn();
-  HandleArg table(cfHTable_);
-  HandleArg record(cfHRec_);
-  const int16_t type = Call(client::kFieldType, table.ByRef(), Variant(field)).ToInteger();
+  const int16_t type = TypeOfField(field);
   if (PassesUnchanged(type)) {
-    Call(client::kSetField, table.ByRef(), record.ByRef(), Variant(field), value.Deref());
+    table_internal::SetFieldCall(cfHTable_, cfHRec_, field, value);
   } else if (type == ftDecimal) {
-    ScratchHandle workValue(client::kFreeDecimal);
-    workValue.value() = Call(client::kAllocDecimal).ToLong();
-    const Variant work(workValue.value());
-    const double number = value.ToDouble();  // 13 before anything is stored
-    Call(client::kSetDecimal, Variant(number), work);
-    Call(client::kStoreDecimal, table.ByRef(), record.ByRef(), Variant(field), work);
-    Call(client::kFreeDecimal, work);
-    workValue.Freed();
+    table_internal::SetDecimalCall(cfHTable_, cfHRec_, field, value);
   } else {
     table_errors::RaiseUnknownFieldType(type);
   }

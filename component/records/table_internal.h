@@ -109,6 +109,20 @@ class ScratchHandle {
   int32_t handle_ = 0;
 };
 
+// The field calls of a record buffer, each checked (Call): on a client with the native
+// interface one typed call each, otherwise the members that carry them late bound.
+int16_t FieldTypeCall(int32_t table, int32_t field);   // 29
+int16_t FieldClassCall(int32_t table, int32_t field);  // 34
+automation::Variant GetFieldCall(int32_t table, int32_t record, int32_t field);  // 55
+void SetFieldCall(int32_t table, int32_t record, int32_t field,
+                  const automation::Variant& value);  // 56
+// A Decimal field through a work value: 80, 83, 88, 81.
+double GetDecimalCall(int32_t table, int32_t record, int32_t field);
+// `value` converted to a double (13 before anything is stored) into a Decimal field through a
+// work value: 80, 89, 82, 81.
+void SetDecimalCall(int32_t table, int32_t record, int32_t field,
+                    const automation::Variant& value);
+
 // Opens a table handle on `tableNo` with member 47 (both arguments by reference) and stores
 // the handle the client wrote into `handle`, also when the error check then raises.
 void OpenTableHandle(int32_t& handle, int32_t tableNo);

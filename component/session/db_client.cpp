@@ -1,5 +1,8 @@
 #include "session/db_client.h"
 
+#include <cstdlib>
+#include <string_view>
+
 #include "automation/registry.h"
 #include "errors/fin_errors.h"
 #include "session/no_destructor.h"
@@ -11,6 +14,7 @@ constexpr std::u16string_view kDbClientClassId = u"{9F78D5E3-A1B3-11CF-AF9F-0003
 
 struct Binding {
   automation::Ref<automation::Dispatch> client;
+  dbclient::NativeClient* native = nullptr;  // lives as long as `client`
   bool isConnected = false;
   bool viewErrors = false;
   DbClientCreator creator = nullptr;
@@ -21,13 +25,29 @@ Binding& State() noexcept {
   return binding.get();
 }
 
+bool LateBindingOnly() noexcept {
+  static const bool late = [] {
+    const char* binding = std::getenv("TALMO_CLIENT_BINDING");
+    return binding != nullptr && std::string_view(binding) == "late";
+  }();
+  return late;
+}
+
 }  // namespace
 
 automation::Dispatch* DbClient() noexcept { return State().client.get(); }
 
+dbclient::NativeClient* NativeDbClient() noexcept { return State().native; }
+
 void SetDbClient(automation::Ref<automation::Dispatch> client) noexcept {
+  dbclient::NativeClient* native = nullptr;
+  if (client && !LateBindingOnly()) {
+    native = static_cast<dbclient::NativeClient*>(
+        client->QueryNative(dbclient::NativeClient::kInterfaceId));
+  }
   // Swap first so that release steps running inside the old object's release see the new
   // state.
+  State().native = native;
   automation::Ref<automation::Dispatch> old = std::exchange(State().client, std::move(client));
   old.reset();
 }
@@ -46,6 +66,11 @@ automation::Ref<automation::Dispatch> CreateDbClient() {
 }
 
 void PutClientFlag(automation::DispId member, bool value) {
+  if (dbclient::NativeClient* native = NativeDbClient();
+      native != nullptr && member == client_member::kErrorDisplay) {
+    native->SetErrorDisplay(value);
+    return;
+  }
   automation::PutProperty(DbClient(), member, value);
 }
 
@@ -53,15 +78,22 @@ void GuardOn() { PutClientFlag(client_member::kErrorDisplay, !ViewErrors()); }
 
 void GuardOff() { PutClientFlag(client_member::kErrorDisplay, false); }
 
+void CheckLastError(Directives directives) {
+  if (dbclient::NativeClient* native = NativeDbClient()) {
+    CheckClientError(native->LastError(), directives);
+    return;
+  }
+  automation::Variant code;
+  automation::InvokeOrThrow(DbClient(), client_member::kLastError, automation::InvokeKind::kMethod,
+                            {}, code);
+  CheckClientError(code.ToLong(), directives);
+}
+
 automation::Variant CallChecked(automation::DispId member, std::span<automation::Variant> args,
                                 Directives directives) {
-  automation::Dispatch* client = DbClient();
   automation::Variant result;
-  automation::InvokeOrThrow(client, member, automation::InvokeKind::kMethod, args, result);
-  automation::Variant code;
-  automation::InvokeOrThrow(client, client_member::kLastError, automation::InvokeKind::kMethod, {},
-                            code);
-  CheckClientError(code.ToLong(), directives);
+  automation::InvokeOrThrow(DbClient(), member, automation::InvokeKind::kMethod, args, result);
+  CheckLastError(directives);
   return result;
 }
 

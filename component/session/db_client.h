@@ -8,6 +8,12 @@
 //   GuardOff();                     // member 1 := False, on normal completion only
 // A client error raised by a check has already put member 1 := False. Without a client
 // object every step raises the standard error 91.
+//
+// Two paths carry the protocol. A client that answers the native interface
+// (dbclient/native_client.h) gets its switch, its last error and its field calls as typed
+// calls, and every other member through Invoke; any other client is called late bound for
+// everything. Both paths run the same members in the same order with the same effects; only
+// the cost of reaching the client differs.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +24,7 @@
 #include "automation/dispatch.h"
 #include "automation/ref.h"
 #include "automation/variant.h"
+#include "dbclient/native_client.h"
 
 namespace talmo {
 
@@ -35,7 +42,11 @@ using Directives = std::span<const std::u16string_view>;
 // The client object, or null while none exists.
 automation::Dispatch* DbClient() noexcept;
 // Stores `client` as the process-wide client (an earlier one is released); null empties it.
+// The client's native interface is looked up here, unless the environment variable
+// TALMO_CLIENT_BINDING is "late" (a diagnostic switch: every client is then called late bound).
 void SetDbClient(automation::Ref<automation::Dispatch> client) noexcept;
+// The native interface of the client, or null when it is called late bound.
+dbclient::NativeClient* NativeDbClient() noexcept;
 
 // True from a complete OpenConnection until CloseConnection.
 bool IsConnected() noexcept;
@@ -60,6 +71,10 @@ void GuardOn();
 void GuardOff();
 // Puts one of the client's Boolean properties (members 1 and 2).
 void PutClientFlag(automation::DispId member, bool value);
+
+// Reads the last error (member 45) and hands the code to CheckClientError with
+// `directives`.
+void CheckLastError(Directives directives);
 
 // Calls method `member` with `args` in call order (pass Variant::ByRef(&v) for an argument
 // the client may write), reads member 45 and hands the code to CheckClientError with

@@ -1,7 +1,6 @@
 // Dispatch objects: counted automation objects reached by dispatch id or by name.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -39,9 +38,10 @@ class Dispatch {
   Dispatch(const Dispatch&) = delete;
   Dispatch& operator=(const Dispatch&) = delete;
 
-  void AddRef() noexcept { refs_.fetch_add(1, std::memory_order_relaxed); }
+  // Plain counts, no atomics: an object and every reference to it stay on one thread.
+  void AddRef() noexcept { ++refs_; }
   void Release() noexcept {
-    if (refs_.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
+    if (--refs_ == 0) delete this;
   }
 
   // Calls member `id`. `args` are in call order (the first argument at index 0, unlike
@@ -60,12 +60,19 @@ class Dispatch {
   // The class name that TypeName reports for this object.
   virtual std::u16string ClassName() const = 0;
 
+  // A native interface of the object (typed calls beside the dispatch members), or null
+  // when it has none of that id. The pointer lives as long as the object.
+  virtual void* QueryNative(std::string_view interfaceId) noexcept {
+    (void)interfaceId;
+    return nullptr;
+  }
+
  protected:
   Dispatch() = default;
   virtual ~Dispatch() = default;
 
  private:
-  std::atomic<int32_t> refs_{0};
+  int32_t refs_ = 0;
 };
 
 // One entry of an object's name table.

@@ -7,7 +7,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 #include "automation/ref.h"
@@ -75,7 +74,7 @@ class VariantArray {
 // looks through the reference; Assign() writes through it. IsByRef() tells the two apart.
 class Variant {
  public:
-  Variant() noexcept = default;  // Empty
+  Variant() noexcept {}  // Empty
   Variant(int16_t v) noexcept;   // Integer
   Variant(int32_t v) noexcept;   // Long
   Variant(float v) noexcept;     // Single
@@ -97,11 +96,29 @@ class Variant {
   static Variant ErrorCode(int32_t scode) noexcept;
   static Variant ByRef(Variant* target) noexcept;
 
-  Variant(const Variant&);
-  Variant(Variant&&) noexcept;
-  Variant& operator=(const Variant&);
-  Variant& operator=(Variant&&) noexcept;
-  ~Variant();
+  Variant(const Variant& other);
+  Variant(Variant&& other) noexcept : kind_(other.kind_) {
+    if (IsPlain(kind_)) {
+      plain_ = other.plain_;
+    } else {
+      MoveOwnedFrom(other);
+    }
+    other.kind_ = Kind::kEmpty;
+  }
+  Variant& operator=(const Variant& other);
+  Variant& operator=(Variant&& other) noexcept {
+    if (IsPlain(kind_) && IsPlain(other.kind_)) {
+      kind_ = other.kind_;
+      plain_ = other.plain_;
+      other.kind_ = Kind::kEmpty;
+    } else if (this != &other) {
+      MoveAssignOwned(other);
+    }
+    return *this;
+  }
+  ~Variant() {
+    if (!IsPlain(kind_)) DestroyOwned();
+  }
 
   // The type of the value (looking through a by-reference Variant).
   VarType type() const noexcept;
@@ -159,10 +176,54 @@ class Variant {
   struct ByRefValue {
     Variant* target;
   };
-  using Storage = std::variant<std::monostate, NullValue, int16_t, int32_t, float, double,
-                               Currency, DateValue, std::u16string, Ref<Dispatch>, ErrorValue,
-                               bool, uint8_t, std::unique_ptr<VariantArray>, ByRefValue>;
-  Storage value_;
+
+  // What the Variant holds. The plain kinds come first: their value is a few bytes that are
+  // copied as they are, so moving and destroying them runs no code beyond a compare. Only a
+  // string, an object reference and an array own anything.
+  enum class Kind : uint8_t {
+    kEmpty,
+    kNull,
+    kInteger,
+    kLong,
+    kSingle,
+    kDouble,
+    kCurrency,
+    kDate,
+    kError,
+    kBoolean,
+    kByte,
+    kByRef,
+    kString,  // the first kind that owns something
+    kObject,
+    kArray,
+  };
+  static constexpr bool IsPlain(Kind kind) noexcept { return kind < Kind::kString; }
+
+  union Plain {
+    int16_t integer;
+    int32_t long_;
+    float single;
+    double real;  // Double and Date
+    Currency currency;
+    int32_t scode;
+    bool boolean;
+    uint8_t byte;
+    Variant* target;
+  };
+
+  // The slow halves of the special members: at least one side owns something.
+  void MoveOwnedFrom(Variant& other) noexcept;
+  void MoveAssignOwned(Variant& other) noexcept;
+  void DestroyOwned() noexcept;
+  void CopyFrom(const Variant& other);
+
+  Kind kind_ = Kind::kEmpty;
+  union {
+    Plain plain_{};
+    std::u16string string_;
+    Ref<Dispatch> object_;
+    std::unique_ptr<VariantArray> array_;
+  };
 
   friend class VariantAccess;
 };

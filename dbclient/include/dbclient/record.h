@@ -10,6 +10,10 @@
 
 namespace dbclient {
 
+// Every field's initial value, in field order: a declared initial value, or the blank value
+// of the field's type.
+std::vector<Value> InitialValues(const TableDef& table);
+
 // The buffer refers to its table's definition, which must outlive it (the schema does).
 // Flow fields hold what the last calculation gave (0 until calculated); flow-filter fields
 // hold whatever was assigned; neither is ever stored.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -66,11 +67,16 @@ struct KeyDef {
   std::vector<int32_t> fields;
 };
 
+class Value;
+
 struct TableDef {
   int32_t number = 0;
   std::string name;  // UTF-8 ("Customer", "Sales Line")
   std::vector<FieldDef> fields;  // ascending field numbers
   std::vector<KeyDef> keys;      // keys[0] is the primary key
+  // The initial value of every field, in the order of `fields`: made once when the table
+  // joins a Schema, so that a new or cleared record buffer is a copy (null before).
+  std::shared_ptr<const std::vector<Value>> initialValues;
 
   const FieldDef* FindField(int32_t fieldNo) const noexcept;
   const FieldDef* FindField(std::string_view name) const noexcept;  // case-insensitive

@@ -5,7 +5,6 @@
 #include "automation/automation_error.h"
 #include "binding/call_args.h"
 #include "binding/client_failure.h"
-#include "binding/diagnostics.h"
 #include "binding/library_usage.h"
 #include "binding/members.h"
 #include "error_codes.h"
@@ -41,13 +40,7 @@ void DbClientObject::InvokeMember(automation::DispId id, automation::InvokeKind,
                                   std::span<Variant> args, Variant& result) {
   const MemberDef* member = FindMember(id);
   if (!member) automation::RaiseMemberNotFound();
-  diagnostics::CountCall(id);
-  // Reading the code (45) changes nothing; every other call starts afresh. The quiet
-  // look-up that member 62 arms covers only the search right after it.
-  if (id != kLastErrorMember) {
-    session_.lastError = 0;
-    if (id != kBeforeLookupMember && id != kFindMember) session_.quietLookup = false;
-  }
+  session_.BeginCall(id);
   try {
     if (args.size() < member->minArgs || args.size() > member->maxArgs) {
       Fail(errc::kBadArgument,
@@ -64,6 +57,11 @@ void DbClientObject::InvokeMember(automation::DispId id, automation::InvokeKind,
     session_.lastError = errc::kBadArgument;
     result = ZeroOf(member->failureType);
   }
+}
+
+void* DbClientObject::QueryNative(std::string_view interfaceId) noexcept {
+  return interfaceId == NativeClient::kInterfaceId ? static_cast<NativeClient*>(&native_)
+                                                   : nullptr;
 }
 
 std::span<const automation::MemberName> DbClientObject::MemberNames() const noexcept {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "automation/dispatch.h"
+#include "binding/native_members.h"
 #include "binding/session.h"
 
 namespace dbclient::binding {
@@ -23,6 +24,8 @@ class DbClientObject final : public automation::DispatchObject {
   ~DbClientObject() override;
 
   std::u16string ClassName() const override { return u"DbClient"; }
+  // Answers the native interface (dbclient/native_client.h).
+  void* QueryNative(std::string_view interfaceId) noexcept override;
 
  protected:
   void InvokeMember(automation::DispId id, automation::InvokeKind kind,
@@ -31,6 +34,7 @@ class DbClientObject final : public automation::DispatchObject {
 
  private:
   Session session_;
+  NativeMembers native_{session_};
 };
 
 }  // namespace dbclient::binding

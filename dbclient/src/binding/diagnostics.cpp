@@ -1,8 +1,11 @@
 #include "binding/diagnostics.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "binding/client_failure.h"
 #include "binding/members.h"
@@ -13,21 +16,43 @@
 namespace dbclient::binding::diagnostics {
 namespace {
 
-// Indexed by member number; relaxed counting is enough for figures read between calls.
-std::array<std::atomic<uint64_t>, kMaxMemberId + 1>& CallCounts() noexcept {
-  static std::array<std::atomic<uint64_t>, kMaxMemberId + 1> counts{};
-  return counts;
+static_assert(kMaxMemberId < 128);
+
+// The live counters and what the gone ones counted. Never destroyed: a client object kept
+// in a global may go after the exit handlers have run.
+struct Registry {
+  std::mutex mutex;
+  std::vector<const CallCounter*> live;
+  std::array<uint64_t, kMaxMemberId + 1> retired{};
+};
+
+Registry& TheRegistry() {
+  static Registry* registry = new Registry;
+  return *registry;
 }
 
 }  // namespace
 
-void CountCall(automation::DispId id) noexcept {
-  if (id >= 0 && id <= kMaxMemberId) CallCounts()[id].fetch_add(1, std::memory_order_relaxed);
+CallCounter::CallCounter() {
+  Registry& registry = TheRegistry();
+  const std::lock_guard lock(registry.mutex);
+  registry.live.push_back(this);
+}
+
+CallCounter::~CallCounter() {
+  Registry& registry = TheRegistry();
+  const std::lock_guard lock(registry.mutex);
+  for (automation::DispId id = 0; id <= kMaxMemberId; ++id) registry.retired[id] += Calls(id);
+  registry.live.erase(std::find(registry.live.begin(), registry.live.end(), this));
 }
 
 uint64_t Calls(automation::DispId id) noexcept {
   if (id < 0 || id > kMaxMemberId) return 0;
-  return CallCounts()[id].load(std::memory_order_relaxed);
+  Registry& registry = TheRegistry();
+  const std::lock_guard lock(registry.mutex);
+  uint64_t calls = registry.retired[id];
+  for (const CallCounter* counter : registry.live) calls += counter->Calls(id);
+  return calls;
 }
 
 }  // namespace dbclient::binding::diagnostics

@@ -4,6 +4,7 @@
 
 #include "automation/text.h"
 #include "binding/client_failure.h"
+#include "binding/field_access.h"
 #include "binding/members.h"
 #include "binding/variant_values.h"
 #include "error_codes.h"
@@ -42,14 +43,12 @@ Variant FieldName(Session& session, const CallArgs& args) {
   return Variant(automation::FromUtf8(FieldOf(session.Table(args.Long(0)), args.Long(1)).name));
 }
 
-Variant FieldTypeCode(Session& session, const CallArgs& args) {
-  const FieldDef& field = FieldOf(session.Table(args.Long(0)), args.Long(1));
-  return Variant(static_cast<int16_t>(field.type));
+Variant TypeOfField(Session& session, const CallArgs& args) {
+  return Variant(FieldTypeCode(session, args.Long(0), args.Long(1)));
 }
 
-Variant FieldClassCode(Session& session, const CallArgs& args) {
-  const FieldDef& field = FieldOf(session.Table(args.Long(0)), args.Long(1));
-  return Variant(static_cast<int16_t>(field.fieldClass));
+Variant ClassOfField(Session& session, const CallArgs& args) {
+  return Variant(FieldClassCode(session, args.Long(0), args.Long(1)));
 }
 
 Variant FieldLength(Session& session, const CallArgs& args) {
@@ -63,17 +62,12 @@ Variant FieldOptionString(Session& session, const CallArgs& args) {
 
 // 55: table, record, field; the value as a Variant of the field's type.
 Variant GetField(Session& session, const CallArgs& args) {
-  const Cursor& table = session.Table(args.Long(0));
-  return ToVariant(ValueOf(session.RecordOf(table, args.Long(1)), args.Long(2)));
+  return FieldValue(session, args.Long(0), args.Long(1), args.Long(2));
 }
 
 // 56: table, record, field, value; converted to the field's type, or nothing is stored.
 Variant SetField(Session& session, const CallArgs& args) {
-  const Cursor& table = session.Table(args.Long(0));
-  Record& record = session.RecordOf(table, args.Long(1));
-  const int32_t field = args.Long(2);
-  std::u16string text;
-  Check(record.Set(field, ToInput(args.Value(3), text)));
+  StoreFieldValue(session, args.Long(0), args.Long(1), args.Long(2), args.Value(3));
   return Variant();
 }
 
@@ -94,19 +88,8 @@ Variant FreeDecimal(Session& session, const CallArgs& args) {
 
 // 83: table, record, field, decimal handle; loads a Decimal (or Integer) field.
 Variant LoadDecimal(Session& session, const CallArgs& args) {
-  const Cursor& table = session.Table(args.Long(0));
-  const Value& value = ValueOf(session.RecordOf(table, args.Long(1)), args.Long(2));
-  double& decimal = session.Decimal(args.Long(3));
-  switch (value.type()) {
-    case FieldType::kDecimal:
-      decimal = value.decimal();
-      break;
-    case FieldType::kInteger:
-      decimal = value.integer();
-      break;
-    default:
-      Fail(errc::kTypeMismatch, "not a number field");
-  }
+  const double value = DecimalFieldValue(session, args.Long(0), args.Long(1), args.Long(2));
+  session.Decimal(args.Long(3)) = value;
   return Variant();
 }
 
@@ -135,8 +118,8 @@ constexpr VarType kNone = VarType::kEmpty;
 constexpr MemberDef kMembers[] = {
     {31, u"FieldNo", 2, 2, VarType::kLong, FieldNumber},
     {32, u"FieldName", 2, 2, VarType::kString, FieldName},
-    {29, u"FieldType", 2, 2, VarType::kInteger, FieldTypeCode},
-    {34, u"FieldClass", 2, 2, VarType::kInteger, FieldClassCode},
+    {29, u"FieldType", 2, 2, VarType::kInteger, TypeOfField},
+    {34, u"FieldClass", 2, 2, VarType::kInteger, ClassOfField},
     {67, u"FieldLength", 2, 2, VarType::kInteger, FieldLength},
     {33, u"FieldOptionString", 2, 2, VarType::kString, FieldOptionString},
     {55, u"GetField", 3, 3, kNone, GetField},
@@ -151,6 +134,46 @@ constexpr MemberDef kMembers[] = {
 };
 
 }  // namespace
+
+int16_t FieldTypeCode(Session& session, int32_t table, int32_t field) {
+  return static_cast<int16_t>(FieldOf(session.Table(table), field).type);
+}
+
+int16_t FieldClassCode(Session& session, int32_t table, int32_t field) {
+  return static_cast<int16_t>(FieldOf(session.Table(table), field).fieldClass);
+}
+
+Variant FieldValue(Session& session, int32_t table, int32_t record, int32_t field) {
+  const Cursor& cursor = session.Table(table);
+  return ToVariant(ValueOf(session.RecordOf(cursor, record), field));
+}
+
+void StoreFieldValue(Session& session, int32_t table, int32_t record, int32_t field,
+                     const Variant& value) {
+  const Cursor& cursor = session.Table(table);
+  Record& buffer = session.RecordOf(cursor, record);
+  std::u16string text;
+  Check(buffer.Set(field, ToInput(value, text)));
+}
+
+double DecimalFieldValue(Session& session, int32_t table, int32_t record, int32_t field) {
+  const Cursor& cursor = session.Table(table);
+  const Value& value = ValueOf(session.RecordOf(cursor, record), field);
+  switch (value.type()) {
+    case FieldType::kDecimal:
+      return value.decimal();
+    case FieldType::kInteger:
+      return static_cast<double>(value.integer());
+    default:
+      Fail(errc::kTypeMismatch, "not a number field");
+  }
+}
+
+void StoreDecimalField(Session& session, int32_t table, int32_t record, int32_t field,
+                       double value) {
+  const Cursor& cursor = session.Table(table);
+  Check(session.RecordOf(cursor, record).Set(field, Input(value)));
+}
 
 std::span<const MemberDef> FieldMembers() noexcept { return kMembers; }
 

@@ -55,19 +55,27 @@ class HandleTable {
     return handle;
   }
 
+  // Calls come in runs on one object (the fields of one buffer, the steps of one scan), so
+  // the last object found is remembered.
   T* Find(int32_t handle) noexcept {
+    if (handle == lastHandle_ && handle != 0) return lastObject_;
     const auto it = items_.find(handle);
-    return it == items_.end() ? nullptr : &it->second;
+    if (it == items_.end()) return nullptr;
+    lastHandle_ = handle;
+    lastObject_ = &it->second;
+    return lastObject_;
   }
 
   // Destroys the object of `handle`; false when there is none.
   bool Remove(int32_t handle) {
+    if (handle == lastHandle_) lastHandle_ = 0;
     if (items_.erase(handle) == 0) return false;
     live_.fetch_sub(1, std::memory_order_relaxed);
     return true;
   }
 
   void Clear() noexcept {
+    lastHandle_ = 0;
     live_.fetch_sub(static_cast<int64_t>(items_.size()), std::memory_order_relaxed);
     items_.clear();
   }
@@ -77,6 +85,8 @@ class HandleTable {
   HandleCounter& counter_;
   std::atomic<int64_t>& live_;
   std::unordered_map<int32_t, T> items_;
+  int32_t lastHandle_ = 0;  // 0: none remembered
+  T* lastObject_ = nullptr;
 };
 
 }  // namespace dbclient::binding

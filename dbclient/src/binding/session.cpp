@@ -6,6 +6,7 @@
 
 #include "automation/text.h"
 #include "binding/client_failure.h"
+#include "binding/members.h"
 #include "error_codes.h"
 
 namespace dbclient::binding {
@@ -41,6 +42,13 @@ Session::~Session() { CloseDatabase(); }
 diagnostics::HandleCounts Session::OpenHandlesInProcess() {
   return {live.tables.load(std::memory_order_relaxed), live.records.load(std::memory_order_relaxed),
           live.decimals.load(std::memory_order_relaxed)};
+}
+
+void Session::BeginCall(int32_t member) noexcept {
+  calls_.Count(member);
+  if (member == kLastErrorMember) return;
+  lastError = 0;
+  if (member != kBeforeLookupMember && member != kFindMember) quietLookup = false;
 }
 
 void Session::OpenDatabase(const std::u16string& path, int32_t cacheKiB, bool commitCache) {

@@ -40,6 +40,11 @@ class Session {
   std::optional<ServerLogin> server;
   OpenOptions serverOptions;
 
+  // Starts a call of member `member`: counts it and, unless it only reads the last error
+  // (45), clears the last error; any member but the search (19) and its preparation (62)
+  // ends the quiet look-up that 62 arms.
+  void BeginCall(int32_t member) noexcept;
+
   // Opens the embedded database file `path`, closing one that is open first. A cache of 0
   // or less keeps the default page cache.
   void OpenDatabase(const std::u16string& path, int32_t cacheKiB, bool commitCache);
@@ -70,6 +75,7 @@ class Session {
  private:
   int32_t Checked(int32_t handle);
 
+  diagnostics::CallCounter calls_;
   // Declared before the handle tables, so cursors and buffers go before their database.
   std::unique_ptr<Database> database_;
   HandleTable<std::unique_ptr<Cursor>> tables_;

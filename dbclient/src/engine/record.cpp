@@ -21,16 +21,29 @@ Value InitialValue(const FieldDef& field) {
 
 }  // namespace
 
-Record::Record(const TableDef& table) : table_(&table) {
-  values_.reserve(table.fields.size());
-  for (const FieldDef& field : table.fields) values_.push_back(InitialValue(field));
+std::vector<Value> InitialValues(const TableDef& table) {
+  std::vector<Value> values;
+  values.reserve(table.fields.size());
+  for (const FieldDef& field : table.fields) values.push_back(InitialValue(field));
+  return values;
 }
+
+Record::Record(const TableDef& table)
+    : table_(&table),
+      values_(table.initialValues ? *table.initialValues : InitialValues(table)) {}
 
 void Record::Init() {
-  for (size_t i = 0; i < values_.size(); ++i) InitAt(i);
+  if (table_->initialValues) {
+    values_ = *table_->initialValues;
+  } else {
+    for (size_t i = 0; i < values_.size(); ++i) InitAt(i);
+  }
 }
 
-void Record::InitAt(size_t index) { values_[index] = InitialValue(table_->fields[index]); }
+void Record::InitAt(size_t index) {
+  values_[index] = table_->initialValues ? (*table_->initialValues)[index]
+                                         : InitialValue(table_->fields[index]);
+}
 
 int Record::IndexOf(int32_t fieldNo) const noexcept {
   const auto& fields = table_->fields;

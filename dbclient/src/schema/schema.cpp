@@ -1,6 +1,8 @@
 // Look-ups in the schema model.
 #include "dbclient/schema.h"
 
+#include "dbclient/record.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -49,7 +51,10 @@ const FieldDef* TableDef::FindField(std::string_view fieldName) const noexcept {
 Schema::Schema(int32_t version, std::vector<TableDef> tables)
     : version_(version), tables_(std::move(tables)) {
   SortByNumber(tables_);
-  for (TableDef& table : tables_) SortByNumber(table.fields);
+  for (TableDef& table : tables_) {
+    SortByNumber(table.fields);
+    table.initialValues = std::make_shared<const std::vector<Value>>(InitialValues(table));
+  }
 }
 
 const TableDef* Schema::FindTable(int32_t tableNo) const noexcept {

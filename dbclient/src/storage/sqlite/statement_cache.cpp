@@ -33,11 +33,15 @@ void StatementCache::Clear() {
     for (sqlite3_stmt* statement : statements) sqlite3_finalize(statement);
   }
   idle_.clear();
+  byAddress_.clear();
 }
 
 int StatementCache::Acquire(const std::string& sql, Lease* lease) {
   if (onLoan_ == 0 && idle_.size() > kMaxTexts) Clear();
-  std::vector<sqlite3_stmt*>& idle = idle_[sql];
+  if (byAddress_.size() > 4 * kMaxTexts) byAddress_.clear();  // texts built afresh each time
+  IdleMap::value_type*& known = byAddress_[sql.data()];
+  if (known == nullptr || known->first != sql) known = &*idle_.try_emplace(sql).first;
+  std::vector<sqlite3_stmt*>& idle = known->second;
   sqlite3_stmt* statement = nullptr;
   if (!idle.empty()) {
     statement = idle.back();

@@ -47,8 +47,13 @@ class StatementCache {
   // idle statements are dropped when none is on loan, so the cache cannot grow without end.
   static constexpr size_t kMaxTexts = 1000;
 
+  using IdleMap = std::unordered_map<std::string, std::vector<sqlite3_stmt*>>;
+
   sqlite3* db_;
-  std::unordered_map<std::string, std::vector<sqlite3_stmt*>> idle_;
+  IdleMap idle_;
+  // The entry of idle_ last found for a text at a given address: callers keep their texts
+  // (query plans), so most look-ups skip hashing the text and only compare it.
+  std::unordered_map<const char*, IdleMap::value_type*> byAddress_;
   size_t onLoan_ = 0;
 };
 

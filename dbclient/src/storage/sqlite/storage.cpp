@@ -406,7 +406,10 @@ class SqliteStorage final : public Storage {
 // written to the file here: until its format is checked, a file only ever gets read.
 Status Connect(const std::string& path, bool create, const OpenOptions& options, sqlite3** out) {
   sqlite3* db = nullptr;
-  const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+  // No mutex of SQLite's own: a connection is used by one thread at a time (the engine's
+  // storage wrapper serialises the calls of its watchdog with the owner's).
+  const int flags =
+      SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
   int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
   if (rc != SQLITE_OK) {
     Status failure = Status::Error(errc::kDatabaseOpenFailed,

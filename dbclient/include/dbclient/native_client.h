@@ -1,0 +1,53 @@
+// The database client's native interface: the members that a caller makes most often, as
+// typed calls on the client object, beside its dispatch members. A caller finds it the way a
+// dual interface is found: `client->QueryNative(NativeClient::kInterfaceId)` on the object
+// that CreateObject made; any other client answers null and is called late bound.
+//
+// Header only: a caller includes it without linking the client library.
+//
+// Every method behaves exactly as the dispatch member it names: it clears the last error
+// first, answers the same result, stores the same code for LastError() when it fails (and
+// answers a zero value then), and is counted as a call of that member (the decimal ones as
+// 83 and 82). No method throws.
+// The object lives as long as the client object that handed it out.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "automation/variant.h"
+
+namespace dbclient {
+
+class NativeClient {
+ public:
+  static constexpr std::string_view kInterfaceId = "{9F78D5E4-A1B3-11CF-AF9F-00030F8047D7}";
+
+  // Member 1 put: whether the client shows its errors itself.
+  virtual void SetErrorDisplay(bool on) noexcept = 0;
+  // Member 45: the code of the last failed call, 0 after one that succeeded. Reading it
+  // changes nothing.
+  virtual int32_t LastError() const noexcept = 0;
+
+  // Member 29: the type code of a field of the table.
+  virtual int16_t FieldType(int32_t table, int32_t field) noexcept = 0;
+  // Member 34: the class code of a field of the table.
+  virtual int16_t FieldClass(int32_t table, int32_t field) noexcept = 0;
+  // Member 55: the value of a field of the record buffer as a Variant of the field's type.
+  virtual automation::Variant GetField(int32_t table, int32_t record,
+                                       int32_t field) noexcept = 0;
+  // Member 56: stores a value into a field of the record buffer.
+  virtual void SetField(int32_t table, int32_t record, int32_t field,
+                        const automation::Variant& value) noexcept = 0;
+  // Members 80, 83, 88, 81: a Decimal (or Integer) field's value through a work value of
+  // its own, as a double.
+  virtual double GetDecimalField(int32_t table, int32_t record, int32_t field) noexcept = 0;
+  // Members 80, 89, 82, 81: a double stored into a field with the field's conversion rules.
+  virtual void SetDecimalField(int32_t table, int32_t record, int32_t field,
+                               double value) noexcept = 0;
+
+ protected:
+  ~NativeClient() = default;
+};
+
+}  // namespace dbclient

@@ -1,0 +1,33 @@
+// The client's native interface (dbclient/native_client.h) over one session.
+#pragma once
+
+#include "binding/session.h"
+#include "dbclient/native_client.h"
+
+namespace dbclient::binding {
+
+class NativeMembers final : public NativeClient {
+ public:
+  explicit NativeMembers(Session& session) noexcept : session_(session) {}
+
+  void SetErrorDisplay(bool on) noexcept override;
+  int32_t LastError() const noexcept override { return session_.lastError; }
+  int16_t FieldType(int32_t table, int32_t field) noexcept override;
+  int16_t FieldClass(int32_t table, int32_t field) noexcept override;
+  automation::Variant GetField(int32_t table, int32_t record, int32_t field) noexcept override;
+  void SetField(int32_t table, int32_t record, int32_t field,
+                const automation::Variant& value) noexcept override;
+  double GetDecimalField(int32_t table, int32_t record, int32_t field) noexcept override;
+  void SetDecimalField(int32_t table, int32_t record, int32_t field,
+                       double value) noexcept override;
+
+ private:
+  // Runs `work` as member `member`: the call's start as every member has it, and a failure
+  // stored as the last error with `failed` as the answer.
+  template <class Result, class Work>
+  Result Run(int32_t member, Result failed, Work&& work) noexcept;
+
+  Session& session_;
+};
+
+}  // namespace dbclient::binding
