@@ -124,6 +124,17 @@ struct MalformedRow {
   int32_t error;
 };
 
+// `count` copies of `part` joined by `separator`.
+std::u16string Repeat(std::u16string_view part, size_t count, std::u16string_view separator = u"") {
+  std::u16string out;
+  for (size_t i = 0; i < count; ++i) (out += i == 0 ? u"" : separator) += part;
+  return out;
+}
+
+std::u16string Nested(std::u16string_view value, size_t levels) {
+  return Repeat(u"(", levels) + std::u16string(value) + Repeat(u")", levels);
+}
+
 std::ostream& operator<<(std::ostream& out, const MalformedRow& row) { return out << row.name; }
 
 class FilterRefusesTest : public ::testing::TestWithParam<MalformedRow> {};
@@ -156,7 +167,17 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedRow{"BadDate", kDate, u"13/45/2020", errc::kBadDate},
         MalformedRow{"BadOption", kOption, u"Credit Memo", errc::kBadOption},
         MalformedRow{"CodeTooLong", kCode, u"123456789012345678901", errc::kTextTooLong},
-        MalformedRow{"WildcardOnInteger", kInteger, u"1*", errc::kWildcardNotAllowed}),
+        MalformedRow{"WildcardOnInteger", kInteger, u"1*", errc::kWildcardNotAllowed},
+        MalformedRow{"NulInPattern", kText, std::u16string(u"A*\0B", 4), errc::kNulInFilter},
+        MalformedRow{"NulInQuotedValue", kText, std::u16string(u"'A\0'", 4), errc::kNulInFilter},
+        MalformedRow{"NestedTooDeep", kInteger, Nested(u"1", kMaxFilterNesting + 1),
+                     errc::kFilterTooDeep},
+        MalformedRow{"PatternTooLong", kText, u"A" + Repeat(u"*", kMaxPatternLength),
+                     errc::kPatternTooLong},
+        MalformedRow{"TooManyAlternatives", kInteger, Repeat(u"1", kMaxFilterValues + 1, u"|"),
+                     errc::kTooManyFilterValues},
+        MalformedRow{"TooManyRangeBounds", kInteger, Repeat(u"1..2", kMaxFilterValues / 2 + 1, u"|"),
+                     errc::kTooManyFilterValues}),
     [](const ::testing::TestParamInfo<MalformedRow>& info) { return info.param.name; });
 
 TEST(FilterTest, RangeOfEqualBoundsIsOneValue) {

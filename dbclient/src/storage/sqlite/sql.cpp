@@ -149,16 +149,21 @@ std::string GlobPattern(const std::vector<PatternChar>& pattern) {
 
 namespace {
 
-void AppendNode(const FilterNode& node, const std::string& column, std::string* sql,
-                std::vector<Value>* parameters) {
+// Appends the condition of `node`; in parentheses only when it is an OR that stands inside an
+// AND. Lists stay flat chains, so a statement nests no deeper than the filter's own
+// parentheses (SQLite's parser gives up at about 30 levels) and its expression tree grows
+// with the number of values, not with their nesting (SQLite allows 1000 levels).
+void AppendNode(const FilterNode& node, const std::string& column, bool insideAnd,
+                std::string* sql, std::vector<Value>* parameters) {
   if (node.kind != FilterNode::Kind::kTerm) {
-    const char* joiner = node.kind == FilterNode::Kind::kAnd ? " AND " : " OR ";
-    *sql += '(';
+    const bool isAnd = node.kind == FilterNode::Kind::kAnd;
+    const bool enclose = insideAnd && !isAnd;
+    if (enclose) *sql += '(';
     for (size_t i = 0; i < node.children.size(); ++i) {
-      if (i > 0) *sql += joiner;
-      AppendNode(node.children[i], column, sql, parameters);
+      if (i > 0) *sql += isAnd ? " AND " : " OR ";
+      AppendNode(node.children[i], column, isAnd, sql, parameters);
     }
-    *sql += ')';
+    if (enclose) *sql += ')';
     return;
   }
   const FilterTerm& term = node.term;
@@ -206,7 +211,7 @@ void AppendNode(const FilterNode& node, const std::string& column, std::string* 
 }  // namespace
 
 void AppendFilter(const FieldFilter& filter, std::string* sql, std::vector<Value>* parameters) {
-  AppendNode(filter.root(), ColumnName(filter.fieldNo()), sql, parameters);
+  AppendNode(filter.root(), ColumnName(filter.fieldNo()), true, sql, parameters);
 }
 
 QueryPlan& PlanOf(const Query& query) {

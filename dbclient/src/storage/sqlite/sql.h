@@ -58,7 +58,8 @@ struct QueryPlan {
 // The plan of a query, built on first use and kept in query.plan.
 QueryPlan& PlanOf(const Query& query);
 
-// Appends the filters' condition to `sql` and their values to `parameters`.
+// Appends the filter's condition to `sql`, ready to be joined with others by AND, and its
+// values to `parameters`.
 void AppendFilter(const FieldFilter& filter, std::string* sql, std::vector<Value>* parameters);
 
 // Registers talmo_fold, the case-insensitive form of a text that @ filters compare.
