@@ -66,6 +66,7 @@
   X(kBadBlob, 22, 8, "The value cannot be stored as bytes.", "Hodnotu nelze uložit jako bajty.") \
   X(kTypeMismatch, 22, 9, "The value does not fit the type of the field.", \
     "Hodnota neodpovídá typu pole.") \
+  X(kNulInText, 22, 10, "A text cannot hold the character NUL.", "Text nesmí obsahovat znak NUL.") \
   /* Filters */ \
   X(kMalformedFilter, 23, 1, "The filter expression is not valid.", "Výraz filtru není platný.") \
   X(kFilterOnFlowField, 23, 2, "A calculated field cannot be filtered.", \

@@ -114,7 +114,8 @@ INSTANTIATE_TEST_SUITE_P(
         FilterRow{"EmptyText", kText, u"''", {u""}, {u" ", u"a"}},
         FilterRow{"NotEmpty", kText, u"<>''", {u"a"}, {u""}},
         FilterRow{"QuotedThenWildcard", kText, u"'A&'*", {u"A&", u"A&B"}, {u"A"}},
-        FilterRow{"TextRangeIgnoreCase", kText, u"@a..@c", {u"A", u"b", u"C"}, {u"d", u"D"}}),
+        FilterRow{"TextRangeIgnoreCase", kText, u"@a..@c", {u"A", u"b", u"C"}, {u"d", u"D"}},
+        FilterRow{"LoneSurrogateAsStored", kText, u"A\xDC00*", {u"A\uFFFD", u"A\xD800x"}, {u"A"}}),
     [](const ::testing::TestParamInfo<FilterRow>& info) { return info.param.name; });
 
 struct MalformedRow {
@@ -176,8 +177,8 @@ INSTANTIATE_TEST_SUITE_P(
                      errc::kPatternTooLong},
         MalformedRow{"TooManyAlternatives", kInteger, Repeat(u"1", kMaxFilterValues + 1, u"|"),
                      errc::kTooManyFilterValues},
-        MalformedRow{"TooManyRangeBounds", kInteger, Repeat(u"1..2", kMaxFilterValues / 2 + 1, u"|"),
-                     errc::kTooManyFilterValues}),
+        MalformedRow{"TooManyRangeBounds", kInteger,
+                     Repeat(u"1..2", kMaxFilterValues / 2 + 1, u"|"), errc::kTooManyFilterValues}),
     [](const ::testing::TestParamInfo<MalformedRow>& info) { return info.param.name; });
 
 TEST(FilterTest, RangeOfEqualBoundsIsOneValue) {

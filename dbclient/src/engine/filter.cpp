@@ -320,7 +320,9 @@ Status FieldFilter::Parse(const FieldDef& field, std::u16string_view expression,
   if (field.type == FieldType::kBlob) return Status::Error(errc::kTypeMismatch, field.name);
   FieldFilter filter;
   filter.fieldNo_ = field.number;
-  Parser parser(field, expression);
+  // Pattern characters, like values, take the form stored texts have.
+  const std::u16string wellFormed = text::WellFormed(expression);
+  Parser parser(field, wellFormed);
   Status status = parser.Run(&filter.root_);
   if (!status.ok()) return status;
   filter.valueCount_ = parser.valueCount();

@@ -153,8 +153,8 @@ namespace {
 // AND. Lists stay flat chains, so a statement nests no deeper than the filter's own
 // parentheses (SQLite's parser gives up at about 30 levels) and its expression tree grows
 // with the number of values, not with their nesting (SQLite allows 1000 levels).
-void AppendNode(const FilterNode& node, const std::string& column, bool insideAnd,
-                std::string* sql, std::vector<Value>* parameters) {
+void AppendNode(const FilterNode& node, const std::string& column, bool insideAnd, std::string* sql,
+                std::vector<Value>* parameters) {
   if (node.kind != FilterNode::Kind::kTerm) {
     const bool isAnd = node.kind == FilterNode::Kind::kAnd;
     const bool enclose = insideAnd && !isAnd;
