@@ -97,7 +97,7 @@ class Tables {
                            FieldType column) {
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
-      Fail("an accepted filter does not run", sql + ": " + sqlite3_errmsg(db_));
+      Fail("SQLite refuses", sql + ": " + sqlite3_errmsg(db_));
     }
     for (size_t i = 0; i < values.size(); ++i) {
       sqlite::Bind(statement, static_cast<int>(i) + 1, values[i]);
@@ -107,7 +107,7 @@ class Tables {
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
       rows.push_back(sqlite::Read(statement, 0, column));
     }
-    if (rc != SQLITE_DONE) Fail("an accepted filter fails", sql + ": " + sqlite3_errmsg(db_));
+    if (rc != SQLITE_DONE) Fail("SQLite fails", sql + ": " + sqlite3_errmsg(db_));
     sqlite3_finalize(statement);
     return rows;
   }
@@ -135,8 +135,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!IsRefusal(status.code())) Fail("unexpected refusal", status.ToString());
     return 0;
   }
-  if (filter.valueCount() > kMaxFilterValues)
+  if (filter.valueCount() > kMaxFilterValues) {
     Fail("too many values", std::to_string(filter.valueCount()));
+  }
 
   // The stored values: those of the inputs that convert, as the storage reads them back.
   const std::string table = Tables::Name(index);
