@@ -132,10 +132,6 @@ std::u16string Repeat(std::u16string_view part, size_t count, std::u16string_vie
   return out;
 }
 
-std::u16string Nested(std::u16string_view value, size_t levels) {
-  return Repeat(u"(", levels) + std::u16string(value) + Repeat(u")", levels);
-}
-
 std::ostream& operator<<(std::ostream& out, const MalformedRow& row) { return out << row.name; }
 
 class FilterRefusesTest : public ::testing::TestWithParam<MalformedRow> {};
@@ -171,10 +167,6 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedRow{"WildcardOnInteger", kInteger, u"1*", errc::kWildcardNotAllowed},
         MalformedRow{"NulInPattern", kText, std::u16string(u"A*\0B", 4), errc::kNulInFilter},
         MalformedRow{"NulInQuotedValue", kText, std::u16string(u"'A\0'", 4), errc::kNulInFilter},
-        MalformedRow{"NestedTooDeep", kInteger, Nested(u"1", kMaxFilterNesting + 1),
-                     errc::kFilterTooDeep},
-        MalformedRow{"PatternTooLong", kText, u"A" + Repeat(u"*", kMaxPatternLength),
-                     errc::kPatternTooLong},
         MalformedRow{"TooManyAlternatives", kInteger, Repeat(u"1", kMaxFilterValues + 1, u"|"),
                      errc::kTooManyFilterValues},
         MalformedRow{"TooManyRangeBounds", kInteger,
