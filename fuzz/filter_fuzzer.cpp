@@ -25,21 +25,18 @@ namespace {
 
 constexpr int32_t kFieldNo = 7;
 
-FieldDef Field(FieldType type, int16_t length = 0, std::string options = "") {
-  FieldDef field;
-  field.number = kFieldNo;
-  field.name = "F";
-  field.type = type;
-  field.length = length;
-  field.optionString = std::move(options);
-  return field;
-}
-
 const FieldDef kFields[] = {
-    Field(FieldType::kText, 30), Field(FieldType::kCode, 20),
-    Field(FieldType::kInteger),  Field(FieldType::kDecimal),
-    Field(FieldType::kDate),     Field(FieldType::kTime),
-    Field(FieldType::kBoolean),  Field(FieldType::kOption, 0, "Quote,Order,Invoice"),
+    {.number = kFieldNo, .name = "F", .type = FieldType::kText, .length = 30},
+    {.number = kFieldNo, .name = "F", .type = FieldType::kCode, .length = 20},
+    {.number = kFieldNo, .name = "F", .type = FieldType::kInteger},
+    {.number = kFieldNo, .name = "F", .type = FieldType::kDecimal},
+    {.number = kFieldNo, .name = "F", .type = FieldType::kDate},
+    {.number = kFieldNo, .name = "F", .type = FieldType::kTime},
+    {.number = kFieldNo, .name = "F", .type = FieldType::kBoolean},
+    {.number = kFieldNo,
+     .name = "F",
+     .type = FieldType::kOption,
+     .optionString = "Quote,Order,Invoice"},
 };
 
 // The errors an expression may be refused with.
