@@ -26,7 +26,7 @@ esac
 targets=("$@")
 ((${#targets[@]})) || targets=(filter_fuzzer etx_fuzzer ini_fuzzer variant_text_fuzzer)
 
-cmake -S "$root" -B "$dir" -G Ninja -DTALMO_FUZZ=ON -DTALMO_BUILD_DEMO=OFF \
+cmake -S "$root" -B "$dir" -G Ninja -DTALMO_FUZZ=ON -DTALMO_BUILD_DEMO=OFF -DTALMO_BUILD_PYTHON=OFF \
   -DCMAKE_C_COMPILER=clang-16 -DCMAKE_CXX_COMPILER=clang++-16 -DCMAKE_BUILD_TYPE= \
   -DCMAKE_C_FLAGS="-O2 -g" -DCMAKE_CXX_FLAGS="-O2 -g" >/dev/null
 cmake --build "$dir" --target talmo_fuzzers -j "${TALMO_JOBS:-2}" >&2
