@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libsqlite3-dev sqlite3 libsodium-dev libgtest-dev
           libgmock-dev libbenchmark-dev qt6-base-dev libgl-dev postgresql libpq-dev
-          python3-dev pybind11-dev python3-pytest)
+          python3-dev pybind11-dev python3-pytest clang-16 libclang-rt-16-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

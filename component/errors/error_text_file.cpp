@@ -1,8 +1,11 @@
 // The client's message file: "@1@<module>@" header lines, "@2@<number>@" entry lines each
 // followed by the lines of its text, and "@2@END@0@" closing every module.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <cerrno>
 #include <string>
 
 #include "automation/automation_error.h"
@@ -30,14 +33,57 @@ constexpr int32_t kPathFileAccessError = 75;
 
 [[noreturn]] void RaiseMalformed() { RaiseComponentError(u"Chyba v ETX souboru"); }
 
+class OpenFile {
+ public:
+  explicit OpenFile(int fd) noexcept : fd_(fd) {}
+  ~OpenFile() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+  int fd() const noexcept { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// The bytes of the file at `path`, which must be a regular file of at most
+// kMaxErrorTextFileSize bytes; anything else (a device, a FIFO, a folder, a larger file) is
+// refused as a malformed message file without reading it.
+std::string ReadBytes(const std::u16string& path) {
+  // Without O_NONBLOCK, opening a FIFO would wait for a writer.
+  const OpenFile file(
+      ::open(automation::ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (file.fd() < 0) automation::RaiseStandard(automation::error::kFileNotFound);
+  struct stat status {};
+  if (::fstat(file.fd(), &status) != 0) automation::RaiseStandard(kPathFileAccessError);
+  if (!S_ISREG(status.st_mode) || status.st_size > static_cast<off_t>(kMaxErrorTextFileSize)) {
+    RaiseMalformed();
+  }
+  // Read one byte past the bound, so that a file grown since fstat is refused too.
+  std::string bytes(static_cast<size_t>(status.st_size) + 1, '\0');
+  size_t size = 0;
+  while (true) {
+    if (size == bytes.size()) {
+      if (size > kMaxErrorTextFileSize) RaiseMalformed();
+      bytes.resize(std::min(bytes.size() * 2, kMaxErrorTextFileSize + 1));
+    }
+    const ssize_t n = ::read(file.fd(), bytes.data() + size, bytes.size() - size);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      automation::RaiseStandard(kPathFileAccessError);
+    }
+    size += static_cast<size_t>(n);
+  }
+  bytes.resize(size);
+  return bytes;
+}
+
 // The file's lines, each followed by CR LF, read as the system's 8-bit code page. A line
 // ends at CR LF, LF or CR.
 std::u16string ReadLines(const std::u16string& path) {
-  std::ifstream file(automation::ToUtf8(path), std::ios::binary);
-  if (!file) automation::RaiseStandard(automation::error::kFileNotFound);
-  const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) automation::RaiseStandard(kPathFileAccessError);
-  const std::u16string chars = automation::FromAnsi(bytes);
+  const std::u16string chars = automation::FromAnsi(ReadBytes(path));
 
   std::u16string text;
   std::u16string buffer;

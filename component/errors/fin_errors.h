@@ -26,10 +26,16 @@ std::u16string ErrorKey(int32_t code);
 // followed by CR LF, ":" and the NavisionPath.
 void CheckClientError(int32_t code, Directives directives);
 
+// The largest message file read. A client's messages in one language take a few hundred KB
+// at most (ours about 3 KB); since a failed load is tried again at every error, the bound
+// keeps a wrong file from costing seconds and memory each time.
+inline constexpr size_t kMaxErrorTextFileSize = size_t{4} << 20;
+
 // Reads a message file in the "@1@module@" / "@2@number@" / "@2@END@0@" format, written
-// in code page 852. Raises 999 "Chyba v ETX souboru" for a module without its end line,
-// and fails as a whole for an unreadable file, a header without its closing "@" or a
-// key that occurs twice.
+// in code page 852. Raises 999 "Chyba v ETX souboru" for a module without its end line and
+// for what is not a regular file of at most kMaxErrorTextFileSize bytes (a device, a FIFO,
+// a folder), and fails as a whole for a missing or unreadable file, a header without its
+// closing "@" or a key that occurs twice.
 ErrorTextMap LoadErrorTexts(const std::u16string& path);
 
 // Drops the loaded message texts so the next error loads the file again. Lets tests start

@@ -81,12 +81,21 @@
   X(kBadBlob, 22, 8, "The value cannot be stored as bytes.", "Hodnotu nelze uložit jako bajty.") \
   X(kTypeMismatch, 22, 9, "The value does not fit the type of the field.", \
     "Hodnota neodpovídá typu pole.") \
+  X(kNulInText, 22, 10, "A text cannot hold the character NUL.", "Text nesmí obsahovat znak NUL.") \
   /* Filters */ \
   X(kMalformedFilter, 23, 1, "The filter expression is not valid.", "Výraz filtru není platný.") \
   X(kFilterOnFlowField, 23, 2, "A calculated field cannot be filtered.", \
     "Počítané pole nelze filtrovat.") \
   X(kWildcardNotAllowed, 23, 3, "Wildcards can only be used on Text and Code fields.", \
     "Zástupné znaky lze použít jen u polí typu Text a Code.") \
+  X(kFilterTooDeep, 23, 4, "The filter expression nests parentheses too deeply.", \
+    "Výraz filtru vnořuje závorky příliš hluboko.") \
+  X(kTooManyFilterValues, 23, 5, "The filters hold too many values.", \
+    "Filtry obsahují příliš mnoho hodnot.") \
+  X(kPatternTooLong, 23, 6, "The wildcard pattern is too long.", \
+    "Vzor se zástupnými znaky je příliš dlouhý.") \
+  X(kNulInFilter, 23, 7, "A filter expression cannot hold the character NUL.", \
+    "Výraz filtru nesmí obsahovat znak NUL.") \
   /* Searching */ \
   X(kBadSearchMethod, 24, 1, "The search method %12 is not valid.", \
     "Metoda hledání %12 není platná.") \

@@ -3,7 +3,9 @@
 #include "errors/fin_errors.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
@@ -194,6 +196,13 @@ TEST_F(CheckClientErrorTest, AMalformedFileIsIgnoredAndRetried) {
   EXPECT_EQ(Raised(kRecordMissing, {u"10;T"}).description(), u"Záznam v tabulce T neexistuje.\r\n");
 }
 
+TEST_F(CheckClientErrorTest, AnOversizedFileIsIgnoredAndRetried) {
+  dir_.Write("fin.etx", EtxBytes(kSampleEtx) + std::string(kMaxErrorTextFileSize, '\n'));
+  EXPECT_EQ(Raised(kRecordMissing, {}).description().rfind(u"Unknown error 1008", 0), 0u);
+  WriteEtx(kSampleEtx);
+  EXPECT_EQ(Raised(kRecordMissing, {u"10;T"}).description(), u"Záznam v tabulce T neexistuje.\r\n");
+}
+
 TEST_F(CheckClientErrorTest, LoadedTextsStayForTheProcess) {
   WriteEtx(kSampleEtx);
   Raised(kRecordMissing, {});
@@ -289,6 +298,25 @@ TEST_F(LoadErrorTextsTest, AMissingFileFails) {
 }
 
 TEST_F(LoadErrorTextsTest, AnEmptyFileGivesNoTexts) { EXPECT_TRUE(Load("").empty()); }
+
+// Such files are refused as malformed without being read: a device or a FIFO would never end
+// (or never open) and an oversized file would cost its size at every retried load.
+TEST_F(LoadErrorTextsTest, RefusesWhatIsNotARegularFileOfABoundedSize) {
+  const std::filesystem::path folder = dir_.path();
+  std::filesystem::create_symlink("/dev/zero", folder / "device.etx");
+  ASSERT_EQ(::mkfifo((folder / "fifo.etx").c_str(), 0600), 0);
+  std::filesystem::create_directory(folder / "folder.etx");
+  // Sparse files of zeros: at the bound an empty message file, one byte more refused.
+  std::filesystem::resize_file(dir_.Write("largest.etx", ""), kMaxErrorTextFileSize);
+  std::filesystem::resize_file(dir_.Write("larger.etx", ""), kMaxErrorTextFileSize + 1);
+  EXPECT_TRUE(LoadErrorTexts(FromUtf8((folder / "largest.etx").string())).empty());
+  for (const char* name : {"device.etx", "fifo.etx", "folder.etx", "larger.etx"}) {
+    const automation::AutomationError error =
+        ErrorOf([&] { LoadErrorTexts(FromUtf8((folder / name).string())); });
+    EXPECT_EQ(error.number(), 999) << name;
+    EXPECT_EQ(error.description(), u"Chyba v ETX souboru") << name;
+  }
+}
 
 TEST_F(LoadErrorTextsTest, ReadsFilesLargerThanTheWorkingBuffer) {
   std::string etx = "@1@30@\n";

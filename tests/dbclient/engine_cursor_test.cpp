@@ -213,6 +213,55 @@ TEST_P(CursorTest, FiltersCombineAcrossFieldsAndReplacePerField) {
   EXPECT_TRUE(HasCode(customers_->SetFilter(77, u"1"), errc::kUnknownField));
 }
 
+// Filters at the language's limits run in storage, in every statement a cursor makes; one
+// step beyond is refused when set, and the refused filter leaves the previous ones in place.
+TEST_P(CursorTest, FiltersUpToTheLimitsRunAndBeyondAreRefused) {
+  const auto expect_selects = [&](const Numbers& expected) {
+    EXPECT_EQ(Scan(*customers_), expected);
+    int32_t count = -1;
+    ASSERT_TRUE(IsOk(customers_->Count(&count)));
+    EXPECT_EQ(count, static_cast<int32_t>(expected.size()));
+    Record rec = customers_->NewRecord();
+    ASSERT_TRUE(IsOk(customers_->Find(rec, u"+")));
+    EXPECT_EQ(NoOf(rec), expected.back());
+    int32_t moved = 0;
+    ASSERT_TRUE(IsOk(customers_->Next(rec, -1000, &moved)));
+    EXPECT_EQ(moved, 1 - static_cast<int32_t>(expected.size()));
+  };
+  std::u16string alternatives = u"10|50";
+  for (size_t i = 2; i < kMaxFilterValues; ++i) {
+    alternatives += u'|';
+    for (char digit : std::to_string(1000 + i)) alternatives += static_cast<char16_t>(digit);
+  }
+  ASSERT_TRUE(IsOk(customers_->SetFilter(customer::kRank, alternatives)));
+  expect_selects({u"C10", u"C50"});
+  EXPECT_TRUE(HasCode(customers_->SetFilter(customer::kCity, u"Brno"), errc::kTooManyFilterValues))
+      << "the limit counts the values of every field's filter";
+  ASSERT_TRUE(IsOk(customers_->SetRange(customer::kRank, int64_t{10}, int64_t{20})));
+  ASSERT_TRUE(IsOk(customers_->SetFilter(customer::kCity, u"Brno")));
+  expect_selects({u"C10", u"C20"});
+
+  // Alternatives and conjunctions nested as deep as allowed: (99|20&(99|20&(...20))).
+  std::u16string nested = u"20";
+  for (int level = 0; level < kMaxFilterNesting; ++level) nested = u"(99|20&" + nested + u")";
+  ASSERT_TRUE(IsOk(customers_->SetFilter(customer::kCity, u"")));
+  ASSERT_TRUE(IsOk(customers_->SetFilter(customer::kRank, nested)));
+  expect_selects({u"C20", u"C40"});
+  for (size_t levels : {size_t{kMaxFilterNesting} + 1, size_t{10000}}) {
+    const std::u16string deep = std::u16string(levels, u'(') + u"1" + std::u16string(levels, u')');
+    EXPECT_TRUE(HasCode(customers_->SetFilter(customer::kRank, deep), errc::kFilterTooDeep))
+        << levels;
+  }
+  expect_selects({u"C20", u"C40"});
+
+  const std::u16string longest = u"A" + std::u16string(kMaxPatternLength - 2, u'*') + u"s";
+  ASSERT_TRUE(IsOk(customers_->SetFilter(customer::kRank, u"")));
+  ASSERT_TRUE(IsOk(customers_->SetFilter(customer::kName, longest)));
+  expect_selects({u"C10"});
+  EXPECT_TRUE(
+      HasCode(customers_->SetFilter(customer::kName, longest + u"*"), errc::kPatternTooLong));
+}
+
 TEST_P(CursorTest, CursorsKeepTheirOwnKeysAndFilters) {
   std::unique_ptr<Cursor> other;
   ASSERT_TRUE(IsOk(db_->OpenTable(kCustomerTable, &other)));

@@ -114,7 +114,8 @@ INSTANTIATE_TEST_SUITE_P(
         FilterRow{"EmptyText", kText, u"''", {u""}, {u" ", u"a"}},
         FilterRow{"NotEmpty", kText, u"<>''", {u"a"}, {u""}},
         FilterRow{"QuotedThenWildcard", kText, u"'A&'*", {u"A&", u"A&B"}, {u"A"}},
-        FilterRow{"TextRangeIgnoreCase", kText, u"@a..@c", {u"A", u"b", u"C"}, {u"d", u"D"}}),
+        FilterRow{"TextRangeIgnoreCase", kText, u"@a..@c", {u"A", u"b", u"C"}, {u"d", u"D"}},
+        FilterRow{"LoneSurrogateAsStored", kText, u"A\xDC00*", {u"A\uFFFD", u"A\xD800x"}, {u"A"}}),
     [](const ::testing::TestParamInfo<FilterRow>& info) { return info.param.name; });
 
 struct MalformedRow {
@@ -123,6 +124,13 @@ struct MalformedRow {
   std::u16string expression;
   int32_t error;
 };
+
+// `count` copies of `part` joined by `separator`.
+std::u16string Repeat(std::u16string_view part, size_t count, std::u16string_view separator = u"") {
+  std::u16string out;
+  for (size_t i = 0; i < count; ++i) (out += i == 0 ? u"" : separator) += part;
+  return out;
+}
 
 std::ostream& operator<<(std::ostream& out, const MalformedRow& row) { return out << row.name; }
 
@@ -156,7 +164,13 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedRow{"BadDate", kDate, u"13/45/2020", errc::kBadDate},
         MalformedRow{"BadOption", kOption, u"Credit Memo", errc::kBadOption},
         MalformedRow{"CodeTooLong", kCode, u"123456789012345678901", errc::kTextTooLong},
-        MalformedRow{"WildcardOnInteger", kInteger, u"1*", errc::kWildcardNotAllowed}),
+        MalformedRow{"WildcardOnInteger", kInteger, u"1*", errc::kWildcardNotAllowed},
+        MalformedRow{"NulInPattern", kText, std::u16string(u"A*\0B", 4), errc::kNulInFilter},
+        MalformedRow{"NulInQuotedValue", kText, std::u16string(u"'A\0'", 4), errc::kNulInFilter},
+        MalformedRow{"TooManyAlternatives", kInteger, Repeat(u"1", kMaxFilterValues + 1, u"|"),
+                     errc::kTooManyFilterValues},
+        MalformedRow{"TooManyRangeBounds", kInteger,
+                     Repeat(u"1..2", kMaxFilterValues / 2 + 1, u"|"), errc::kTooManyFilterValues}),
     [](const ::testing::TestParamInfo<MalformedRow>& info) { return info.param.name; });
 
 TEST(FilterTest, RangeOfEqualBoundsIsOneValue) {

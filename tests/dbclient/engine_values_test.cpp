@@ -69,6 +69,11 @@ INSTANTIATE_TEST_SUITE_P(
         ConversionRow{"TextKeptAsGiven", kText10, u" Ab c ", Value::Text(u" Ab c ")},
         ConversionRow{"TextAtLength", kText10, u"0123456789", Value::Text(u"0123456789")},
         ConversionRow{"TextTooLong", kText10, u"0123456789X", {}, errc::kTextTooLong},
+        ConversionRow{"TextLoneSurrogates", kText10, u"\xD800\U0001F600\xDC00",
+                      Value::Text(u"\uFFFD\U0001F600\uFFFD")},
+        ConversionRow{
+            "TextWithNul", kText10, std::u16string_view(u"a\0b", 3), {}, errc::kNulInText},
+        ConversionRow{"CodeWithNul", kCode10, std::u16string_view(u"\0", 1), {}, errc::kNulInText},
         ConversionRow{"TextFromNumber", kText10, 2.5, Value::Text(u"2.5")},
         ConversionRow{"TextFromInteger", kText10, int64_t{-42}, Value::Text(u"-42")},
         ConversionRow{"TextFromEmpty", kText10, std::monostate{}, Value::Text(u"")},

@@ -50,8 +50,8 @@ class VariantArray {
   explicit VariantArray(std::vector<Variant> items, int32_t lowerBound = 0);
 
   int32_t LBound() const noexcept { return lower_; }
-  int32_t UBound() const noexcept { return lower_ + static_cast<int32_t>(items_.size()) - 1; }
-  size_t size() const noexcept { return items_.size(); }
+  int32_t UBound() const noexcept;
+  size_t size() const noexcept;
   // Element by automation index; an index outside the bounds raises error 9.
   Variant& at(int32_t index);
   const Variant& at(int32_t index) const;
@@ -227,6 +227,12 @@ class Variant {
 
   friend class VariantAccess;
 };
+
+// Defined once Variant is complete: clang instantiates the vector's members at their use.
+inline size_t VariantArray::size() const noexcept { return items_.size(); }
+inline int32_t VariantArray::UBound() const noexcept {
+  return lower_ + static_cast<int32_t>(items_.size()) - 1;
+}
 
 // VarType() and TypeName() as the automation runtime reports them ("Long", "String",
 // "Variant()", the class name of an object, "Nothing").

@@ -90,8 +90,12 @@ std::u16string TextForm(const Input& input) {
   return std::visit(Visitor{}, input);
 }
 
+// A text takes the form storage gives it back in (lone surrogates become U+FFFD), so a value
+// compares alike in a record buffer, a filter and storage. A NUL is refused: SQLite's text
+// functions (GLOB among them) end a text there and PostgreSQL cannot store it.
 Status ToText(const FieldDef& field, const Input& input, Value* out) {
-  std::u16string text = TextForm(input);
+  std::u16string text = text::WellFormed(TextForm(input));
+  if (text.find(u'\0') != std::u16string::npos) return Fail(errc::kNulInText, field);
   if (field.type == FieldType::kCode) text = text::ToUpper(text::TrimBlanks(text));
   if (field.length > 0 && text.size() > static_cast<size_t>(field.length)) {
     return Fail(errc::kTextTooLong, field);

@@ -81,8 +81,17 @@ struct Cursor::Impl {
     return status;
   }
 
+  // Sets or removes a field's filter; refused, keeping the previous one, when the filters
+  // together would hold more values than one query may carry.
   Status SetFieldFilter(int32_t fieldNo, std::optional<FieldFilter> filter) {
     if (filter) {
+      size_t values = filter->valueCount();
+      for (const auto& [number, other] : filters) {
+        if (number != fieldNo) values += other.valueCount();
+      }
+      if (values > kMaxFilterValues) {
+        return Status::Error(errc::kTooManyFilterValues, Field(fieldNo)->name);
+      }
       filters.insert_or_assign(fieldNo, std::move(*filter));
     } else {
       filters.erase(fieldNo);

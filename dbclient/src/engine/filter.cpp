@@ -34,6 +34,9 @@ class Parser {
   Parser(const FieldDef& field, std::u16string_view text) : field_(field), text_(text) {}
 
   Status Run(FilterNode* root) {
+    if (text_.find(u'\0') != std::u16string_view::npos) {
+      return Status::Error(errc::kNulInFilter, field_.name);
+    }
     Status status = ParseOr(root);
     if (!status.ok()) return status;
     SkipBlanks();
@@ -41,8 +44,18 @@ class Parser {
     return Status();
   }
 
+  size_t valueCount() const noexcept { return values_; }
+
  private:
   Status Malformed() const { return Status::Error(errc::kMalformedFilter, text::ToUtf8(text_)); }
+
+  // Counts `count` more values; past the limit the expression is refused before more of it
+  // is parsed.
+  Status AddValues(size_t count) {
+    values_ += count;
+    if (values_ > kMaxFilterValues) return Status::Error(errc::kTooManyFilterValues, field_.name);
+    return Status();
+  }
 
   void SkipBlanks() {
     while (pos_ < text_.size() && (text_[pos_] == u' ' || text_[pos_] == u'\t')) ++pos_;
@@ -83,9 +96,12 @@ class Parser {
   Status ParseTerm(FilterNode* out) {
     SkipBlanks();
     if (pos_ < text_.size() && text_[pos_] == u'(') {
+      if (nesting_ == kMaxFilterNesting) return Status::Error(errc::kFilterTooDeep, field_.name);
       ++pos_;
+      ++nesting_;
       Status status = ParseOr(out);
       if (!status.ok()) return status;
+      --nesting_;
       SkipBlanks();
       if (pos_ >= text_.size() || text_[pos_] != u')') return Malformed();
       ++pos_;
@@ -183,12 +199,14 @@ class Parser {
     return Status();
   }
 
-  Status MakeTerm(FilterTerm::Op op, const RawValue& raw, FilterTerm* term) const {
+  Status MakeTerm(FilterTerm::Op op, const RawValue& raw, FilterTerm* term) {
+    Status status = AddValues(1);
+    if (!status.ok()) return status;
     term->op = op;
     term->ignoreCase = raw.ignoreCase && IsTextType(field_.type);
     if (!raw.HasWildcard()) {
       Value value;
-      Status status = Convert(raw, &value);
+      status = Convert(raw, &value);
       if (!status.ok()) return status;
       term->low = std::move(value);
       return Status();
@@ -197,6 +215,9 @@ class Parser {
       return Status::Error(errc::kWildcardNotAllowed, field_.name);
     }
     if (op != FilterTerm::Op::kEqual && op != FilterTerm::Op::kNotEqual) return Malformed();
+    if (raw.chars.size() > kMaxPatternLength) {
+      return Status::Error(errc::kPatternTooLong, field_.name);
+    }
     term->op = op == FilterTerm::Op::kEqual ? FilterTerm::Op::kMatch : FilterTerm::Op::kNotMatch;
     // Pattern characters take the form values take: Code upper-cased, @ folded.
     for (PatternChar c : raw.chars) {
@@ -209,7 +230,9 @@ class Parser {
     return Status();
   }
 
-  Status MakeRange(const RawValue* low, const RawValue* high, FilterTerm* term) const {
+  Status MakeRange(const RawValue* low, const RawValue* high, FilterTerm* term) {
+    Status status = AddValues((low != nullptr) + (high != nullptr));
+    if (!status.ok()) return status;
     term->op = FilterTerm::Op::kRange;
     term->ignoreCase = IsTextType(field_.type) && ((low != nullptr && low->ignoreCase) ||
                                                    (high != nullptr && high->ignoreCase));
@@ -219,7 +242,7 @@ class Parser {
       RawValue bound = *raw;
       bound.ignoreCase = term->ignoreCase;
       Value value;
-      Status status = Convert(bound, &value);
+      status = Convert(bound, &value);
       if (!status.ok()) return status;
       (raw == low ? term->low : term->high) = std::move(value);
     }
@@ -229,6 +252,8 @@ class Parser {
   const FieldDef& field_;
   std::u16string_view text_;
   size_t pos_ = 0;
+  int nesting_ = 0;
+  size_t values_ = 0;
 };
 
 bool TermMatches(const FilterTerm& term, const Value& stored) {
@@ -295,8 +320,13 @@ Status FieldFilter::Parse(const FieldDef& field, std::u16string_view expression,
   if (field.type == FieldType::kBlob) return Status::Error(errc::kTypeMismatch, field.name);
   FieldFilter filter;
   filter.fieldNo_ = field.number;
-  Status status = Parser(field, expression).Run(&filter.root_);
-  if (status.ok()) *out = std::move(filter);
+  // Pattern characters, like values, take the form stored texts have.
+  const std::u16string wellFormed = text::WellFormed(expression);
+  Parser parser(field, wellFormed);
+  Status status = parser.Run(&filter.root_);
+  if (!status.ok()) return status;
+  filter.valueCount_ = parser.valueCount();
+  *out = std::move(filter);
   return status;
 }
 
@@ -304,6 +334,7 @@ FieldFilter FieldFilter::Range(const FieldDef& field, Value low, Value high) {
   FieldFilter filter;
   filter.fieldNo_ = field.number;
   FilterTerm& term = filter.root_.term;
+  filter.valueCount_ = low == high ? 1 : 2;
   if (low == high) {
     term.op = FilterTerm::Op::kEqual;
     term.low = std::move(low);

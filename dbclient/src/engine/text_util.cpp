@@ -35,6 +35,19 @@ std::string ToUtf8(std::u16string_view text) {
   return out;
 }
 
+std::u16string WellFormed(std::u16string_view text) {
+  std::u16string out(text);
+  for (size_t i = 0; i < out.size(); ++i) {
+    const bool high = out[i] >= 0xD800 && out[i] <= 0xDBFF;
+    if (high && i + 1 < out.size() && out[i + 1] >= 0xDC00 && out[i + 1] <= 0xDFFF) {
+      ++i;
+    } else if (out[i] >= 0xD800 && out[i] <= 0xDFFF) {
+      out[i] = 0xFFFD;
+    }
+  }
+  return out;
+}
+
 std::u16string FromUtf8(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());

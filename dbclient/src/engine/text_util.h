@@ -6,8 +6,10 @@
 
 namespace dbclient::text {
 
-std::string ToUtf8(std::u16string_view text);
+std::string ToUtf8(std::u16string_view text);    // a lone surrogate becomes U+FFFD
 std::u16string FromUtf8(std::string_view text);  // invalid bytes become U+FFFD
+// The text with every lone surrogate replaced by U+FFFD: what its UTF-8 form reads back as.
+std::u16string WellFormed(std::u16string_view text);
 
 // Case mapping of the Latin, Greek and Cyrillic letters the application's texts use; other
 // characters are left as they are.

@@ -53,16 +53,21 @@ std::vector<size_t> StoredFields(const TableDef& table) {
 
 namespace {
 
+// Appends the condition of `node`; in parentheses only when it is an OR that stands inside an
+// AND. Lists stay flat chains, so a statement nests no deeper than the filter's own
+// parentheses (SQLite's parser gives up at about 30 levels) and its expression tree grows
+// with the number of values, not with their nesting.
 void AppendNode(const Dialect& dialect, const FilterNode& node, const std::string& column,
-                int* position, std::string* sql, std::vector<Value>* parameters) {
+                bool insideAnd, int* position, std::string* sql, std::vector<Value>* parameters) {
   if (node.kind != FilterNode::Kind::kTerm) {
-    const char* joiner = node.kind == FilterNode::Kind::kAnd ? " AND " : " OR ";
-    *sql += '(';
+    const bool isAnd = node.kind == FilterNode::Kind::kAnd;
+    const bool enclose = insideAnd && !isAnd;
+    if (enclose) *sql += '(';
     for (size_t i = 0; i < node.children.size(); ++i) {
-      if (i > 0) *sql += joiner;
-      AppendNode(dialect, node.children[i], column, position, sql, parameters);
+      if (i > 0) *sql += isAnd ? " AND " : " OR ";
+      AppendNode(dialect, node.children[i], column, isAnd, position, sql, parameters);
     }
-    *sql += ')';
+    if (enclose) *sql += ')';
     return;
   }
   const FilterTerm& term = node.term;
@@ -122,7 +127,8 @@ std::string Condition(const Dialect& dialect, const Query& query, int first,
 
 void AppendFilter(const Dialect& dialect, const FieldFilter& filter, int* position,
                   std::string* sql, std::vector<Value>* parameters) {
-  AppendNode(dialect, filter.root(), ColumnName(filter.fieldNo()), position, sql, parameters);
+  AppendNode(dialect, filter.root(), ColumnName(filter.fieldNo()), true, position, sql,
+             parameters);
 }
 
 QueryPlan& PlanOf(const Dialect& dialect, const Query& query) {

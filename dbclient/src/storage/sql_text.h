@@ -28,8 +28,8 @@ bool IsStored(const FieldDef& field);
 // every SELECT and INSERT.
 std::vector<size_t> StoredFields(const TableDef& table);
 
-// Appends the condition of `filter` to `sql`, numbering its parameters from `*position` on,
-// and its values to `parameters` in the same order.
+// Appends the condition of `filter` to `sql`, ready to be joined with others by AND, numbering
+// its parameters from `*position` on, and its values to `parameters` in the same order.
 void AppendFilter(const Dialect& dialect, const FieldFilter& filter, int* position,
                   std::string* sql, std::vector<Value>* parameters);
 
