@@ -40,6 +40,10 @@ enum class QueryStatement {
   kEqual,          // the record whose order fields equal the parameters
   kForward,        // the record `offset` places after the key, forward
   kBackward,       // likewise backward
+  kFirstRows,      // the first records in order, up to a limit
+  kLastRows,       // the last ones, backward
+  kForwardRows,    // the records after the key, forward, up to a limit
+  kBackwardRows,   // those before it, backward
   kCountForward,   // how many records (up to a limit) follow the key
   kCountBackward,  // how many precede it
   kCount,          // every record

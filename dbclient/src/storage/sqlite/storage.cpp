@@ -43,6 +43,7 @@ class SqliteStorage final : public Storage {
   // Rolls back what is not committed and copies what is into the database file itself, as
   // far as other connections' snapshots allow (the last connection to close copies all).
   ~SqliteStorage() override {
+    scan_.reset();
     if (state_ != State::kIdle) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     cache_.Clear();
     sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
@@ -52,6 +53,7 @@ class SqliteStorage final : public Storage {
   Status BeginWrite(bool wait) override {
     if (state_ == State::kWrite) return Status::Error(errc::kTransactionActive);
     EndReadSnapshot();
+    scan_.reset();
     sqlite3_busy_timeout(db_, wait ? static_cast<int>(busyTimeout_.count()) : 0);
     const int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
     sqlite3_busy_timeout(db_, static_cast<int>(busyTimeout_.count()));
@@ -65,6 +67,7 @@ class SqliteStorage final : public Storage {
 
   Status Commit() override {
     if (state_ != State::kWrite) return Status::Error(errc::kNoTransaction);
+    scan_.reset();
     const int rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
       Status failure = StorageFailure(rc, db_);
@@ -78,6 +81,7 @@ class SqliteStorage final : public Storage {
 
   Status Rollback() override {
     if (state_ != State::kWrite) return Status::Error(errc::kNoTransaction);
+    scan_.reset();
     const int rc = sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     state_ = State::kIdle;
     return rc == SQLITE_OK ? Status() : StorageFailure(rc, db_);
@@ -85,6 +89,7 @@ class SqliteStorage final : public Storage {
 
   void EndReadSnapshot() override {
     if (state_ != State::kRead) return;
+    scan_.reset();
     sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
     state_ = State::kIdle;
   }
@@ -196,6 +201,7 @@ class SqliteStorage final : public Storage {
               int32_t* moved) override {
     const bool forward = steps > 0;
     QueryPlan& plan = texts_.Plan(query);
+    if (steps == 1 || steps == -1) return StepOne(query, plan, from, forward, out, moved);
     const std::string& fetch =
         plan.Text(query, forward ? QueryStatement::kForward : QueryStatement::kBackward);
     const auto fetchAt = [&](int64_t offset, bool* found) {
@@ -342,6 +348,7 @@ class SqliteStorage final : public Storage {
 
   Status PrepareWrite(const std::string& sql, StatementCache::Lease* lease) {
     if (state_ != State::kWrite) return Status::Error(errc::kNoTransaction);
+    scan_.reset();
     const int rc = cache_.Acquire(sql, lease);
     return rc == SQLITE_OK ? Status() : StorageFailure(rc, db_);
   }
@@ -394,12 +401,62 @@ class SqliteStorage final : public Storage {
     return Status();
   }
 
+  // A step of one from the record the running scan gave last continues the scan; any other
+  // step starts one. The scan runs until the next step of one elsewhere, write, transaction
+  // boundary or end of the snapshot: a statement left running sees no fixed view of what its
+  // own connection changes, and must not outlive the read transaction it reads in.
+  Status StepOne(const Query& query, QueryPlan& plan, const Record& from, bool forward,
+                 Record* out, int32_t* moved) {
+    *moved = 0;
+    if (!scan_ || scan_->plan != query.plan || scan_->forward != forward ||
+        !scan_->Gave(query, from)) {
+      scan_.reset();
+      auto scan = std::make_unique<RunningScan>();
+      Status status = PrepareRead(
+          plan.Text(query, forward ? QueryStatement::kForwardRows : QueryStatement::kBackwardRows),
+          &scan->lease);
+      if (!status.ok()) return status;
+      BindKeyed(scan->lease.get(), query, plan, from, -1);  // a negative limit is none
+      scan->plan = query.plan;
+      scan->forward = forward;
+      scan_ = std::move(scan);
+    }
+    bool found = false;
+    Status status = FetchOne(scan_->lease.get(), out, &found);
+    if (!status.ok() || !found) {
+      scan_.reset();
+      return status;
+    }
+    scan_->Remember(query, *out);
+    *moved = forward ? 1 : -1;
+    return Status();
+  }
+
+  struct RunningScan {
+    StatementCache::Lease lease;
+    std::shared_ptr<void> plan;  // held, so that no other query's plan takes its address
+    bool forward = true;
+    std::vector<Value> lastKey;  // the order fields of the record it gave last
+
+    bool Gave(const Query& query, const Record& rec) const {
+      for (size_t i = 0; i < lastKey.size(); ++i) {
+        if (!(*rec.Find(query.order[i]) == lastKey[i])) return false;
+      }
+      return !lastKey.empty();
+    }
+    void Remember(const Query& query, const Record& rec) {
+      lastKey.resize(query.order.size());
+      for (size_t i = 0; i < lastKey.size(); ++i) lastKey[i] = *rec.Find(query.order[i]);
+    }
+  };
+
   sqlite3* db_;
   std::chrono::milliseconds busyTimeout_;
   StatementCache cache_;
   const Schema* schema_ = nullptr;
   State state_ = State::kIdle;
   sql::StatementTexts texts_{sql::kSqliteDialect};
+  std::unique_ptr<RunningScan> scan_;  // declared after cache_: returns its lease first
 };
 
 // Opens a connection with the client's settings; `create` allows a new file. Nothing is
