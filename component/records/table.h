@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -264,7 +265,7 @@ class Table final : public automation::DispatchObject {
   int32_t tableNo_ = 0;
   // Field types of the table handle knownFieldTypesTable_ (native path only).
   int32_t knownFieldTypesTable_ = 0;
-  std::vector<std::pair<int32_t, int16_t>> knownFieldTypes_;
+  std::unordered_map<int32_t, int16_t> knownFieldTypes_;  // by field number
 };
 
 }  // namespace talmo

@@ -40,11 +40,11 @@ int16_t Table::TypeOfField(int32_t field) {
     knownFieldTypes_.clear();
     knownFieldTypesTable_ = cfHTable_;
   }
-  for (const auto& [number, type] : knownFieldTypes_) {
-    if (number == field) return type;
+  if (auto known = knownFieldTypes_.find(field); known != knownFieldTypes_.end()) {
+    return known->second;
   }
   const int16_t type = table_internal::FieldTypeCall(cfHTable_, field);
-  knownFieldTypes_.emplace_back(field, type);
+  knownFieldTypes_.emplace(field, type);
   return type;
 }
 

@@ -77,7 +77,12 @@ struct TableDef {
   // The initial value of every field, in the order of `fields`: made once when the table
   // joins a Schema, so that a new or cleared record buffer is a copy (null before).
   std::shared_ptr<const std::vector<Value>> initialValues;
+  // The position in `fields` of each field number, -1 for none: made with initialValues
+  // where the numbers are small enough for a table of them (else empty).
+  std::vector<int16_t> positionOfNumber;
 
+  // The position in `fields` of a field number, or -1.
+  int IndexOf(int32_t fieldNo) const noexcept;
   const FieldDef* FindField(int32_t fieldNo) const noexcept;
   const FieldDef* FindField(std::string_view name) const noexcept;  // case-insensitive
   const KeyDef& PrimaryKey() const noexcept { return keys.front(); }

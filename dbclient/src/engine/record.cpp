@@ -45,14 +45,7 @@ void Record::InitAt(size_t index) {
                                          : InitialValue(table_->fields[index]);
 }
 
-int Record::IndexOf(int32_t fieldNo) const noexcept {
-  const auto& fields = table_->fields;
-  const auto it =
-      std::lower_bound(fields.begin(), fields.end(), fieldNo,
-                       [](const FieldDef& field, int32_t number) { return field.number < number; });
-  if (it == fields.end() || it->number != fieldNo) return -1;
-  return static_cast<int>(it - fields.begin());
-}
+int Record::IndexOf(int32_t fieldNo) const noexcept { return table_->IndexOf(fieldNo); }
 
 const Value* Record::Find(int32_t fieldNo) const noexcept {
   const int index = IndexOf(fieldNo);

@@ -40,8 +40,19 @@ void SortByNumber(std::vector<Item>& items) {
 
 }  // namespace
 
+int TableDef::IndexOf(int32_t fieldNo) const noexcept {
+  if (!positionOfNumber.empty()) {
+    return fieldNo >= 0 && static_cast<size_t>(fieldNo) < positionOfNumber.size()
+               ? positionOfNumber[static_cast<size_t>(fieldNo)]
+               : -1;
+  }
+  const FieldDef* field = FindByNumber(fields, fieldNo);
+  return field == nullptr ? -1 : static_cast<int>(field - fields.data());
+}
+
 const FieldDef* TableDef::FindField(int32_t fieldNo) const noexcept {
-  return FindByNumber(fields, fieldNo);
+  const int index = IndexOf(fieldNo);
+  return index < 0 ? nullptr : &fields[static_cast<size_t>(index)];
 }
 
 const FieldDef* TableDef::FindField(std::string_view fieldName) const noexcept {
@@ -54,6 +65,17 @@ Schema::Schema(int32_t version, std::vector<TableDef> tables)
   for (TableDef& table : tables_) {
     SortByNumber(table.fields);
     table.initialValues = std::make_shared<const std::vector<Value>>(InitialValues(table));
+    // Field numbers of the application run to a few thousand; a table of positions up to
+    // kMaxTabulated costs at most 64 KiB per table and answers a look-up in one read.
+    constexpr int32_t kMaxTabulated = 32767;
+    if (!table.fields.empty() && table.fields.front().number >= 0 &&
+        table.fields.back().number <= kMaxTabulated) {
+      table.positionOfNumber.assign(static_cast<size_t>(table.fields.back().number) + 1, -1);
+      for (size_t i = 0; i < table.fields.size(); ++i) {
+        table.positionOfNumber[static_cast<size_t>(table.fields[i].number)] =
+            static_cast<int16_t>(i);
+      }
+    }
   }
 }
 
