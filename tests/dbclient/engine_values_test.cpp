@@ -11,6 +11,7 @@
 #include "dbclient/value.h"
 #include "engine/calendar.h"
 #include "engine/decimal_sum.h"
+#include "engine/text_util.h"
 #include "engine_test_support.h"
 #include "error_codes.h"
 #include "regional_scope.h"
@@ -239,6 +240,31 @@ TEST(ValueTest, InitialValuesAndOrder) {
   EXPECT_LT(Value::Text(u"ab").Compare(Value::Text(u"abc")), 0);
   // A character beyond U+FFFF (surrogate pair) sorts after U+FFFD, as its UTF-8 does.
   EXPECT_LT(Value::Text(u"\uFFFD").Compare(Value::Text(u"\U0001F600")), 0);
+}
+
+// Texts come back from storage as UTF-8; a damaged file may hold anything. Every malformed
+// byte reads as one U+FFFD and never swallows the character after it.
+TEST(TextTest, Utf8ReadsWholeCharactersAndMarksEachBadByte) {
+  const struct {
+    const char* name;
+    std::string utf8;
+    std::u16string expected;
+  } rows[] = {
+      {"ascii", "K0-01 a", u"K0-01 a"},
+      {"two, three and four bytes", "\xC5\xA1\xE2\x82\xAC\xF0\x9F\x98\x80", u"\u0161\u20AC\U0001F600"},
+      {"cut short at the end", "a\xE2\x82", u"a\uFFFD\uFFFD"},
+      {"continuation alone", "\x80x", u"\uFFFDx"},
+      {"lead byte before ascii", "\xC5z", u"\uFFFDz"},
+      {"overlong", "\xC0\xAF", u"\uFFFD\uFFFD"},
+      {"encoded surrogate", "\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},
+      {"beyond U+10FFFF", "\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+      {"invalid lead", "\xFF", u"\uFFFD"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(text::FromUtf8(row.utf8), row.expected) << row.name;
+  }
+  const std::u16string czech = u"P\u0159\u00EDli\u0161 \u017Elu\u0165ou\u010Dk\u00FD k\u016F\u0148";
+  EXPECT_EQ(text::FromUtf8(text::ToUtf8(czech)), czech);
 }
 
 TEST(CalendarTest, DayNumbersRoundTripOverTheWholeRange) {

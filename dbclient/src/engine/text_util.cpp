@@ -49,17 +49,21 @@ std::u16string WellFormed(std::u16string_view text) {
 }
 
 std::u16string FromUtf8(std::string_view text) {
-  std::u16string out;
-  out.reserve(text.size());
+  // No sequence gives more UTF-16 units than it has bytes: the result fits in text.size().
+  std::u16string out(text.size(), u'\0');
+  size_t n = 0;
   size_t i = 0;
   while (i < text.size()) {
     const auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x80) {
+      out[n++] = b;
+      ++i;
+      continue;
+    }
     uint32_t c = 0xFFFD;
     size_t extra = 0;
     uint32_t min = 0;
-    if (b < 0x80) {
-      c = b;
-    } else if ((b & 0xE0) == 0xC0) {
+    if ((b & 0xE0) == 0xC0) {
       c = b & 0x1F, extra = 1, min = 0x80;
     } else if ((b & 0xF0) == 0xE0) {
       c = b & 0x0F, extra = 2, min = 0x800;
@@ -86,18 +90,17 @@ std::u16string FromUtf8(std::string_view text) {
       } else {
         c = 0xFFFD;
       }
-    } else if (b >= 0x80) {
-      c = 0xFFFD;
     }
     i += used;
     if (c >= 0x10000) {
       c -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+      out[n++] = static_cast<char16_t>(0xD800 + (c >> 10));
+      out[n++] = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
     } else {
-      out.push_back(static_cast<char16_t>(c));
+      out[n++] = static_cast<char16_t>(c);
     }
   }
+  out.resize(n);
   return out;
 }
 
