@@ -55,6 +55,10 @@ class Value {
   double decimal() const;
   const std::string& blob() const;
 
+  // Replaces the text of a Text or Code value with UTF-8 `utf8` as storage gave it back
+  // (already in the field's form), reusing the value's storage.
+  void AssignStoredUtf8(std::string_view utf8);
+
   // True when the value equals the initial value of its type.
   bool IsInitial() const;
 

@@ -49,8 +49,15 @@ std::u16string WellFormed(std::u16string_view text) {
 }
 
 std::u16string FromUtf8(std::string_view text) {
+  std::u16string out;
+  AssignFromUtf8(text, &out);
+  return out;
+}
+
+void AssignFromUtf8(std::string_view text, std::u16string* result) {
   // No sequence gives more UTF-16 units than it has bytes: the result fits in text.size().
-  std::u16string out(text.size(), u'\0');
+  std::u16string& out = *result;
+  out.resize(text.size());
   size_t n = 0;
   size_t i = 0;
   while (i < text.size()) {
@@ -101,7 +108,6 @@ std::u16string FromUtf8(std::string_view text) {
     }
   }
   out.resize(n);
-  return out;
 }
 
 namespace {

@@ -8,6 +8,8 @@ namespace dbclient::text {
 
 std::string ToUtf8(std::u16string_view text);    // a lone surrogate becomes U+FFFD
 std::u16string FromUtf8(std::string_view text);  // invalid bytes become U+FFFD
+// The same into `*out`, whose storage is reused.
+void AssignFromUtf8(std::string_view text, std::u16string* out);
 // The text with every lone surrogate replaced by U+FFFD: what its UTF-8 form reads back as.
 std::u16string WellFormed(std::u16string_view text);
 

@@ -37,6 +37,11 @@ const std::u16string& Value::text() const {
   return std::get<std::u16string>(payload_);
 }
 
+void Value::AssignStoredUtf8(std::string_view utf8) {
+  assert(type_ == FieldType::kText || type_ == FieldType::kCode);
+  text::AssignFromUtf8(utf8, &std::get<std::u16string>(payload_));
+}
+
 int32_t Value::integer() const {
   assert(std::holds_alternative<int32_t>(payload_));
   return std::get<int32_t>(payload_);

@@ -57,6 +57,17 @@ Value Read(sqlite3_stmt* statement, int column, FieldType type) {
   return Value(type);
 }
 
+void ReadInto(sqlite3_stmt* statement, int column, Value* value) {
+  const FieldType type = value->type();
+  if (type != FieldType::kText && type != FieldType::kCode) {
+    *value = Read(statement, column, type);
+    return;
+  }
+  const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+  const int size = sqlite3_column_bytes(statement, column);
+  value->AssignStoredUtf8(data == nullptr ? std::string_view() : std::string_view(data, size));
+}
+
 namespace {
 
 void FoldFunction(sqlite3_context* context, int, sqlite3_value** argv) {

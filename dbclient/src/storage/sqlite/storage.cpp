@@ -393,7 +393,7 @@ class SqliteStorage final : public Storage {
     int column = 0;
     for (size_t i = 0; i < table.fields.size(); ++i) {
       if (IsStored(table.fields[i])) {
-        out->at(i) = Read(statement, column++, table.fields[i].type);
+        ReadInto(statement, column++, &out->at(i));
       } else {
         out->InitAt(i);
       }
