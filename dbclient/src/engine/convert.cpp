@@ -134,10 +134,11 @@ Status ToInteger(const FieldDef& field, const Input& input, Value* out) {
 // Captions are the comma-separated parts of the option string; a caption given as text is
 // matched without case and surrounding blanks, so " " (the blank first option) matches "".
 Status ToOption(const FieldDef& field, const Input& input, Value* out) {
-  const std::u16string captions = text::FromUtf8(field.optionString);
-  int32_t count = 1;
-  for (char16_t c : captions) count += c == u',';
+  // Commas are ASCII: the captions are counted in their UTF-8 form, decoded only to compare.
+  const int32_t count =
+      1 + static_cast<int32_t>(std::count(field.optionString.begin(), field.optionString.end(), ','));
   if (const std::u16string_view* text = std::get_if<std::u16string_view>(&input)) {
+    const std::u16string captions = text::FromUtf8(field.optionString);
     const std::u16string_view wanted = text::TrimBlanks(*text);
     size_t start = 0;
     for (int32_t index = 0; index < count; ++index) {
