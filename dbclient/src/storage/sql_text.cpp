@@ -165,7 +165,9 @@ const std::string& QueryPlan::Text(const Query& query, QueryStatement statement)
   std::vector<Value> unused;
   const std::string alone = Condition(*dialect, query, 1, &unused);
   const std::string after_key = Condition(*dialect, query, keys + 1, &unused);
-  const std::string last = dialect->Parameter(keys + static_cast<int>(parameters.size()) + 1);
+  const int filterCount = static_cast<int>(parameters.size());
+  const std::string last = dialect->Parameter(keys + filterCount + 1);
+  const std::string limit = dialect->Parameter(filterCount + 1);  // of statements without key
   const std::string select = "SELECT " + columns + " FROM " + table;
   const std::string filters = after_key.empty() ? "" : " AND " + after_key;
   const std::string where = alone.empty() ? "" : " WHERE " + alone;
@@ -186,6 +188,18 @@ const std::string& QueryPlan::Text(const Query& query, QueryStatement statement)
       break;
     case QueryStatement::kBackward:
       text = select + before + " ORDER BY " + descending + " LIMIT 1 OFFSET " + last;
+      break;
+    case QueryStatement::kFirstRows:
+      text = select + where + " ORDER BY " + ascending + " LIMIT " + limit;
+      break;
+    case QueryStatement::kLastRows:
+      text = select + where + " ORDER BY " + descending + " LIMIT " + limit;
+      break;
+    case QueryStatement::kForwardRows:
+      text = select + after + " ORDER BY " + ascending + " LIMIT " + last;
+      break;
+    case QueryStatement::kBackwardRows:
+      text = select + before + " ORDER BY " + descending + " LIMIT " + last;
       break;
     case QueryStatement::kCountForward:
       text = "SELECT count(*) FROM (SELECT 1 FROM " + table + after + " ORDER BY " + ascending +

@@ -40,6 +40,10 @@ enum class QueryStatement {
   kEqual,          // the record whose order fields equal the parameters
   kForward,        // the record `offset` places after the key, forward
   kBackward,       // likewise backward
+  kFirstRows,      // the first records in order, up to a limit
+  kLastRows,       // the last ones, backward
+  kForwardRows,    // the records after the key, forward, up to a limit
+  kBackwardRows,   // those before it, backward
   kCountForward,   // how many records (up to a limit) follow the key
   kCountBackward,  // how many precede it
   kCount,          // every record
@@ -55,6 +59,8 @@ struct QueryPlan {
   std::string table;              // "c1_t18"
   std::vector<Value> parameters;  // the filters' values, in the order of their markers
   std::string texts[static_cast<int>(QueryStatement::kEnd)];
+  // What a backend keeps of the query's records between calls (the server's read-ahead).
+  std::shared_ptr<void> records;
 
   // The SQL text of a statement. Parameters: the key's values (kEqual and the keyset
   // statements), then `parameters`, then the offset or limit.

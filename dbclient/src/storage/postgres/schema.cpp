@@ -47,12 +47,39 @@ std::string VersionText(int32_t version) {
          std::to_string(version) + "') ON CONFLICT (name) DO UPDATE SET value=excluded.value;";
 }
 
+// Data versions: one row per company table, raised by the trigger of every statement that
+// changes the table (whoever runs it), once per transaction: `writer` holds the transaction
+// that raised it last. Clients compare versions to learn which tables others changed; see
+// TrackedTableText. talmo_one is what CheckedWrite checks the count with.
+std::string DataVersionsText() {
+  return "CREATE TABLE talmo_versions(company bigint, table_no integer,"
+         " version bigint NOT NULL DEFAULT 0, writer bigint, PRIMARY KEY(company, table_no));"
+         "CREATE OR REPLACE FUNCTION talmo_changed() RETURNS trigger LANGUAGE plpgsql AS $f$"
+         " BEGIN UPDATE talmo_versions SET version = version + 1, writer = txid_current()"
+         " WHERE company = TG_ARGV[0]::bigint AND table_no = TG_ARGV[1]::integer"
+         " AND writer IS DISTINCT FROM txid_current(); RETURN NULL; END $f$;"
+         "CREATE OR REPLACE FUNCTION talmo_one(changed bigint) RETURNS bigint LANGUAGE plpgsql"
+         " AS $f$ BEGIN IF changed <> 1 THEN RAISE EXCEPTION"
+         " 'a record is no longer as this transaction knew it' USING ERRCODE = '" +
+         std::string(kWriteConflictState) + "'; END IF; RETURN changed; END $f$;";
+}
+
+// The version row and the trigger of a company table.
+std::string TrackedTableText(const TableDef& table, int64_t company) {
+  const std::string numbers = std::to_string(company) + "," + std::to_string(table.number);
+  return "INSERT INTO talmo_versions(company, table_no) VALUES(" + numbers +
+         ") ON CONFLICT DO NOTHING;CREATE TRIGGER talmo_changed AFTER INSERT OR UPDATE OR DELETE"
+         " OR TRUNCATE ON " + sql::TableName(company, table.number) +
+         " FOR EACH STATEMENT EXECUTE FUNCTION talmo_changed(" + numbers + ");";
+}
+
 Status CreateTableText(const TableDef& table, int64_t company, std::string* out) {
   std::string text;
   Status status = sql::CreateTableText(kPostgresDialect, table, company, &text);
   if (!status.ok()) return status;
   *out += text + ";";
   for (const std::string& index : sql::CreateIndexTexts(table, company)) *out += index + ";";
+  *out += TrackedTableText(table, company);
   return Status();
 }
 
@@ -66,6 +93,10 @@ Status RunLocked(Connection& connection, const std::string& text) {
 
 }  // namespace
 
+std::string CheckedWrite(const std::string& statement) {
+  return "WITH changed AS (" + statement + " RETURNING 1) SELECT talmo_one(count(*)) FROM changed";
+}
+
 Status WriteNewCatalogue(Connection& connection, const Schema& schema) {
   std::string text =
       "CREATE TABLE talmo_meta(name text PRIMARY KEY, value text NOT NULL);"
@@ -76,7 +107,7 @@ Status WriteNewCatalogue(Connection& connection, const Schema& schema) {
       " name text NOT NULL UNIQUE);"
       "INSERT INTO talmo_meta(name, value) VALUES('format','" +
       std::string(sql::kFormatMark) + "');" + VersionText(schema.version()) +
-      FoldFunctionText();
+      FoldFunctionText() + DataVersionsText();
   for (const TableDef& table : schema.tables()) {
     if (sql::IsStoredTable(table)) text += RecordTableText(table);
   }
@@ -90,7 +121,8 @@ Status SynchroniseCatalogue(Connection& connection, const Schema& schema) {
       "SELECT 0, name, value, 0 FROM talmo_meta UNION ALL"
       " SELECT 1, table_no::text, primary_key, 0 FROM talmo_tables UNION ALL"
       " SELECT 2, table_no::text, field_no::text, type FROM talmo_fields UNION ALL"
-      " SELECT 3, id::text, '', 0 FROM talmo_companies",
+      " SELECT 3, id::text, '', 0 FROM talmo_companies UNION ALL"
+      " SELECT 4, coalesce(to_regclass('talmo_versions')::text, ''), '', 0",
       &result);
   if (!status.ok()) {
     return status.code() == errc::kStorageError
@@ -98,6 +130,7 @@ Status SynchroniseCatalogue(Connection& connection, const Schema& schema) {
                : status;
   }
   sql::StoredCatalogue stored;
+  bool versioned = false;
   for (int row = 0; row < result.rows(); ++row) {
     const std::string_view second = result.Text(row, 1);
     const std::string third(result.Text(row, 2));
@@ -114,14 +147,24 @@ Status SynchroniseCatalogue(Connection& connection, const Schema& schema) {
                            static_cast<int32_t>(result.Integer(row, 2))}] =
             static_cast<int32_t>(result.Integer(row, 3));
         break;
-      default:
+      case 3:
         stored.companies.push_back(result.Integer(row, 1));
+        break;
+      default:
+        versioned = !second.empty();
     }
   }
   sql::CatalogueUpgrade upgrade;
   status = sql::PlanUpgrade(stored, schema, &upgrade);
-  if (!status.ok() || !upgrade.needed) return status;
+  if (!status.ok() || (!upgrade.needed && versioned)) return status;
   std::string text;
+  if (!versioned) {  // written before tables had data versions
+    text += DataVersionsText();
+    for (const TableDef& table : schema.tables()) {
+      if (!sql::IsStoredTable(table) || !stored.primaryKeys.contains(table.number)) continue;
+      for (int64_t company : stored.companies) text += TrackedTableText(table, company);
+    }
+  }
   for (const TableDef* table : upgrade.newTables) {
     text += RecordTableText(*table);
     for (int64_t company : stored.companies) {
