@@ -222,6 +222,91 @@ TEST_F(ServerSessionTest, AKeyLookUpAsksTheServerOnlyTheFirstTime) {
          " come from the record cache, the step from the records read ahead";
 }
 
+// Inside a write transaction with CommitCache on, a change whose outcome the transaction's
+// reads tell is sent with the next request. When another program changed the data meanwhile,
+// or the server refuses the change, the error comes at the latest at the commit, and the
+// transaction, rolled back, wrote nothing; the client keeps none of it either.
+struct DeferredFailureRow {
+  const char* name;
+  const char* otherProgram;  // SQL another program commits after A read the records
+  Status (*change)(Cursor& customers, Record& existing, Record& missing);
+  int32_t error;
+};
+
+class ServerDeferredFailureTest : public ServerSessionTest,
+                                  public ::testing::WithParamInterface<DeferredFailureRow> {};
+
+TEST_P(ServerDeferredFailureTest, FailsTheCommitAndWritesNothing) {
+  const DeferredFailureRow& row = GetParam();
+  AdminQuery(database_.name(), "ALTER TABLE c1_t18 ADD CONSTRAINT no_bad CHECK (f2 <> 'BAD')");
+  ASSERT_TRUE(IsOk(db_->BeginWrite()));
+  Record existing = customers_->NewRecord();
+  ASSERT_TRUE(IsOk(customers_->Find(existing, u"-")));
+  ASSERT_TRUE(IsOk(customers_->Find(existing, u"=")));
+  Record missing = customers_->NewRecord();
+  ASSERT_TRUE(IsOk(missing.Set(1, u"NEWKEY")));
+  ASSERT_TRUE(HasCode(customers_->Find(missing, u"="), errc::kRecordNotFound));
+  if (*row.otherProgram != '\0') AdminQuery(database_.name(), row.otherProgram);
+  const std::string digest =
+      "SELECT md5(string_agg(t::text, '|' ORDER BY t::text)) FROM c1_t18 t";
+  const std::string before = AdminQuery(database_.name(), digest);
+
+  Record good = customers_->NewRecord();
+  ASSERT_TRUE(IsOk(good.Set(1, u"GOODKEY")));
+  ASSERT_TRUE(IsOk(customers_->Insert(good)));
+  Status failure = row.change(*customers_, existing, missing);
+  const Status commit = db_->Commit();
+  if (failure.ok()) failure = commit;
+  EXPECT_TRUE(HasCode(failure, row.error));
+  EXPECT_FALSE(commit.ok());
+  EXPECT_FALSE(db_->inWriteTransaction());
+  EXPECT_EQ(AdminQuery(database_.name(), digest), before);
+  EXPECT_TRUE(HasCode(customers_->Find(good, u"="), errc::kRecordNotFound))
+      << "the rolled-back insert is not kept";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ServerDeferredFailureTest,
+    ::testing::Values(
+        DeferredFailureRow{"InsertOfAKeyAnotherProgramInserted",
+                           "INSERT INTO c1_t18(f1) VALUES('NEWKEY')",
+                           [](Cursor& c, Record&, Record& missing) { return c.Insert(missing); },
+                           errc::kWriteConflict},
+        DeferredFailureRow{"ModifyOfARecordAnotherProgramDeleted",
+                           "DELETE FROM c1_t18 WHERE f1 = (SELECT min(f1) FROM c1_t18)",
+                           [](Cursor& c, Record& existing, Record&) {
+                             const Status status = existing.Set(2, u"Renamed");
+                             return status.ok() ? c.Modify(existing) : status;
+                           },
+                           errc::kWriteConflict},
+        DeferredFailureRow{"DeleteOfARecordAnotherProgramDeleted",
+                           "DELETE FROM c1_t18 WHERE f1 = (SELECT min(f1) FROM c1_t18)",
+                           [](Cursor& c, Record& existing, Record&) { return c.Delete(existing); },
+                           errc::kWriteConflict},
+        DeferredFailureRow{"ModifyTheServerRefuses", "",
+                           [](Cursor& c, Record& existing, Record&) {
+                             const Status status = existing.Set(2, u"BAD");
+                             return status.ok() ? c.Modify(existing) : status;
+                           },
+                           errc::kStorageError}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Whether an insert wrote is told truly, also when the one before it went unanswered.
+TEST_F(ServerSessionTest, AnInsertAfterAnUnansweredOneSaysItFoundTheKey) {
+  const int32_t before = CustomerCount();
+  ASSERT_TRUE(IsOk(db_->BeginWrite()));
+  Record rec = customers_->NewRecord();
+  ASSERT_TRUE(IsOk(rec.Set(1, u"NEWKEY")));
+  ASSERT_TRUE(HasCode(customers_->Find(rec, u"="), errc::kRecordNotFound));
+  const uint64_t trips = postgres::RoundTrips();
+  ASSERT_TRUE(IsOk(customers_->Insert(rec)));
+  EXPECT_EQ(postgres::RoundTrips(), trips) << "sent with the next request";
+  EXPECT_TRUE(HasCode(customers_->Insert(rec), errc::kRecordExists));
+  ASSERT_TRUE(IsOk(db_->Commit()));
+  db_->SelectLatestVersion();
+  EXPECT_EQ(CustomerCount(), before + 1);
+}
+
 TEST(ServerDatabaseTest, CreatedOnceUpgradedAndRefusedWhenNewer) {
   ServerLogin login = TcpLogin(talmo::testing::NewDatabaseName());
   ASSERT_TRUE(IsOk(Database::CreateOnServer(login, TestSchema(1))));
