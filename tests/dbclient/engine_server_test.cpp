@@ -3,7 +3,9 @@
 // request costs. Everything a database file has too is tested on both backends elsewhere.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <utility>
 
 #include "engine_test_support.h"
 #include "error_codes.h"
@@ -305,6 +307,35 @@ TEST_F(ServerSessionTest, AnInsertAfterAnUnansweredOneSaysItFoundTheKey) {
   ASSERT_TRUE(IsOk(db_->Commit()));
   db_->SelectLatestVersion();
   EXPECT_EQ(CustomerCount(), before + 1);
+}
+
+// A database written before tables had data versions gets them from the first client that
+// connects; another client's change then reaches a reader as on a new database.
+TEST(ServerDatabaseTest, ADatabaseWithoutDataVersionsGetsThemOnConnect) {
+  ServerDatabase database(talmo::testing::kSampleDatabase);
+  AdminQuery(database.name(),
+             "DROP TABLE talmo_versions; DROP FUNCTION talmo_changed CASCADE;"
+             " DROP FUNCTION talmo_one");
+  const OpenOptions options{.snapshotLimit = std::chrono::hours(1)};
+  std::unique_ptr<Database> a, b;
+  std::unique_ptr<Cursor> theirs, mine;
+  for (auto [db, cursor] : {std::pair{&a, &mine}, std::pair{&b, &theirs}}) {
+    ASSERT_TRUE(IsOk(Database::Connect(TcpLogin(database.name()), options, ApplicationSchema(), db)));
+    ASSERT_TRUE(IsOk((*db)->OpenCompany(u"Talmo Sample")));
+    ASSERT_TRUE(IsOk((*db)->OpenTable(18, cursor)));
+  }
+  Record rec = mine->NewRecord();
+  ASSERT_TRUE(IsOk(mine->Find(rec, u"-")));
+  ASSERT_TRUE(IsOk(mine->Find(rec, u"=")));
+  const uint64_t trips = postgres::RoundTrips();
+  ASSERT_TRUE(IsOk(mine->Find(rec, u"=")));
+  EXPECT_EQ(postgres::RoundTrips(), trips) << "the record cache keeps its records";
+  Record changed = rec;
+  ASSERT_TRUE(IsOk(changed.Set(2, u"Renamed by B")));
+  ASSERT_TRUE(IsOk(theirs->Modify(changed)));
+  a->SelectLatestVersion();
+  ASSERT_TRUE(IsOk(mine->Find(rec, u"=")));
+  EXPECT_EQ(rec.Find(2)->text(), u"Renamed by B");
 }
 
 TEST(ServerDatabaseTest, CreatedOnceUpgradedAndRefusedWhenNewer) {
