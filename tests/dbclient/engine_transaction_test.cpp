@@ -220,6 +220,38 @@ TEST_P(TransactionTest, AnotherClientsChangesReachTheNextSnapshotOrTransaction) 
   EXPECT_EQ(customer.Find(customer::kRank)->integer(), 3) << "B kept each of A's counts";
 }
 
+// A writer that finds the write lock taken waits for it and then works on what the holder
+// committed, not on what it read before.
+TEST_P(TransactionTest, AWriterWaitingForTheLockWorksOnWhatTheHolderCommitted) {
+  std::unique_ptr<Database> b = OpenLoggedIn(store_, OpenOptions{});
+  ASSERT_NE(b, nullptr);
+  std::unique_ptr<Cursor> theirs;
+  ASSERT_TRUE(IsOk(b->OpenTable(kEntryTable, &theirs)));
+  Record seen = MakeRecord(*theirs, {{entry::kNo, int64_t{5}}});
+  ASSERT_TRUE(IsOk(theirs->Find(seen, u"=")));  // B's snapshot holds 6.25
+
+  ASSERT_TRUE(IsOk(db_->BeginWrite()));
+  ASSERT_TRUE(IsOk(entries_->Modify(Entry(*entries_, 5, u"C1", 100))));
+  EXPECT_TRUE(HasCode(theirs->LockTable(false), errc::kTableLocked));
+  Status bStatus;
+  std::thread writer([&] {
+    bStatus = b->BeginWrite();
+    Record rec = MakeRecord(*theirs, {{entry::kNo, int64_t{5}}});
+    if (bStatus.ok()) bStatus = theirs->Find(rec, u"=");
+    if (bStatus.ok()) bStatus = rec.Set(entry::kAmount, rec.Find(entry::kAmount)->decimal() + 1);
+    if (bStatus.ok()) bStatus = theirs->Modify(rec);
+    if (bStatus.ok()) bStatus = b->Commit();
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // B most likely waits by now
+  EXPECT_TRUE(IsOk(db_->Commit()));
+  writer.join();
+  ASSERT_TRUE(IsOk(bStatus));
+  Record rec = MakeRecord(*entries_, {{entry::kNo, int64_t{5}}});
+  db_->SelectLatestVersion();
+  ASSERT_TRUE(IsOk(entries_->Find(rec, u"=")));
+  EXPECT_EQ(rec.Find(entry::kAmount)->decimal(), 101);
+}
+
 // Client B inserts and deletes records inside the range client A is walking through. A sees
 // them exactly from its next snapshot on, also where it had read ahead.
 TEST_P(TransactionTest, AnotherClientsInsertsInAScannedRangeShowFromTheNextSnapshot) {
