@@ -249,8 +249,7 @@ TEST_P(ServerDeferredFailureTest, FailsTheCommitAndWritesNothing) {
   ASSERT_TRUE(IsOk(missing.Set(1, u"NEWKEY")));
   ASSERT_TRUE(HasCode(customers_->Find(missing, u"="), errc::kRecordNotFound));
   if (*row.otherProgram != '\0') AdminQuery(database_.name(), row.otherProgram);
-  const std::string digest =
-      "SELECT md5(string_agg(t::text, '|' ORDER BY t::text)) FROM c1_t18 t";
+  const std::string digest = "SELECT md5(string_agg(t::text, '|' ORDER BY t::text)) FROM c1_t18 t";
   const std::string before = AdminQuery(database_.name(), digest);
 
   Record good = customers_->NewRecord();
@@ -320,7 +319,8 @@ TEST(ServerDatabaseTest, ADatabaseWithoutDataVersionsGetsThemOnConnect) {
   std::unique_ptr<Database> a, b;
   std::unique_ptr<Cursor> theirs, mine;
   for (auto [db, cursor] : {std::pair{&a, &mine}, std::pair{&b, &theirs}}) {
-    ASSERT_TRUE(IsOk(Database::Connect(TcpLogin(database.name()), options, ApplicationSchema(), db)));
+    ASSERT_TRUE(
+        IsOk(Database::Connect(TcpLogin(database.name()), options, ApplicationSchema(), db)));
     ASSERT_TRUE(IsOk((*db)->OpenCompany(u"Talmo Sample")));
     ASSERT_TRUE(IsOk((*db)->OpenTable(18, cursor)));
   }

@@ -258,8 +258,8 @@ TEST_P(TransactionTest, AnotherClientsInsertsInAScannedRangeShowFromTheNextSnaps
   std::unique_ptr<Cursor> lines;
   ASSERT_TRUE(IsOk(db_->OpenTable(kLineTable, &lines)));
   const auto line = [&](int64_t no) {
-    return MakeRecord(*lines, {{line::kDocType, int64_t{1}}, {line::kDocNo, u"SCAN"},
-                               {line::kLineNo, no}});
+    return MakeRecord(*lines,
+                      {{line::kDocType, int64_t{1}}, {line::kDocNo, u"SCAN"}, {line::kLineNo, no}});
   };
   ASSERT_TRUE(IsOk(db_->BeginWrite()));
   for (int64_t no = 10; no <= 300; no += 10) ASSERT_TRUE(IsOk(lines->Insert(line(no))));

@@ -329,9 +329,9 @@ Status Connection::ExchangePipelined(const std::vector<Request>& requests) {
     const Arguments arguments(request.parameters->texts_);
     const int* binary = request.parameters->binary_.data();
     if (!request.prepared) {
-      sent = sent && PQsendQueryParams(connection_, request.sql->c_str(), arguments.count, nullptr,
-                                       arguments.values.data(), arguments.lengths.data(), binary,
-                                       0) == 1;
+      sent = sent &&
+             PQsendQueryParams(connection_, request.sql->c_str(), arguments.count, nullptr,
+                               arguments.values.data(), arguments.lengths.data(), binary, 0) == 1;
       answers.push_back({&request, nullptr});
       continue;
     }
@@ -342,9 +342,9 @@ Status Connection::ExchangePipelined(const std::vector<Request>& requests) {
              PQsendPrepare(connection_, it->second.c_str(), request.sql->c_str(), 0, nullptr) == 1;
       answers.push_back({nullptr, request.sql});
     }
-    sent = sent && PQsendQueryPrepared(connection_, it->second.c_str(), arguments.count,
-                                       arguments.values.data(), arguments.lengths.data(), binary,
-                                       0) == 1;
+    sent = sent &&
+           PQsendQueryPrepared(connection_, it->second.c_str(), arguments.count,
+                               arguments.values.data(), arguments.lengths.data(), binary, 0) == 1;
     answers.push_back({&request, nullptr});
   }
   sent = sent && PQpipelineSync(connection_) == 1;

@@ -1,7 +1,7 @@
 // One connection to a PostgreSQL server: libpq behind the client's Status values, statements
 // prepared once per SQL text, statements deferred to travel with the next request, and a
-// count of the round trips made. Every value travels as a
-// parameter; SQL text holds only names and numbers of our own making.
+// count of the round trips made. Every value travels as a parameter; SQL text holds only
+// names and numbers of our own making.
 #pragma once
 
 #include <libpq-fe.h>

@@ -62,8 +62,8 @@ class PostgresStorage final : public Storage {
                                     kVersionsQuery,
                                 &result);
     } else {
-      status = connection_->Run(
-          begin + "SELECT pg_try_advisory_xact_lock(" + kWriteLockKey + ")", &result);
+      status = connection_->Run(begin + "SELECT pg_try_advisory_xact_lock(" + kWriteLockKey + ")",
+                                &result);
       if (status.ok() && result.Text(0, 0) != "t") status = Status::Error(errc::kTableLocked);
       if (status.ok()) status = connection_->Run(kVersionsQuery, &result);
     }
@@ -187,9 +187,9 @@ class PostgresStorage final : public Storage {
       AddFilters(plan, &parameters);
       parameters.AddInteger(kEdgeRows);
       Result rows;
-      status = Read(plan.Text(query, ascending ? QueryStatement::kFirstRows
-                                               : QueryStatement::kLastRows),
-                    parameters, &rows);
+      status =
+          Read(plan.Text(query, ascending ? QueryStatement::kFirstRows : QueryStatement::kLastRows),
+               parameters, &rows);
       if (!status.ok()) return status;
       page = Keep(plan, Page(query, std::move(rows), kEdgeRows, ascending, nullptr, generation));
     }
@@ -223,9 +223,9 @@ class PostgresStorage final : public Storage {
     if (distance > kLargestPageRows) return StepFar(query, plan, from, steps, out, moved);
     asked = std::max(asked, static_cast<int32_t>(distance));
     Result rows;
-    status = Read(plan.Text(query, forward ? QueryStatement::kForwardRows
-                                           : QueryStatement::kBackwardRows),
-                  KeyedParameters(query, plan, from, asked), &rows);
+    status = Read(
+        plan.Text(query, forward ? QueryStatement::kForwardRows : QueryStatement::kBackwardRows),
+        KeyedParameters(query, plan, from, asked), &rows);
     if (!status.ok()) return status;
     Keep(plan, Page(query, std::move(rows), asked, forward, &from, generation))
         ->Step(from, steps, out, moved);
@@ -457,8 +457,7 @@ class PostgresStorage final : public Storage {
     const auto [it, added] = checked_.try_emplace({company, &table});
     if (added) {
       const TableStatements& sql = texts_.Table(company, table);
-      it->second = {CheckedWrite(sql.insert),
-                    sql.update.empty() ? "" : CheckedWrite(sql.update),
+      it->second = {CheckedWrite(sql.insert), sql.update.empty() ? "" : CheckedWrite(sql.update),
                     CheckedWrite(sql.remove)};
     }
     return it->second;
