@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <condition_variable>
 #include <cstdlib>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -22,7 +21,7 @@ constexpr std::chrono::milliseconds kShortestWatchPeriod{10};
 
 // The open storages of the process, the watchdog thread that visits them and the exit
 // handler that closes them. Never destroyed: storages may go in static destructors that run
-// after the exit handlers, and the thread may still look in while the process ends.
+// after the exit handlers.
 class Watchdog {
  public:
   static Watchdog& Instance() {
@@ -43,7 +42,9 @@ class Watchdog {
   }
 
  private:
-  // Under mutex_. The thread is detached: at exit it is told to stop, not waited for.
+  // Under mutex_. At exit the thread is told to stop and waited for, so that what libraries
+  // keep per thread (a TLS library's state from ending a snapshot on a server) is released
+  // while they still can.
   void Start() {
     if (!handlersInstalled_) {
       handlersInstalled_ = true;
@@ -53,13 +54,17 @@ class Watchdog {
       pthread_atfork([] { Instance().mutex_.lock(); }, [] { Instance().mutex_.unlock(); },
                      [] {
                        Watchdog& self = Instance();
-                       self.running_ = false;
+                       self.running_ = false;  // the parent's thread is not this process's
                        self.storages_.clear();
                        self.mutex_.unlock();
                      });
     }
-    running_ = true;
-    std::thread([this] { Run(); }).detach();
+    running_ = pthread_create(&thread_, nullptr, &ThreadMain, nullptr) == 0;
+  }
+
+  static void* ThreadMain(void*) {
+    Instance().Run();
+    return nullptr;
   }
 
   void Run() {
@@ -84,16 +89,21 @@ class Watchdog {
   }
 
   void CloseAll() {
-    const std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     exiting_ = true;
     for (WatchedStorage* storage : storages_) storage->Close();
     wake_.notify_one();
+    if (!running_) return;
+    running_ = false;
+    lock.unlock();
+    pthread_join(thread_, nullptr);
   }
 
   std::mutex mutex_;
   std::condition_variable wake_;
   std::vector<WatchedStorage*> storages_;
-  bool running_ = false;
+  pthread_t thread_{};
+  bool running_ = false;  // thread_ runs
   bool exiting_ = false;
   bool handlersInstalled_ = false;
 };
