@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdlib>
 #include <utility>
 #include <vector>
@@ -37,14 +38,15 @@ class Watchdog {
   }
 
   void Remove(WatchedStorage* storage) {
-    const std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     std::erase(storages_, storage);
+    if (storages_.empty()) Stop(lock);
   }
 
  private:
-  // Under mutex_. At exit the thread is told to stop and waited for, so that what libraries
-  // keep per thread (a TLS library's state from ending a snapshot on a server) is released
-  // while they still can.
+  // Under mutex_. The thread runs while storages are open: it is told to stop and waited for
+  // when the last one goes and at exit, so that what libraries keep per thread (a TLS
+  // library's state from ending a snapshot on a server) is released while they still can.
   void Start() {
     if (!handlersInstalled_) {
       handlersInstalled_ = true;
@@ -59,28 +61,38 @@ class Watchdog {
                        self.mutex_.unlock();
                      });
     }
-    running_ = pthread_create(&thread_, nullptr, &ThreadMain, nullptr) == 0;
+    ++generation_;
+    running_ = pthread_create(&thread_, nullptr, &ThreadMain,
+                              reinterpret_cast<void*>(static_cast<uintptr_t>(generation_))) == 0;
   }
 
-  static void* ThreadMain(void*) {
-    Instance().Run();
+  static void* ThreadMain(void* generation) {
+    Instance().Run(reinterpret_cast<uintptr_t>(generation));
     return nullptr;
   }
 
-  void Run() {
+  // Until Stop ends this generation of the thread.
+  void Run(uint64_t generation) {
     std::unique_lock lock(mutex_);
-    while (!exiting_) {
-      if (storages_.empty()) {
-        wake_.wait(lock);
-      } else {
-        wake_.wait_for(lock, Period());
-      }
+    while (generation == generation_ && running_) {
+      wake_.wait_for(lock, Period());
       const Clock::time_point now = Clock::now();
       for (WatchedStorage* storage : storages_) storage->EndStaleSnapshot(now);
     }
   }
 
+  // Under `lock` (of mutex_), which it releases: ends the running thread and waits for it.
+  void Stop(std::unique_lock<std::mutex>& lock) {
+    if (!running_) return;
+    running_ = false;
+    wake_.notify_all();
+    const pthread_t thread = thread_;
+    lock.unlock();
+    pthread_join(thread, nullptr);
+  }
+
   std::chrono::milliseconds Period() const {  // under mutex_
+    if (storages_.empty()) return kShortestWatchPeriod;
     std::chrono::milliseconds shortest = storages_.front()->snapshotLimit();
     for (const WatchedStorage* storage : storages_) {
       shortest = std::min(shortest, storage->snapshotLimit());
@@ -92,18 +104,15 @@ class Watchdog {
     std::unique_lock lock(mutex_);
     exiting_ = true;
     for (WatchedStorage* storage : storages_) storage->Close();
-    wake_.notify_one();
-    if (!running_) return;
-    running_ = false;
-    lock.unlock();
-    pthread_join(thread_, nullptr);
+    Stop(lock);
   }
 
   std::mutex mutex_;
   std::condition_variable wake_;
   std::vector<WatchedStorage*> storages_;
   pthread_t thread_{};
-  bool running_ = false;  // thread_ runs
+  bool running_ = false;     // thread_ runs
+  uint64_t generation_ = 0;  // of thread_
   bool exiting_ = false;
   bool handlersInstalled_ = false;
 };
