@@ -38,6 +38,7 @@ int Run(const BenchOptions& options) {
   Environment environment(options.folder, options.server);
   Context context{options, environment};
   std::cout << DescribeMachine() << std::endl;
+  if (environment.onServer()) std::cout << DescribeRoundTrip(context) << std::endl;
   std::vector<Measurement> rows;
   const std::span<const Workload> workloads =
       environment.onServer() ? std::span<const Workload>(kServerWorkloads) : kWorkloads;

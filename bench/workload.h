@@ -82,5 +82,8 @@ std::vector<Measurement> RunFields(Context& context);
 std::vector<Measurement> RunServerOrders(Context& context);
 std::vector<Measurement> RunServerGetRec(Context& context);
 std::vector<Measurement> RunServerScan(Context& context);
+// A line giving the server's round-trip time as the raw side meets it (a prepared SELECT 1,
+// the median of many).
+std::string DescribeRoundTrip(Context& context);
 
 }  // namespace talmo_bench

@@ -107,6 +107,9 @@
   X(kLockTimeout, 25, 3, "Another user holds the database lock and the wait has run out.", \
     "Databázi uzamkl jiný uživatel a čekání vypršelo.") \
   X(kTableLocked, 25, 4, "Another user has locked the table.", "Tabulku uzamkl jiný uživatel.") \
+  X(kWriteConflict, 25, 5, \
+    "Another user changed the records this write transaction relied on; it was rolled back.", \
+    "Jiný uživatel změnil záznamy, na nichž zápisová transakce stavěla; byla vrácena zpět.") \
   /* Handles */ \
   X(kUnknownHandle, 26, 1, "The handle is not valid.", "Identifikátor není platný.") \
   X(kWrongTable, 26, 2, "The record belongs to another table.", "Záznam patří jiné tabulce.") \

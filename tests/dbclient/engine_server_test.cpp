@@ -3,11 +3,14 @@
 // request costs. Everything a database file has too is tested on both backends elsewhere.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <utility>
 
 #include "engine_test_support.h"
 #include "error_codes.h"
 #include "storage/postgres/connection.h"
+#include "storage/postgres/record_cache.h"
 #include "test_server.h"
 
 namespace dbclient {
@@ -212,16 +215,165 @@ TEST_F(ServerSessionTest, TlsIsUsedWhenRequired) {
             "true");
 }
 
-TEST_F(ServerSessionTest, AKeyLookUpIsOneRoundTrip) {
+TEST_F(ServerSessionTest, AKeyLookUpAsksTheServerOnlyTheFirstTime) {
   Record rec = customers_->NewRecord();
-  ASSERT_TRUE(IsOk(customers_->Find(rec, u"-")));  // snapshot begun, statements prepared
-  ASSERT_TRUE(IsOk(customers_->Find(rec, u"=")));
+  ASSERT_TRUE(IsOk(customers_->Find(rec, u"-")));  // snapshot begun, a few records read ahead
   const uint64_t before = postgres::RoundTrips();
   for (int i = 0; i < 10; ++i) ASSERT_TRUE(IsOk(customers_->Find(rec, u"=")));
   int32_t moved = 0;
   ASSERT_TRUE(IsOk(customers_->Next(rec, 1, &moved)));
-  EXPECT_EQ(postgres::RoundTrips() - before, 12u) << "ten look-ups and one step, plus the step's"
-                                                     " first preparation";
+  EXPECT_EQ(moved, 1);
+  EXPECT_EQ(postgres::RoundTrips() - before, 1u)
+      << "the first look-up asks (its statement prepared in the same request); the other nine"
+         " come from the record cache, the step from the records read ahead";
+}
+
+// Inside a write transaction with CommitCache on, a change whose outcome the transaction's
+// reads tell is sent with the next request. When another program changed the data meanwhile,
+// or the server refuses the change, the error comes at the latest at the commit, and the
+// transaction, rolled back, wrote nothing; the client keeps none of it either.
+struct DeferredFailureRow {
+  const char* name;
+  const char* otherProgram;  // SQL another program commits after A read the records
+  Status (*change)(Cursor& customers, Record& existing, Record& missing);
+  int32_t error;
+};
+
+class ServerDeferredFailureTest : public ServerSessionTest,
+                                  public ::testing::WithParamInterface<DeferredFailureRow> {};
+
+TEST_P(ServerDeferredFailureTest, FailsTheCommitAndWritesNothing) {
+  const DeferredFailureRow& row = GetParam();
+  AdminQuery(database_.name(), "ALTER TABLE c1_t18 ADD CONSTRAINT no_bad CHECK (f2 <> 'BAD')");
+  ASSERT_TRUE(IsOk(db_->BeginWrite()));
+  Record existing = customers_->NewRecord();
+  ASSERT_TRUE(IsOk(customers_->Find(existing, u"-")));
+  ASSERT_TRUE(IsOk(customers_->Find(existing, u"=")));
+  Record missing = customers_->NewRecord();
+  ASSERT_TRUE(IsOk(missing.Set(1, u"NEWKEY")));
+  ASSERT_TRUE(HasCode(customers_->Find(missing, u"="), errc::kRecordNotFound));
+  if (*row.otherProgram != '\0') AdminQuery(database_.name(), row.otherProgram);
+  const std::string digest = "SELECT md5(string_agg(t::text, '|' ORDER BY t::text)) FROM c1_t18 t";
+  const std::string before = AdminQuery(database_.name(), digest);
+
+  Record good = customers_->NewRecord();
+  ASSERT_TRUE(IsOk(good.Set(1, u"GOODKEY")));
+  ASSERT_TRUE(IsOk(customers_->Insert(good)));
+  Status failure = row.change(*customers_, existing, missing);
+  const Status commit = db_->Commit();
+  if (failure.ok()) failure = commit;
+  EXPECT_TRUE(HasCode(failure, row.error));
+  EXPECT_FALSE(commit.ok());
+  EXPECT_FALSE(db_->inWriteTransaction());
+  EXPECT_EQ(AdminQuery(database_.name(), digest), before);
+  EXPECT_TRUE(HasCode(customers_->Find(good, u"="), errc::kRecordNotFound))
+      << "the rolled-back insert is not kept";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ServerDeferredFailureTest,
+    ::testing::Values(
+        DeferredFailureRow{"InsertOfAKeyAnotherProgramInserted",
+                           "INSERT INTO c1_t18(f1) VALUES('NEWKEY')",
+                           [](Cursor& c, Record&, Record& missing) { return c.Insert(missing); },
+                           errc::kWriteConflict},
+        DeferredFailureRow{"ModifyOfARecordAnotherProgramDeleted",
+                           "DELETE FROM c1_t18 WHERE f1 = (SELECT min(f1) FROM c1_t18)",
+                           [](Cursor& c, Record& existing, Record&) {
+                             const Status status = existing.Set(2, u"Renamed");
+                             return status.ok() ? c.Modify(existing) : status;
+                           },
+                           errc::kWriteConflict},
+        DeferredFailureRow{"DeleteOfARecordAnotherProgramDeleted",
+                           "DELETE FROM c1_t18 WHERE f1 = (SELECT min(f1) FROM c1_t18)",
+                           [](Cursor& c, Record& existing, Record&) { return c.Delete(existing); },
+                           errc::kWriteConflict},
+        DeferredFailureRow{"ModifyTheServerRefuses", "",
+                           [](Cursor& c, Record& existing, Record&) {
+                             const Status status = existing.Set(2, u"BAD");
+                             return status.ok() ? c.Modify(existing) : status;
+                           },
+                           errc::kStorageError}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Whether an insert wrote is told truly, also when the one before it went unanswered.
+TEST_F(ServerSessionTest, AnInsertAfterAnUnansweredOneSaysItFoundTheKey) {
+  const int32_t before = CustomerCount();
+  ASSERT_TRUE(IsOk(db_->BeginWrite()));
+  Record rec = customers_->NewRecord();
+  ASSERT_TRUE(IsOk(rec.Set(1, u"NEWKEY")));
+  ASSERT_TRUE(HasCode(customers_->Find(rec, u"="), errc::kRecordNotFound));
+  const uint64_t trips = postgres::RoundTrips();
+  ASSERT_TRUE(IsOk(customers_->Insert(rec)));
+  EXPECT_EQ(postgres::RoundTrips(), trips) << "sent with the next request";
+  EXPECT_TRUE(HasCode(customers_->Insert(rec), errc::kRecordExists));
+  ASSERT_TRUE(IsOk(db_->Commit()));
+  db_->SelectLatestVersion();
+  EXPECT_EQ(CustomerCount(), before + 1);
+}
+
+// The record cache holds about its capacity in bytes (what Cache sets), dropping the records
+// used least recently, and answers for an entry only under the generation it was stored with.
+TEST(ServerRecordCacheTest, KeepsItsBoundAndOnlyCurrentEntries) {
+  using Knowledge = postgres::RecordCache::Knowledge;
+  const postgres::TableId id{1, kCustomerTable};
+  const auto customer = [](std::u16string_view no) {
+    Record rec(*TestSchema().FindTable(kCustomerTable));
+    EXPECT_TRUE(IsOk(rec.Set(customer::kNo, no)));
+    return rec;
+  };
+  const auto knows = [&](postgres::RecordCache& cache, std::u16string_view no,
+                         uint64_t generation) {
+    const Record* found = nullptr;
+    return cache.Find(id, postgres::PrimaryKeyOf(customer(no)), generation, &found);
+  };
+  postgres::RecordCache measure(1 << 20);
+  measure.Put(id, customer(u"A"), 1);
+  const size_t capacity = measure.bytes() * 5 / 2;  // room for two records
+  postgres::RecordCache cache(capacity);
+  cache.Put(id, customer(u"A"), 1);
+  cache.Put(id, customer(u"B"), 1);
+  EXPECT_EQ(knows(cache, u"A", 1), Knowledge::kRecord);  // A used after B
+  cache.Put(id, customer(u"C"), 1);
+  EXPECT_LE(cache.bytes(), capacity);
+  EXPECT_EQ(knows(cache, u"B", 1), Knowledge::kNothing) << "the least recently used went";
+  EXPECT_EQ(knows(cache, u"C", 1), Knowledge::kRecord);
+  EXPECT_EQ(knows(cache, u"A", 2), Knowledge::kNothing) << "stored under another generation";
+  cache.PutMissing(id, postgres::PrimaryKeyOf(customer(u"D")), 1);
+  EXPECT_EQ(knows(cache, u"D", 1), Knowledge::kMissing);
+  postgres::RecordCache none(0);
+  none.Put(id, customer(u"A"), 1);
+  EXPECT_EQ(knows(none, u"A", 1), Knowledge::kNothing);
+}
+
+// A database written before tables had data versions gets them from the first client that
+// connects; another client's change then reaches a reader as on a new database.
+TEST(ServerDatabaseTest, ADatabaseWithoutDataVersionsGetsThemOnConnect) {
+  ServerDatabase database(talmo::testing::kSampleDatabase);
+  AdminQuery(database.name(),
+             "DROP TABLE talmo_versions; DROP FUNCTION talmo_changed CASCADE;"
+             " DROP FUNCTION talmo_one");
+  const OpenOptions options{.snapshotLimit = std::chrono::hours(1)};
+  std::unique_ptr<Database> a, b;
+  std::unique_ptr<Cursor> theirs, mine;
+  for (auto [db, cursor] : {std::pair{&a, &mine}, std::pair{&b, &theirs}}) {
+    ASSERT_TRUE(
+        IsOk(Database::Connect(TcpLogin(database.name()), options, ApplicationSchema(), db)));
+    ASSERT_TRUE(IsOk((*db)->OpenCompany(u"Talmo Sample")));
+    ASSERT_TRUE(IsOk((*db)->OpenTable(18, cursor)));
+  }
+  Record rec = mine->NewRecord();
+  ASSERT_TRUE(IsOk(mine->Find(rec, u"-")));
+  ASSERT_TRUE(IsOk(mine->Find(rec, u"=")));
+  const uint64_t trips = postgres::RoundTrips();
+  ASSERT_TRUE(IsOk(mine->Find(rec, u"=")));
+  EXPECT_EQ(postgres::RoundTrips(), trips) << "the record cache keeps its records";
+  Record changed = rec;
+  ASSERT_TRUE(IsOk(changed.Set(2, u"Renamed by B")));
+  ASSERT_TRUE(IsOk(theirs->Modify(changed)));
+  a->SelectLatestVersion();
+  ASSERT_TRUE(IsOk(mine->Find(rec, u"=")));
+  EXPECT_EQ(rec.Find(2)->text(), u"Renamed by B");
 }
 
 TEST(ServerDatabaseTest, CreatedOnceUpgradedAndRefusedWhenNewer) {

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "engine_test_support.h"
@@ -151,6 +152,154 @@ TEST_P(TransactionTest, ReadsComeFromOneSnapshotUntilSelectLatestVersion) {
   ASSERT_TRUE(IsOk(db_->BeginWrite()));
   EXPECT_TRUE(HasCode(entries_->Modify(rec), errc::kRecordNotFound));
   ASSERT_TRUE(IsOk(db_->Rollback()));
+}
+
+// Client B changes a customer and an entry between client A's orders (write transactions
+// that read both by key, write a line and count the order on the customer). A reads no value
+// older than the start of its snapshot or transaction, whatever it read or wrote before; and
+// B, reading the customer before changing it, loses none of A's counts.
+TEST_P(TransactionTest, AnotherClientsChangesReachTheNextSnapshotOrTransaction) {
+  std::unique_ptr<Database> b = OpenLoggedIn(store_, OpenOptions{});
+  ASSERT_NE(b, nullptr);
+  std::unique_ptr<Cursor> bEntries, bCustomers, lines;
+  ASSERT_TRUE(IsOk(b->OpenTable(kEntryTable, &bEntries)));
+  ASSERT_TRUE(IsOk(b->OpenTable(kCustomerTable, &bCustomers)));
+  ASSERT_TRUE(IsOk(db_->OpenTable(kLineTable, &lines)));
+  using Seen = std::pair<std::u16string, double>;  // the customer's name, the entry's amount
+  const auto read = [](Cursor& customers, Cursor& entries, Record* customer) {
+    *customer = MakeRecord(customers, {{customer::kNo, u"C1"}});
+    Record entry = MakeRecord(entries, {{entry::kNo, int64_t{5}}});
+    EXPECT_TRUE(IsOk(customers.Find(*customer, u"=")));
+    EXPECT_TRUE(IsOk(entries.Find(entry, u"=")));
+    return Seen{customer->Find(customer::kName)->text(), entry.Find(entry::kAmount)->decimal()};
+  };
+  const auto aReads = [&] {
+    Record customer = customers_->NewRecord();
+    return read(*customers_, *entries_, &customer);
+  };
+  int64_t orders = 0;
+  const auto aOrders = [&] {
+    EXPECT_TRUE(IsOk(db_->BeginWrite()));
+    Record customer = customers_->NewRecord();
+    const Seen seen = read(*customers_, *entries_, &customer);
+    EXPECT_TRUE(IsOk(lines->Insert(MakeRecord(*lines, {{line::kDocType, int64_t{1}},
+                                                       {line::kDocNo, u"ORDER"},
+                                                       {line::kLineNo, ++orders},
+                                                       {line::kDescription, seen.first},
+                                                       {line::kAmount, seen.second}}))));
+    EXPECT_TRUE(IsOk(customer.Set(customer::kRank, orders)));
+    EXPECT_TRUE(IsOk(customers_->Modify(customer)));
+    EXPECT_TRUE(IsOk(db_->Commit()));
+    return seen;
+  };
+  const auto bChanges = [&](std::u16string_view name, double amount) {
+    ASSERT_TRUE(IsOk(b->BeginWrite()));
+    Record customer = bCustomers->NewRecord();
+    read(*bCustomers, *bEntries, &customer);
+    ASSERT_TRUE(IsOk(customer.Set(customer::kName, name)));
+    ASSERT_TRUE(IsOk(bCustomers->Modify(customer)));
+    ASSERT_TRUE(IsOk(bEntries->Modify(Entry(*bEntries, 5, u"C1", amount))));
+    ASSERT_TRUE(IsOk(b->Commit()));
+  };
+
+  EXPECT_EQ(aOrders(), Seen(u"", 6.25));
+  bChanges(u"Once", 10.5);
+  EXPECT_EQ(aOrders(), Seen(u"Once", 10.5)) << "what A read and wrote in its last order is old";
+  EXPECT_EQ(aReads(), Seen(u"Once", 10.5));  // a snapshot begins
+  bChanges(u"Twice", 20.5);
+  EXPECT_EQ(aReads(), Seen(u"Once", 10.5)) << "still the snapshot's";
+  EXPECT_EQ(aOrders(), Seen(u"Twice", 20.5)) << "what A read in its snapshot is old";
+  bChanges(u"Thrice", 30.5);
+  EXPECT_EQ(aReads(), Seen(u"Thrice", 30.5)) << "a snapshot begins after the transaction";
+  bChanges(u"Four times", 40.5);
+  db_->SelectLatestVersion();
+  EXPECT_EQ(aReads(), Seen(u"Four times", 40.5));
+
+  Record customer = bCustomers->NewRecord();
+  EXPECT_EQ(read(*bCustomers, *bEntries, &customer), Seen(u"Four times", 40.5));
+  EXPECT_EQ(customer.Find(customer::kRank)->integer(), 3) << "B kept each of A's counts";
+}
+
+// A writer that finds the write lock taken waits for it and then works on what the holder
+// committed, not on what it read before.
+TEST_P(TransactionTest, AWriterWaitingForTheLockWorksOnWhatTheHolderCommitted) {
+  std::unique_ptr<Database> b = OpenLoggedIn(store_, OpenOptions{});
+  ASSERT_NE(b, nullptr);
+  std::unique_ptr<Cursor> theirs;
+  ASSERT_TRUE(IsOk(b->OpenTable(kEntryTable, &theirs)));
+  Record seen = MakeRecord(*theirs, {{entry::kNo, int64_t{5}}});
+  ASSERT_TRUE(IsOk(theirs->Find(seen, u"=")));  // B's snapshot holds 6.25
+
+  ASSERT_TRUE(IsOk(db_->BeginWrite()));
+  ASSERT_TRUE(IsOk(entries_->Modify(Entry(*entries_, 5, u"C1", 100))));
+  EXPECT_TRUE(HasCode(theirs->LockTable(false), errc::kTableLocked));
+  Status bStatus;
+  std::thread writer([&] {
+    bStatus = b->BeginWrite();
+    Record rec = MakeRecord(*theirs, {{entry::kNo, int64_t{5}}});
+    if (bStatus.ok()) bStatus = theirs->Find(rec, u"=");
+    if (bStatus.ok()) bStatus = rec.Set(entry::kAmount, rec.Find(entry::kAmount)->decimal() + 1);
+    if (bStatus.ok()) bStatus = theirs->Modify(rec);
+    if (bStatus.ok()) bStatus = b->Commit();
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // B most likely waits by now
+  EXPECT_TRUE(IsOk(db_->Commit()));
+  writer.join();
+  ASSERT_TRUE(IsOk(bStatus));
+  Record rec = MakeRecord(*entries_, {{entry::kNo, int64_t{5}}});
+  db_->SelectLatestVersion();
+  ASSERT_TRUE(IsOk(entries_->Find(rec, u"=")));
+  EXPECT_EQ(rec.Find(entry::kAmount)->decimal(), 101);
+}
+
+// Client B inserts and deletes records inside the range client A is walking through. A sees
+// them exactly from its next snapshot on, also where it had read ahead.
+TEST_P(TransactionTest, AnotherClientsInsertsInAScannedRangeShowFromTheNextSnapshot) {
+  std::unique_ptr<Cursor> lines;
+  ASSERT_TRUE(IsOk(db_->OpenTable(kLineTable, &lines)));
+  const auto line = [&](int64_t no) {
+    return MakeRecord(*lines,
+                      {{line::kDocType, int64_t{1}}, {line::kDocNo, u"SCAN"}, {line::kLineNo, no}});
+  };
+  ASSERT_TRUE(IsOk(db_->BeginWrite()));
+  for (int64_t no = 10; no <= 300; no += 10) ASSERT_TRUE(IsOk(lines->Insert(line(no))));
+  ASSERT_TRUE(IsOk(db_->Commit()));
+  ASSERT_TRUE(IsOk(lines->SetFilter(line::kDocNo, u"SCAN")));
+  Record rec = lines->NewRecord();
+  std::vector<int32_t> seen;
+  const auto walk = [&](int steps) {
+    int32_t moved = 1;
+    for (int i = 0; i < steps && moved == 1; ++i) {
+      ASSERT_TRUE(IsOk(lines->Next(rec, 1, &moved)));
+      if (moved == 1) seen.push_back(rec.Find(line::kLineNo)->integer());
+    }
+  };
+  ASSERT_TRUE(IsOk(lines->Find(rec, u"-")));
+  walk(3);
+  ASSERT_EQ(seen, (std::vector<int32_t>{20, 30, 40}));
+
+  std::unique_ptr<Database> b = OpenLoggedIn(store_, OpenOptions{});
+  ASSERT_NE(b, nullptr);
+  std::unique_ptr<Cursor> theirs;
+  ASSERT_TRUE(IsOk(b->OpenTable(kLineTable, &theirs)));
+  ASSERT_TRUE(IsOk(b->BeginWrite()));
+  for (int64_t no : {15, 55, 105, 295}) ASSERT_TRUE(IsOk(theirs->Insert(line(no))));
+  ASSERT_TRUE(IsOk(theirs->Delete(line(100))));
+  ASSERT_TRUE(IsOk(b->Commit()));
+
+  seen.clear();
+  walk(6);
+  EXPECT_EQ(seen, (std::vector<int32_t>{50, 60, 70, 80, 90, 100})) << "A's snapshot";
+  db_->SelectLatestVersion();
+  seen.clear();
+  walk(1000);
+  std::vector<int32_t> expected{105};
+  for (int32_t no = 110; no <= 290; no += 10) expected.push_back(no);
+  expected.insert(expected.end(), {295, 300});
+  EXPECT_EQ(seen, expected) << "from where A stands, in the latest data";
+  int32_t count = 0;
+  ASSERT_TRUE(IsOk(lines->Count(&count)));
+  EXPECT_EQ(count, 33);
 }
 
 // A reader that sits idle keeps its snapshot only up to its limit: the write-ahead log that

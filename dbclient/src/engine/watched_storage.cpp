@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdlib>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -22,7 +22,7 @@ constexpr std::chrono::milliseconds kShortestWatchPeriod{10};
 
 // The open storages of the process, the watchdog thread that visits them and the exit
 // handler that closes them. Never destroyed: storages may go in static destructors that run
-// after the exit handlers, and the thread may still look in while the process ends.
+// after the exit handlers.
 class Watchdog {
  public:
   static Watchdog& Instance() {
@@ -38,12 +38,15 @@ class Watchdog {
   }
 
   void Remove(WatchedStorage* storage) {
-    const std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     std::erase(storages_, storage);
+    if (storages_.empty()) Stop(lock);
   }
 
  private:
-  // Under mutex_. The thread is detached: at exit it is told to stop, not waited for.
+  // Under mutex_. The thread runs while storages are open: it is told to stop and waited for
+  // when the last one goes and at exit, so that what libraries keep per thread (a TLS
+  // library's state from ending a snapshot on a server) is released while they still can.
   void Start() {
     if (!handlersInstalled_) {
       handlersInstalled_ = true;
@@ -53,29 +56,43 @@ class Watchdog {
       pthread_atfork([] { Instance().mutex_.lock(); }, [] { Instance().mutex_.unlock(); },
                      [] {
                        Watchdog& self = Instance();
-                       self.running_ = false;
+                       self.running_ = false;  // the parent's thread is not this process's
                        self.storages_.clear();
                        self.mutex_.unlock();
                      });
     }
-    running_ = true;
-    std::thread([this] { Run(); }).detach();
+    ++generation_;
+    running_ = pthread_create(&thread_, nullptr, &ThreadMain,
+                              reinterpret_cast<void*>(static_cast<uintptr_t>(generation_))) == 0;
   }
 
-  void Run() {
+  static void* ThreadMain(void* generation) {
+    Instance().Run(reinterpret_cast<uintptr_t>(generation));
+    return nullptr;
+  }
+
+  // Until Stop ends this generation of the thread.
+  void Run(uint64_t generation) {
     std::unique_lock lock(mutex_);
-    while (!exiting_) {
-      if (storages_.empty()) {
-        wake_.wait(lock);
-      } else {
-        wake_.wait_for(lock, Period());
-      }
+    while (generation == generation_ && running_) {
+      wake_.wait_for(lock, Period());
       const Clock::time_point now = Clock::now();
       for (WatchedStorage* storage : storages_) storage->EndStaleSnapshot(now);
     }
   }
 
+  // Under `lock` (of mutex_), which it releases: ends the running thread and waits for it.
+  void Stop(std::unique_lock<std::mutex>& lock) {
+    if (!running_) return;
+    running_ = false;
+    wake_.notify_all();
+    const pthread_t thread = thread_;
+    lock.unlock();
+    pthread_join(thread, nullptr);
+  }
+
   std::chrono::milliseconds Period() const {  // under mutex_
+    if (storages_.empty()) return kShortestWatchPeriod;
     std::chrono::milliseconds shortest = storages_.front()->snapshotLimit();
     for (const WatchedStorage* storage : storages_) {
       shortest = std::min(shortest, storage->snapshotLimit());
@@ -84,16 +101,18 @@ class Watchdog {
   }
 
   void CloseAll() {
-    const std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     exiting_ = true;
     for (WatchedStorage* storage : storages_) storage->Close();
-    wake_.notify_one();
+    Stop(lock);
   }
 
   std::mutex mutex_;
   std::condition_variable wake_;
   std::vector<WatchedStorage*> storages_;
-  bool running_ = false;
+  pthread_t thread_{};
+  bool running_ = false;     // thread_ runs
+  uint64_t generation_ = 0;  // of thread_
   bool exiting_ = false;
   bool handlersInstalled_ = false;
 };

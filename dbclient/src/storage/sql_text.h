@@ -59,6 +59,8 @@ struct QueryPlan {
   std::string table;              // "c1_t18"
   std::vector<Value> parameters;  // the filters' values, in the order of their markers
   std::string texts[static_cast<int>(QueryStatement::kEnd)];
+  // What a backend keeps of the query's records between calls (the server's read-ahead).
+  std::shared_ptr<void> records;
 
   // The SQL text of a statement. Parameters: the key's values (kEqual and the keyset
   // statements), then `parameters`, then the offset or limit.

@@ -8,6 +8,7 @@
 
 #include "engine/text_util.h"
 #include "error_codes.h"
+#include "storage/sql_text.h"
 
 namespace dbclient::postgres {
 namespace {
@@ -111,6 +112,18 @@ Value Result::Get(int row, int column, FieldType type) const {
   return Value(type);
 }
 
+void Result::ReadRecord(int row, Record* out) const {
+  const std::vector<FieldDef>& fields = out->table().fields;
+  int column = 0;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (sql::IsStored(fields[i])) {
+      out->at(i) = Get(row, column++, fields[i].type);
+    } else {
+      out->InitAt(i);
+    }
+  }
+}
+
 int64_t Result::Changed() const {
   const char* text = PQcmdTuples(result_.get());
   int64_t value = 0;
@@ -168,7 +181,15 @@ Status Connection::Open(const ServerLogin& login, std::unique_ptr<Connection>* o
 
 Connection::~Connection() { PQfinish(connection_); }
 
-bool Connection::broken() const { return PQstatus(connection_) != CONNECTION_OK; }
+bool Connection::broken() const { return givenUp_ || PQstatus(connection_) != CONNECTION_OK; }
+
+bool Connection::inTransaction() const {
+  return !broken() && PQtransactionStatus(connection_) != PQTRANS_IDLE;
+}
+
+bool Connection::transactionFailed() const {
+  return !broken() && PQtransactionStatus(connection_) == PQTRANS_INERROR;
+}
 
 Status Connection::Check(const Result& result, const std::string& sql) {
   const PGresult* raw = result.get();
@@ -179,6 +200,7 @@ Status Connection::Check(const Result& result, const std::string& sql) {
   if (broken()) return Status::Error(errc::kConnectionLost, message);
   const char* state = raw != nullptr ? PQresultErrorField(raw, PG_DIAG_SQLSTATE) : nullptr;
   const std::string_view code = state != nullptr ? state : "";
+  if (code == kWriteConflictState) return Status::Error(errc::kWriteConflict, message);
   if (code == "55P03" || code == "40001" || code == "40P01") {
     return Status::Error(errc::kLockTimeout, message);
   }
@@ -188,58 +210,167 @@ Status Connection::Check(const Result& result, const std::string& sql) {
   return Status::Error(errc::kStorageError, message + " [" + sql.substr(0, 200) + "]");
 }
 
+Status Connection::LostConnection() const {
+  return Status::Error(errc::kConnectionLost, PQerrorMessage(connection_));
+}
+
+Status Connection::GiveUp() {
+  givenUp_ = true;
+  deferred_.clear();
+  return LostConnection();
+}
+
 Status Connection::Run(const std::string& sql, Result* out) {
-  if (broken()) return Status::Error(errc::kConnectionLost, PQerrorMessage(connection_));
+  Status status = Flush();
+  if (!status.ok()) return status;
+  if (broken()) return LostConnection();
   CountRoundTrip();
   Result result(PQexec(connection_, sql.c_str()));
-  Status status = Check(result, sql);
+  status = Check(result, sql);
   if (out != nullptr) *out = std::move(result);
   return status;
 }
 
 Status Connection::Query(const std::string& sql, const Parameters& parameters, Result* out) {
-  if (broken()) return Status::Error(errc::kConnectionLost, PQerrorMessage(connection_));
-  auto it = prepared_.find(sql);
-  if (it == prepared_.end()) {
-    if (prepared_.size() >= kMaxPrepared) {
-      Status status = Run("DEALLOCATE ALL");
-      if (!status.ok()) return status;
-      prepared_.clear();
-    }
-    std::string name = "t" + std::to_string(nextName_++);
-    CountRoundTrip();
-    Status status = Check(Result(PQprepare(connection_, name.c_str(), sql.c_str(), 0, nullptr)), sql);
-    if (!status.ok()) return status;
-    it = prepared_.emplace(sql, std::move(name)).first;
-  }
-  return Execute(it->second.c_str(), sql, parameters, out);
+  const Request request{&sql, &parameters, true, out};
+  return Exchange(&request);
 }
 
 Status Connection::QueryOnce(const std::string& sql, const Parameters& parameters, Result* out) {
-  if (broken()) return Status::Error(errc::kConnectionLost, PQerrorMessage(connection_));
-  return Execute(nullptr, sql, parameters, out);
+  const Request request{&sql, &parameters, false, out};
+  return Exchange(&request);
 }
 
-Status Connection::Execute(const char* name, const std::string& sql, const Parameters& parameters,
-                           Result* out) {
-  if (parameters.refused_) {
-    return Status::Error(errc::kStorageError, "a text holding U+0000 cannot be stored");
+namespace {
+
+Status Refused() {
+  return Status::Error(errc::kStorageError, "a text holding U+0000 cannot be stored");
+}
+
+}  // namespace
+
+Status Connection::Defer(const std::string& sql, Parameters parameters, Result* out) {
+  if (parameters.refused_) return Refused();
+  deferred_.push_back({sql, std::move(parameters), out});
+  return deferred_.size() >= kMaxDeferred ? Flush() : Status();
+}
+
+Status Connection::Flush() { return deferred_.empty() ? Status() : Exchange(nullptr); }
+
+Status Connection::Exchange(const Request* last) {
+  if (last != nullptr && last->parameters->refused_) return Refused();
+  if (broken()) {
+    deferred_.clear();
+    return LostConnection();
   }
-  const size_t count = parameters.size();
-  std::vector<const char*> values(count);
-  std::vector<int> lengths(count);
-  for (size_t i = 0; i < count; ++i) {
-    values[i] = parameters.texts_[i].data();
-    lengths[i] = static_cast<int>(parameters.texts_[i].size());
+  if (prepared_.size() >= kMaxPrepared) {
+    CountRoundTrip();
+    Status status = Check(Result(PQexec(connection_, "DEALLOCATE ALL")), "DEALLOCATE ALL");
+    if (!status.ok()) return status;
+    prepared_.clear();
   }
-  const int n = static_cast<int>(count);
+  std::vector<Request> requests;
+  requests.reserve(deferred_.size() + 1);
+  for (const Deferred& deferred : deferred_) {
+    requests.push_back({&deferred.sql, &deferred.parameters, true, deferred.out});
+  }
+  if (last != nullptr) requests.push_back(*last);
+  // One request of a prepared text goes the plain way; anything more through the pipeline.
+  const Request& first = requests.front();
+  const bool alone = requests.size() == 1 && (!first.prepared || prepared_.contains(*first.sql));
+  Status status = alone ? ExchangeOne(first) : ExchangePipelined(requests);
+  deferred_.clear();
+  return status;
+}
+
+namespace {
+
+// libpq's view of a statement's parameters.
+struct Arguments {
+  explicit Arguments(const std::vector<std::string>& texts)
+      : values(texts.size()), lengths(texts.size()), count(static_cast<int>(texts.size())) {
+    for (size_t i = 0; i < texts.size(); ++i) {
+      values[i] = texts[i].data();
+      lengths[i] = static_cast<int>(texts[i].size());
+    }
+  }
+  std::vector<const char*> values;
+  std::vector<int> lengths;
+  int count;
+};
+
+}  // namespace
+
+Status Connection::ExchangeOne(const Request& request) {
+  const Arguments arguments(request.parameters->texts_);
+  const int* binary = request.parameters->binary_.data();
   CountRoundTrip();
-  *out = Result(name != nullptr
-                    ? PQexecPrepared(connection_, name, n, values.data(), lengths.data(),
-                                     parameters.binary_.data(), 0)
-                    : PQexecParams(connection_, sql.c_str(), n, nullptr, values.data(),
-                                   lengths.data(), parameters.binary_.data(), 0));
-  return Check(*out, sql);
+  Result result(request.prepared
+                    ? PQexecPrepared(connection_, prepared_.at(*request.sql).c_str(),
+                                     arguments.count, arguments.values.data(),
+                                     arguments.lengths.data(), binary, 0)
+                    : PQexecParams(connection_, request.sql->c_str(), arguments.count, nullptr,
+                                   arguments.values.data(), arguments.lengths.data(), binary, 0));
+  Status status = Check(result, *request.sql);
+  if (request.out != nullptr) *request.out = std::move(result);
+  return status;
+}
+
+Status Connection::ExchangePipelined(const std::vector<Request>& requests) {
+  if (PQenterPipelineMode(connection_) != 1) return GiveUp();
+  // The answers in the order they come: a request's, or the preparation of a text.
+  struct Answer {
+    const Request* request;
+    const std::string* prepared;
+  };
+  std::vector<Answer> answers;
+  bool sent = true;
+  for (const Request& request : requests) {
+    const Arguments arguments(request.parameters->texts_);
+    const int* binary = request.parameters->binary_.data();
+    if (!request.prepared) {
+      sent = sent &&
+             PQsendQueryParams(connection_, request.sql->c_str(), arguments.count, nullptr,
+                               arguments.values.data(), arguments.lengths.data(), binary, 0) == 1;
+      answers.push_back({&request, nullptr});
+      continue;
+    }
+    auto it = prepared_.find(*request.sql);
+    if (it == prepared_.end()) {
+      it = prepared_.emplace(*request.sql, "t" + std::to_string(nextName_++)).first;
+      sent = sent &&
+             PQsendPrepare(connection_, it->second.c_str(), request.sql->c_str(), 0, nullptr) == 1;
+      answers.push_back({nullptr, request.sql});
+    }
+    sent = sent &&
+           PQsendQueryPrepared(connection_, it->second.c_str(), arguments.count,
+                               arguments.values.data(), arguments.lengths.data(), binary, 0) == 1;
+    answers.push_back({&request, nullptr});
+  }
+  sent = sent && PQpipelineSync(connection_) == 1;
+  CountRoundTrip();
+  if (!sent) return GiveUp();
+  Status failure;
+  for (const Answer& answer : answers) {
+    Result result(PQgetResult(connection_));
+    if (result.get() == nullptr) return GiveUp();
+    while (PGresult* end = PQgetResult(connection_)) PQclear(end);
+    const bool skipped = PQresultStatus(result.get()) == PGRES_PIPELINE_ABORTED;
+    const std::string& sql = answer.request != nullptr ? *answer.request->sql : *answer.prepared;
+    Status status = skipped ? Status() : Check(result, sql);
+    if (answer.prepared != nullptr && (skipped || !status.ok())) {
+      prepared_.erase(*answer.prepared);  // never made: prepared again when next used
+    }
+    if (failure.ok()) failure = std::move(status);
+    if (answer.request != nullptr && answer.request->out != nullptr) {
+      *answer.request->out = std::move(result);
+    }
+  }
+  const Result sync(PQgetResult(connection_));
+  if (PQresultStatus(sync.get()) != PGRES_PIPELINE_SYNC || PQexitPipelineMode(connection_) != 1) {
+    return GiveUp();
+  }
+  return failure;
 }
 
 }  // namespace dbclient::postgres

@@ -15,6 +15,19 @@ namespace dbclient::postgres {
 // another, as on a database file.
 inline constexpr const char* kWriteLockKey = "7234102211";
 
+// Every company table's data version (columns company, table_no, version), and the versions
+// that the open transaction raised. See data_versions.h.
+inline constexpr const char* kVersionsQuery =
+    "SELECT company, table_no, version FROM talmo_versions";
+inline constexpr const char* kRaisedVersionsQuery =
+    "SELECT company, table_no, version FROM talmo_versions"
+    " WHERE writer = txid_current_if_assigned()";
+
+// A statement that changes one record (an INSERT that skips an existing key, an UPDATE or a
+// DELETE by primary key), made to fail with kWriteConflictState unless it changed exactly
+// one record: how a write that is sent without waiting for its answer is still checked.
+std::string CheckedWrite(const std::string& statement);
+
 // Writes the catalogue of a new, empty database for `schema`, in one transaction.
 Status WriteNewCatalogue(Connection& connection, const Schema& schema);
 

@@ -1,10 +1,14 @@
 #include "storage/postgres/storage.h"
 
 #include <algorithm>
+#include <map>
 
 #include "engine/text_util.h"
 #include "error_codes.h"
 #include "storage/postgres/connection.h"
+#include "storage/postgres/data_versions.h"
+#include "storage/postgres/read_ahead.h"
+#include "storage/postgres/record_cache.h"
 #include "storage/postgres/schema.h"
 #include "storage/sql_text.h"
 
@@ -15,59 +19,90 @@ using sql::kPostgresDialect;
 using sql::QueryPlan;
 using sql::QueryStatement;
 using sql::TableStatements;
+using Knowledge = RecordCache::Knowledge;
 
 // Rows of one multi-row INSERT of a bulk load; well below the protocol's 65535 parameters
 // for the widest table.
 constexpr size_t kLoadRows = 200;
 
+// Read-ahead: finding the first or last record fetches a few; a walk through the records
+// fetches pages that double while it goes on, up to the largest.
+constexpr int32_t kEdgeRows = 4;
+constexpr int32_t kFirstPageRows = 16;
+constexpr int32_t kLargestPageRows = 1024;
+
 class PostgresStorage final : public Storage {
  public:
   PostgresStorage(std::unique_ptr<Connection> connection, const Schema& schema,
-                  std::chrono::milliseconds busyTimeout)
-      : connection_(std::move(connection)), schema_(schema), busyTimeout_(busyTimeout) {}
+                  const OpenOptions& options)
+      : connection_(std::move(connection)),
+        schema_(schema),
+        busyTimeout_(options.busyTimeout),
+        deferWrites_(options.commitCache),
+        cache_(static_cast<size_t>(std::max(options.cacheKiB, 0)) * 1024) {}
 
   ~PostgresStorage() override {
+    connection_->DropDeferred();
     if (state_ != State::kIdle && !connection_->broken()) connection_->Run("ROLLBACK");
   }
 
+  // Takes the write lock and reads the data versions in one request (ending the read
+  // snapshot in it too).
   Status BeginWrite(bool wait) override {
     if (state_ == State::kWrite) return Status::Error(errc::kTransactionActive);
-    EndReadSnapshot();
+    const std::string begin = (state_ == State::kRead ? "COMMIT; BEGIN; " : "BEGIN; ");
+    state_ = State::kIdle;
     Result result;
-    // lock_timeout 0 would wait for ever.
-    const int64_t timeout = std::max<int64_t>(1, busyTimeout_.count());
-    const std::string lock =
-        wait ? "SET LOCAL lock_timeout = " + std::to_string(timeout) +
-                   "; SELECT pg_advisory_xact_lock(" + kWriteLockKey + ")"
-             : std::string("SELECT pg_try_advisory_xact_lock(") + kWriteLockKey + ")";
-    Status status = connection_->Run("BEGIN; " + lock, &result);
-    if (status.ok() && !wait && result.Text(0, 0) != "t") {
-      status = Status::Error(errc::kTableLocked);
+    Status status;
+    if (wait) {
+      // lock_timeout 0 would wait for ever.
+      const int64_t timeout = std::max<int64_t>(1, busyTimeout_.count());
+      status = connection_->Run(begin + "SET LOCAL lock_timeout = " + std::to_string(timeout) +
+                                    "; SELECT pg_advisory_xact_lock(" + kWriteLockKey + "); " +
+                                    kVersionsQuery,
+                                &result);
+    } else {
+      status = connection_->Run(begin + "SELECT pg_try_advisory_xact_lock(" + kWriteLockKey + ")",
+                                &result);
+      if (status.ok() && result.Text(0, 0) != "t") status = Status::Error(errc::kTableLocked);
+      if (status.ok()) status = connection_->Run(kVersionsQuery, &result);
     }
     if (!status.ok()) {
-      if (!connection_->broken()) connection_->Run("ROLLBACK");
+      if (connection_->inTransaction()) connection_->Run("ROLLBACK");
       return status;
     }
     state_ = State::kWrite;
+    versions_.Start(result);
     return Status();
   }
 
+  // Sends what is deferred, reads the versions the transaction raised and commits, in one
+  // request. A transaction that failed on the way rolls back.
   Status Commit() override {
     if (state_ != State::kWrite) return Status::Error(errc::kNoTransaction);
     state_ = State::kIdle;
-    Result result;
-    Status status = connection_->Run("COMMIT", &result);
-    if (!status.ok()) return status;
-    // A transaction that failed half-way ends in a rollback, whatever it is told.
-    if (std::string_view(result.Command()) != "COMMIT") {
-      return Status::Error(errc::kTransactionFailed);
+    Status status = Usable();
+    Result raised, result;
+    if (status.ok()) status = connection_->Defer(kRaisedVersionsQuery, {}, &raised);
+    if (status.ok()) status = connection_->QueryOnce("COMMIT", {}, &result);
+    if (status.ok() && std::string_view(result.Command()) != "COMMIT") {
+      status = Status::Error(errc::kTransactionFailed);
     }
+    if (!status.ok()) {
+      connection_->DropDeferred();
+      if (connection_->inTransaction()) connection_->Run("ROLLBACK");
+      versions_.RolledBack();
+      return status;
+    }
+    versions_.Committed(raised);
     return Status();
   }
 
   Status Rollback() override {
     if (state_ != State::kWrite) return Status::Error(errc::kNoTransaction);
     state_ = State::kIdle;
+    connection_->DropDeferred();
+    versions_.RolledBack();
     return connection_->Run("ROLLBACK");
   }
 
@@ -134,36 +169,67 @@ class PostgresStorage final : public Storage {
     return status.ok() ? connection_->Run(tables) : status;
   }
 
+  // The equal record comes from the record cache when it knows the key; the first and the
+  // last from a page read ahead.
   Status Seek(const Query& query, SeekMode mode, const Record& from, Record* out,
               bool* found) override {
+    *found = false;
+    Status status = Ready();
+    if (!status.ok()) return status;
     QueryPlan& plan = texts_.Plan(query);
-    const QueryStatement statement = mode == SeekMode::kFirst  ? QueryStatement::kFirst
-                                     : mode == SeekMode::kLast ? QueryStatement::kLast
-                                                               : QueryStatement::kEqual;
-    Parameters parameters;
-    if (mode == SeekMode::kEqual) AddKey(query, from, &parameters);
-    AddFilters(plan, &parameters);
-    return FetchOne(plan.Text(query, statement), parameters, out, found);
+    const TableId table{query.company, query.table->number};
+    if (mode == SeekMode::kEqual) return SeekEqual(query, plan, table, from, out, found);
+    const bool ascending = mode == SeekMode::kFirst;
+    const uint64_t generation = versions_.PageGeneration(table);
+    Page* page = PageOf(plan, generation);
+    if (page == nullptr || !page->StartsAtEdge(ascending)) {
+      Parameters parameters;
+      AddFilters(plan, &parameters);
+      parameters.AddInteger(kEdgeRows);
+      Result rows;
+      status =
+          Read(plan.Text(query, ascending ? QueryStatement::kFirstRows : QueryStatement::kLastRows),
+               parameters, &rows);
+      if (!status.ok()) return status;
+      page = Keep(plan, Page(query, std::move(rows), kEdgeRows, ascending, nullptr, generation));
+    }
+    *found = page->Edge(out);
+    return Status();
   }
 
+  // From the query's page when the step starts where it stands, else from a new page after
+  // (before) `from`, larger when the walk ran out of the last one.
   Status Step(const Query& query, const Record& from, int32_t steps, Record* out,
               int32_t* moved) override {
-    const bool forward = steps > 0;
+    *moved = 0;
+    Status status = Ready();
+    if (!status.ok() || steps == 0) return status;
     QueryPlan& plan = texts_.Plan(query);
-    const std::string& fetch =
-        plan.Text(query, forward ? QueryStatement::kForward : QueryStatement::kBackward);
-    const auto fetchAt = [&](int64_t offset, bool* found) {
-      return FetchOne(fetch, KeyedParameters(query, plan, from, offset), out, found);
-    };
-    const auto countAhead = [&](int64_t limit, int64_t* count) {
-      Result result;
-      Status status = Read(plan.Text(query, forward ? QueryStatement::kCountForward
-                                                    : QueryStatement::kCountBackward),
-                           KeyedParameters(query, plan, from, limit), &result);
-      if (status.ok()) *count = result.Integer(0, 0);
-      return status;
-    };
-    return sql::StepByOffsets(steps, fetchAt, countAhead, moved);
+    const uint64_t generation = versions_.PageGeneration({query.company, query.table->number});
+    int32_t asked = kFirstPageRows;
+    if (Page* page = PageOf(plan, generation)) {
+      switch (page->Step(from, steps, out, moved)) {
+        case Page::Outcome::kServed:
+          return Status();
+        case Page::Outcome::kRanOut:
+          asked = std::clamp(2 * page->asked(), kFirstPageRows, kLargestPageRows);
+          break;
+        case Page::Outcome::kNotHere:
+          break;
+      }
+    }
+    const bool forward = steps > 0;
+    const int64_t distance = forward ? steps : -static_cast<int64_t>(steps);
+    if (distance > kLargestPageRows) return StepFar(query, plan, from, steps, out, moved);
+    asked = std::max(asked, static_cast<int32_t>(distance));
+    Result rows;
+    status = Read(
+        plan.Text(query, forward ? QueryStatement::kForwardRows : QueryStatement::kBackwardRows),
+        KeyedParameters(query, plan, from, asked), &rows);
+    if (!status.ok()) return status;
+    Keep(plan, Page(query, std::move(rows), asked, forward, &from, generation))
+        ->Step(from, steps, out, moved);
+    return Status();
   }
 
   Status Count(const Query& query, int64_t* count) override {
@@ -197,17 +263,39 @@ class PostgresStorage final : public Storage {
     return sql::IntegerSumValue(result.Integer(0, 0), *field, out);
   }
 
+  // Changes of one record. With CommitCache on, a change whose outcome the record cache
+  // knows (an insert of a key known to be missing, a modify or delete of a record known to
+  // exist) is deferred: sent with the next request, checked by the server to change exactly
+  // that record, so that a wrong guess fails the transaction (kWriteConflict) at the latest
+  // when it commits. Any other change waits for the server's answer.
   Status Insert(int64_t company, const Record& rec, bool* duplicate) override {
+    *duplicate = false;
+    const TableId table{company, rec.table().number};
     const TableStatements& sql = texts_.Table(company, rec.table());
     Parameters parameters;
     for (size_t field : sql.stored) parameters.Add(rec.at(field));
-    Result result;
-    Status status = Write(sql.insert, parameters, &result);
-    *duplicate = status.ok() && result.Changed() == 0;  // the statement skips an existing key
+    const uint64_t generation = versions_.RecordGeneration(table);
+    Status status;
+    if (Deferrable(table, PrimaryKeyOf(rec), generation, Knowledge::kMissing)) {
+      status = Defer(Checked(company, rec.table()).insert, std::move(parameters));
+    } else {
+      Result result;
+      status = Write(sql.insert, parameters, &result);
+      *duplicate = status.ok() && result.Changed() == 0;  // the statement skips an existing key
+    }
+    if (!status.ok()) return status;
+    versions_.Wrote(table);
+    if (*duplicate) {
+      cache_.Forget(table, PrimaryKeyOf(rec));
+    } else {
+      cache_.Put(table, rec, generation);
+    }
     return status;
   }
 
   Status Update(int64_t company, const Record& rec, bool* found) override {
+    *found = false;
+    const TableId table{company, rec.table().number};
     const TableStatements& sql = texts_.Table(company, rec.table());
     Parameters parameters;
     if (!sql.update.empty()) {
@@ -215,18 +303,51 @@ class PostgresStorage final : public Storage {
     }
     for (size_t field : sql.key) parameters.Add(rec.at(field));
     Result result;
-    Status status = Write(sql.update.empty() ? sql.exists : sql.update, parameters, &result);
-    *found = status.ok() && (sql.update.empty() ? result.rows() > 0 : result.Changed() > 0);
+    if (sql.update.empty()) {  // every stored field is a key field: nothing to change
+      Status status = Write(sql.exists, parameters, &result);
+      *found = status.ok() && result.rows() > 0;
+      return status;
+    }
+    const std::vector<Value> key = PrimaryKeyOf(rec);
+    const uint64_t generation = versions_.RecordGeneration(table);
+    Status status;
+    if (Deferrable(table, key, generation, Knowledge::kRecord)) {
+      status = Defer(Checked(company, rec.table()).update, std::move(parameters));
+      *found = status.ok();
+    } else {
+      status = Write(sql.update, parameters, &result);
+      *found = status.ok() && result.Changed() > 0;
+    }
+    if (!status.ok()) return status;
+    versions_.Wrote(table);
+    if (*found) {
+      cache_.Put(table, rec, generation);
+    } else {
+      cache_.PutMissing(table, key, generation);
+    }
     return status;
   }
 
   Status Delete(int64_t company, const Record& rec, bool* found) override {
+    *found = false;
+    const TableId table{company, rec.table().number};
     const TableStatements& sql = texts_.Table(company, rec.table());
     Parameters parameters;
     for (size_t field : sql.key) parameters.Add(rec.at(field));
-    Result result;
-    Status status = Write(sql.remove, parameters, &result);
-    *found = status.ok() && result.Changed() > 0;
+    std::vector<Value> key = PrimaryKeyOf(rec);
+    const uint64_t generation = versions_.RecordGeneration(table);
+    Status status;
+    if (Deferrable(table, key, generation, Knowledge::kRecord)) {
+      status = Defer(Checked(company, rec.table()).remove, std::move(parameters));
+      *found = status.ok();
+    } else {
+      Result result;
+      status = Write(sql.remove, parameters, &result);
+      *found = status.ok() && result.Changed() > 0;
+    }
+    if (!status.ok()) return status;
+    versions_.Wrote(table);
+    cache_.PutMissing(table, std::move(key), generation);
     return status;
   }
 
@@ -235,12 +356,15 @@ class PostgresStorage final : public Storage {
     Parameters parameters;
     AddFilters(plan, &parameters);
     Result result;
-    return Write(plan.Text(query, QueryStatement::kDelete), parameters, &result);
+    Status status = Write(plan.Text(query, QueryStatement::kDelete), parameters, &result);
+    if (status.ok()) versions_.WroteMany({query.company, query.table->number});
+    return status;
   }
 
   Status InsertAll(int64_t company, std::span<const Record> records) override {
     if (state_ != State::kWrite) return Status::Error(errc::kNoTransaction);
-    for (size_t first = 0; first < records.size(); first += kLoadRows) {
+    Status status = Usable();
+    for (size_t first = 0; status.ok() && first < records.size(); first += kLoadRows) {
       const auto batch = records.subspan(first, std::min(kLoadRows, records.size() - first));
       const TableDef& table = batch.front().table();
       const std::vector<size_t> stored = sql::StoredFields(table);
@@ -255,35 +379,158 @@ class PostgresStorage final : public Storage {
         }
         text += ")";
       }
+      versions_.WroteMany({company, table.number});
       Result result;
-      Status status = connection_->QueryOnce(text, parameters, &result);
-      if (!status.ok()) return status;
+      status = connection_->QueryOnce(text, parameters, &result);
     }
-    return Status();
+    return status;
   }
 
  private:
   enum class State { kIdle, kRead, kWrite };
 
-  // A read: in the open write transaction, else in the read snapshot, begun when none is.
+  // The statements of a table's changes that are sent without waiting (see CheckedWrite).
+  struct CheckedStatements {
+    std::string insert;
+    std::string update;
+    std::string remove;
+  };
+
+  // Whether the connection may send statements of the open write transaction: not once one
+  // of them failed (the server then ignores everything up to the rollback).
+  Status Usable() const {
+    return connection_->transactionFailed() ? Status::Error(errc::kTransactionFailed) : Status();
+  }
+
+  // Reads are made in the open write transaction, else in the read snapshot, which begins
+  // (with the data versions read in the same request) when none is open.
+  Status Ready() {
+    if (state_ == State::kWrite) return Usable();
+    if (state_ == State::kRead) return Status();
+    Result versions;
+    Status status = connection_->Run(
+        std::string("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY; ") + kVersionsQuery,
+        &versions);
+    if (!status.ok()) {
+      if (connection_->inTransaction()) connection_->Run("ROLLBACK");
+      return status;
+    }
+    state_ = State::kRead;
+    versions_.Start(versions);
+    return Status();
+  }
+
   // A failed read ends the snapshot, which the server has aborted.
   Status Read(const std::string& sql, const Parameters& parameters, Result* out) {
-    if (state_ == State::kIdle) {
-      Status status = connection_->Run("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
-      if (!status.ok()) return status;
-      state_ = State::kRead;
-    }
-    Status status = connection_->Query(sql, parameters, out);
+    Status status = Ready();
+    if (!status.ok()) return status;
+    status = connection_->Query(sql, parameters, out);
     if (!status.ok() && state_ == State::kRead) {
       state_ = State::kIdle;
-      if (!connection_->broken()) connection_->Run("ROLLBACK");
+      if (connection_->inTransaction()) connection_->Run("ROLLBACK");
     }
     return status;
   }
 
   Status Write(const std::string& sql, const Parameters& parameters, Result* out) {
     if (state_ != State::kWrite) return Status::Error(errc::kNoTransaction);
-    return connection_->Query(sql, parameters, out);
+    Status status = Usable();
+    return status.ok() ? connection_->Query(sql, parameters, out) : status;
+  }
+
+  Status Defer(const std::string& sql, Parameters parameters) {
+    if (state_ != State::kWrite) return Status::Error(errc::kNoTransaction);
+    Status status = Usable();
+    return status.ok() ? connection_->Defer(sql, std::move(parameters)) : status;
+  }
+
+  // Whether a change of `key` may be deferred: CommitCache is on and the cache knows the key
+  // as `expected`.
+  bool Deferrable(TableId table, const std::vector<Value>& key, uint64_t generation,
+                  Knowledge expected) {
+    const Record* cached = nullptr;
+    return deferWrites_ && state_ == State::kWrite &&
+           cache_.Find(table, key, generation, &cached) == expected;
+  }
+
+  const CheckedStatements& Checked(int64_t company, const TableDef& table) {
+    const auto [it, added] = checked_.try_emplace({company, &table});
+    if (added) {
+      const TableStatements& sql = texts_.Table(company, table);
+      it->second = {CheckedWrite(sql.insert), sql.update.empty() ? "" : CheckedWrite(sql.update),
+                    CheckedWrite(sql.remove)};
+    }
+    return it->second;
+  }
+
+  // The equal record: from the cache when it knows the key (the record must still match the
+  // query's order values and filters), else from the server, whose answer the cache keeps
+  // (that no record has the key only when the query asked just for the key).
+  Status SeekEqual(const Query& query, QueryPlan& plan, TableId table, const Record& from,
+                   Record* out, bool* found) {
+    const uint64_t generation = versions_.RecordGeneration(table);
+    const std::vector<Value> key = PrimaryKeyOf(from);
+    const Record* cached = nullptr;
+    switch (cache_.Find(table, key, generation, &cached)) {
+      case Knowledge::kMissing:
+        return Status();
+      case Knowledge::kRecord:
+        *found = Matches(query, *cached, from);
+        return *found ? out->CopyFrom(*cached) : Status();
+      case Knowledge::kNothing:
+        break;
+    }
+    Parameters parameters;
+    AddKey(query, from, &parameters);
+    AddFilters(plan, &parameters);
+    Status status = FetchOne(plan.Text(query, QueryStatement::kEqual), parameters, out, found);
+    if (!status.ok()) return status;
+    if (*found) {
+      cache_.Put(table, *out, generation);
+    } else if (query.filters.empty() && query.order.size() == key.size()) {
+      cache_.PutMissing(table, key, generation);
+    }
+    return Status();
+  }
+
+  static bool Matches(const Query& query, const Record& rec, const Record& from) {
+    for (int32_t field : query.order) {
+      if (!(*rec.Find(field) == *from.Find(field))) return false;
+    }
+    return std::all_of(query.filters.begin(), query.filters.end(), [&](const FieldFilter& filter) {
+      return filter.Matches(*rec.Find(filter.fieldNo()));
+    });
+  }
+
+  // The page of a plan while its table's pages are current, else nullptr.
+  static Page* PageOf(QueryPlan& plan, uint64_t generation) {
+    auto* page = static_cast<Page*>(plan.records.get());
+    return page != nullptr && generation != 0 && page->generation() == generation ? page : nullptr;
+  }
+
+  static Page* Keep(QueryPlan& plan, Page page) {
+    plan.records = std::make_shared<Page>(std::move(page));
+    return static_cast<Page*>(plan.records.get());
+  }
+
+  // A step further than the largest page: by offsets from `from`, a record at a time.
+  Status StepFar(const Query& query, QueryPlan& plan, const Record& from, int32_t steps,
+                 Record* out, int32_t* moved) {
+    const bool forward = steps > 0;
+    const std::string& fetch =
+        plan.Text(query, forward ? QueryStatement::kForward : QueryStatement::kBackward);
+    const auto fetchAt = [&](int64_t offset, bool* found) {
+      return FetchOne(fetch, KeyedParameters(query, plan, from, offset), out, found);
+    };
+    const auto countAhead = [&](int64_t limit, int64_t* count) {
+      Result result;
+      Status status = Read(plan.Text(query, forward ? QueryStatement::kCountForward
+                                                    : QueryStatement::kCountBackward),
+                           KeyedParameters(query, plan, from, limit), &result);
+      if (status.ok()) *count = result.Integer(0, 0);
+      return status;
+    };
+    return sql::StepByOffsets(steps, fetchAt, countAhead, moved);
   }
 
   Status ReadInteger(const std::string& sql, const QueryPlan& plan, int64_t* out) {
@@ -313,31 +560,25 @@ class PostgresStorage final : public Storage {
     return parameters;
   }
 
-  // Reads at most one row; a row replaces the buffer's stored fields and resets the others
-  // (flow fields read 0 until calculated).
+  // Reads at most one row into the buffer.
   Status FetchOne(const std::string& sql, const Parameters& parameters, Record* out,
                   bool* found) {
     Result result;
     Status status = Read(sql, parameters, &result);
     *found = status.ok() && result.rows() > 0;
-    if (!*found) return status;
-    const TableDef& table = out->table();
-    int column = 0;
-    for (size_t i = 0; i < table.fields.size(); ++i) {
-      if (sql::IsStored(table.fields[i])) {
-        out->at(i) = result.Get(0, column++, table.fields[i].type);
-      } else {
-        out->InitAt(i);
-      }
-    }
-    return Status();
+    if (*found) result.ReadRecord(0, out);
+    return status;
   }
 
   std::unique_ptr<Connection> connection_;
   const Schema& schema_;
   std::chrono::milliseconds busyTimeout_;
+  bool deferWrites_;
   State state_ = State::kIdle;
   sql::StatementTexts texts_{kPostgresDialect};
+  std::map<std::pair<int64_t, const TableDef*>, CheckedStatements> checked_;
+  DataVersions versions_;
+  RecordCache cache_;
 };
 
 // A database name as an SQL identifier: quoted, inner quotes doubled.
@@ -358,7 +599,7 @@ Status OpenStorage(const ServerLogin& login, const OpenOptions& options, const S
   Status status = Connection::Open(login, &connection);
   if (status.ok()) status = SynchroniseCatalogue(*connection, schema);
   if (!status.ok()) return status;
-  *out = std::make_unique<PostgresStorage>(std::move(connection), schema, options.busyTimeout);
+  *out = std::make_unique<PostgresStorage>(std::move(connection), schema, options);
   return Status();
 }
 
