@@ -115,7 +115,8 @@ INSTANTIATE_TEST_SUITE_P(
         FilterRow{"NotEmpty", kText, u"<>''", {u"a"}, {u""}},
         FilterRow{"QuotedThenWildcard", kText, u"'A&'*", {u"A&", u"A&B"}, {u"A"}},
         FilterRow{"TextRangeIgnoreCase", kText, u"@a..@c", {u"A", u"b", u"C"}, {u"d", u"D"}},
-        FilterRow{"LoneSurrogateAsStored", kText, u"A\xDC00*", {u"A\uFFFD", u"A\xD800x"}, {u"A"}}),
+        FilterRow{"LoneSurrogateAsStored", kText, u"A\xDC00*", {u"A\uFFFD", u"A\xD800x"}, {u"A"}},
+        FilterRow{"NoncharactersAsStored", kText, u"@\uFFFF*", {u"\uFFFE", u"\uFFFDx"}, {u"x\uFFFE"}}),
     [](const ::testing::TestParamInfo<FilterRow>& info) { return info.param.name; });
 
 struct MalformedRow {

@@ -90,8 +90,8 @@ std::u16string TextForm(const Input& input) {
   return std::visit(Visitor{}, input);
 }
 
-// A text takes the form storage gives it back in (lone surrogates become U+FFFD), so a value
-// compares alike in a record buffer, a filter and storage. A NUL is refused: SQLite's text
+// A text takes the form storage reads it in (lone surrogates, U+FFFE and U+FFFF become
+// U+FFFD), so a value compares alike in a record buffer, a filter and storage. A NUL is refused: SQLite's text
 // functions (GLOB among them) end a text there and PostgreSQL cannot store it.
 Status ToText(const FieldDef& field, const Input& input, Value* out) {
   std::u16string text = text::WellFormed(TextForm(input));

@@ -41,7 +41,7 @@ std::u16string WellFormed(std::u16string_view text) {
     const bool high = out[i] >= 0xD800 && out[i] <= 0xDBFF;
     if (high && i + 1 < out.size() && out[i + 1] >= 0xDC00 && out[i + 1] <= 0xDFFF) {
       ++i;
-    } else if (out[i] >= 0xD800 && out[i] <= 0xDFFF) {
+    } else if ((out[i] >= 0xD800 && out[i] <= 0xDFFF) || out[i] >= 0xFFFE) {
       out[i] = 0xFFFD;
     }
   }

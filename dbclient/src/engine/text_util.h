@@ -10,7 +10,8 @@ std::string ToUtf8(std::u16string_view text);    // a lone surrogate becomes U+F
 std::u16string FromUtf8(std::string_view text);  // invalid bytes become U+FFFD
 // The same into `*out`, whose storage is reused.
 void AssignFromUtf8(std::string_view text, std::u16string* out);
-// The text with every lone surrogate replaced by U+FFFD: what its UTF-8 form reads back as.
+// The text with every lone surrogate and the noncharacters U+FFFE and U+FFFF replaced by
+// U+FFFD: what SQLite's text functions (GLOB among them) read its UTF-8 form as.
 std::u16string WellFormed(std::u16string_view text);
 
 // Case mapping of the Latin, Greek and Cyrillic letters the application's texts use; other
