@@ -6,7 +6,7 @@
 #include "automation/registry.h"
 #include "errors.h"
 #include "object.h"
-#include "special_values.h"
+#include "marker_values.h"
 
 namespace talmo_python {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "automation/text.h"
 #include "errors.h"
-#include "special_values.h"
+#include "marker_values.h"
 #include "values.h"
 
 namespace talmo_python {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "object.h"
-#include "special_values.h"
+#include "marker_values.h"
 
 namespace talmo_python {
 namespace {

@@ -1,4 +1,4 @@
-#include "special_values.h"
+#include "marker_values.h"
 
 namespace talmo_python {
 namespace {
