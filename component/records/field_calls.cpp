@@ -6,7 +6,7 @@
 namespace talmo::table_internal {
 
 using automation::Variant;
-namespace client = member;
+namespace client = client_member;
 
 int16_t FieldTypeCall(int32_t table, int32_t field) {
   if (dbclient::NativeClient* native = NativeDbClient()) {

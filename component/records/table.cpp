@@ -16,7 +16,7 @@ using automation::Ref;
 using automation::Variant;
 using table_internal::HandleArg;
 using table_internal::ScratchHandle;
-namespace client = table_internal::member;
+namespace client = client_member;
 
 namespace table_internal {
 
@@ -46,7 +46,7 @@ void OpenTableHandle(int32_t& handle, int32_t tableNo) {
 void FreeUnchecked(automation::DispId freeMember, int32_t handle) noexcept {
   if (handle == 0) return;
   try {
-    automation::CallMethod(DbClient(), freeMember, handle);
+    CallUnchecked(freeMember, handle);
   } catch (const automation::AutomationError&) {
     // Already gone, or no client left to ask: nothing more can be freed.
   }

@@ -11,7 +11,7 @@ namespace talmo {
 
 using automation::Variant;
 using table_internal::HandleArg;
-namespace client = table_internal::member;
+namespace client = client_member;
 
 namespace {
 

@@ -11,11 +11,11 @@ namespace talmo {
 
 using automation::Variant;
 using table_internal::HandleArg;
-namespace client = table_internal::member;
+namespace client = client_member;
 
 bool Table::Insert(bool test) {
   GuardOn();
-  automation::CallMethod(DbClient(), client::kBeforeInsert);  // no error check follows
+  CallUnchecked(client::kBeforeInsert);  // no error check follows
   HandleArg table(cfHTable_);
   HandleArg record(cfHRec_);
   const int32_t result = Call(client::kInsert, table.ByRef(), record.ByRef()).ToLong();

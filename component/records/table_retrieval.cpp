@@ -13,7 +13,7 @@ namespace talmo {
 using automation::Variant;
 using table_internal::HandleArg;
 using table_internal::ScratchHandle;
-namespace client = table_internal::member;
+namespace client = client_member;
 
 // The lookup shared by GetRec and GetRecT. Works on a temporary table handle and buffer so
 // that the key, filters and position of cfHTable stay as they are; only a found record is
@@ -43,7 +43,7 @@ bool Table::LookUpByKey(std::span<const Variant> fieldData, std::u16string* keyT
     Call(client::kSetField, table.ByRef(), record.ByRef(), Variant(keyField.ToLong()),
          Variant::ByRef(&value));
   }
-  automation::CallMethod(DbClient(), client::kBeforeKeyLookup);  // no error check follows
+  CallUnchecked(client::kBeforeKeyLookup);  // no error check follows
   const bool found =
       Call(client::kFind, table.ByRef(), record.ByRef(), Variant(u"=")).ToLong() == -1;
   if (found) {

@@ -5,6 +5,7 @@
 
 #include "automation/registry.h"
 #include "errors/fin_errors.h"
+#include "session/native_calls.h"
 #include "session/no_destructor.h"
 
 namespace talmo {
@@ -89,10 +90,19 @@ void CheckLastError(Directives directives) {
   CheckClientError(code.ToLong(), directives);
 }
 
+automation::Variant CallClient(automation::DispId member, std::span<automation::Variant> args) {
+  automation::Variant result;
+  if (dbclient::NativeClient* native = NativeDbClient();
+      native != nullptr && CallNative(*native, member, args, result)) {
+    return result;
+  }
+  automation::InvokeOrThrow(DbClient(), member, automation::InvokeKind::kMethod, args, result);
+  return result;
+}
+
 automation::Variant CallChecked(automation::DispId member, std::span<automation::Variant> args,
                                 Directives directives) {
-  automation::Variant result;
-  automation::InvokeOrThrow(DbClient(), member, automation::InvokeKind::kMethod, args, result);
+  automation::Variant result = CallClient(member, args);
   CheckLastError(directives);
   return result;
 }

@@ -10,9 +10,9 @@
 // object every step raises the standard error 91.
 //
 // Two paths carry the protocol. A client that answers the native interface
-// (dbclient/native_client.h) gets its switch, its last error and its field calls as typed
-// calls, and every other member through Invoke; any other client is called late bound for
-// everything. Both paths run the same members in the same order with the same effects; only
+// (dbclient/native_client.h) gets its switch, its last error and the members that interface
+// carries (tables, record buffers, searching, writing, fields) as typed calls, and every
+// other member through Invoke; any other client is called late bound for everything. Both paths run the same members in the same order with the same effects; only
 // the cost of reaching the client differs.
 #pragma once
 
@@ -24,16 +24,10 @@
 #include "automation/dispatch.h"
 #include "automation/ref.h"
 #include "automation/variant.h"
+#include "session/client_members.h"
 #include "dbclient/native_client.h"
 
 namespace talmo {
-
-// Member numbers of the client that more than one part of the component calls.
-namespace client_member {
-inline constexpr automation::DispId kErrorDisplay = 1;  // Boolean property put
-inline constexpr automation::DispId kLifecycle = 2;     // Boolean property put
-inline constexpr automation::DispId kLastError = 45;    // 32-bit code, 0 for none
-}  // namespace client_member
 
 // A directive list for the error check: accept directives ("OK;19.1008,19.1095") and
 // substitution directives ("10;Customer"). Usually empty.
@@ -76,12 +70,23 @@ void PutClientFlag(automation::DispId member, bool value);
 // `directives`.
 void CheckLastError(Directives directives);
 
+// Calls method `member` with `args` in call order (by-reference arguments as for CallChecked)
+// and returns its result, without reading the last error. Raises 91 without a client; a
+// client error stays the client's last error.
+automation::Variant CallClient(automation::DispId member, std::span<automation::Variant> args);
+
 // Calls method `member` with `args` in call order (pass Variant::ByRef(&v) for an argument
 // the client may write), reads member 45 and hands the code to CheckClientError with
 // `directives`. Returns the method's result (Empty for none). Raises 91 without a client,
 // the client error when the check does not accept it. Allocates nothing for the call.
 automation::Variant CallChecked(automation::DispId member, std::span<automation::Variant> args,
                                 Directives directives);
+
+template <class... A>
+automation::Variant CallUnchecked(automation::DispId member, A&&... args) {
+  automation::Variant argv[sizeof...(A) + 1] = {automation::Variant(std::forward<A>(args))...};
+  return CallClient(member, std::span<automation::Variant>(argv, sizeof...(A)));
+}
 
 template <class... A>
 automation::Variant Call(automation::DispId member, A&&... args) {

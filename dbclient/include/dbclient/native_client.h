@@ -29,6 +29,26 @@ class NativeClient {
   // changes nothing.
   virtual int32_t LastError() const noexcept = 0;
 
+  // Tables and record buffers. Handles are those of the dispatch members; a failed open or
+  // allocation answers 0.
+  virtual int32_t OpenTable(int32_t tableNo) noexcept = 0;                  // 47
+  virtual void CloseTable(int32_t table) noexcept = 0;                      // 13
+  virtual int32_t AllocRecord(int32_t table) noexcept = 0;                  // 15
+  virtual void FreeRecord(int32_t record) noexcept = 0;                     // 16
+  virtual void InitRecord(int32_t table, int32_t record) noexcept = 0;      // 25
+  virtual void CopyRecord(int32_t table, int32_t target, int32_t source) noexcept = 0;  // 17
+  // Member 51: the current key's fields as a zero-based array of Long.
+  virtual automation::Variant CurrentKey(int32_t table) noexcept = 0;
+
+  // Searching, stepping and writing. True where the member answers -1.
+  virtual void BeforeKeyLookup() noexcept = 0;  // 62
+  virtual void BeforeInsert() noexcept = 0;     // 63
+  virtual bool Find(int32_t table, int32_t record, std::u16string_view method) noexcept = 0;  // 19
+  virtual int16_t Next(int32_t table, int32_t record, int16_t steps) noexcept = 0;          // 20
+  virtual bool Insert(int32_t table, int32_t record) noexcept = 0;  // 21
+  virtual bool Modify(int32_t table, int32_t record) noexcept = 0;  // 23
+  virtual bool Delete(int32_t table, int32_t record) noexcept = 0;  // 22
+
   // Member 29: the type code of a field of the table.
   virtual int16_t FieldType(int32_t table, int32_t field) noexcept = 0;
   // Member 34: the class code of a field of the table.
@@ -39,6 +59,8 @@ class NativeClient {
   // Member 56: stores a value into a field of the record buffer.
   virtual void SetField(int32_t table, int32_t record, int32_t field,
                         const automation::Variant& value) noexcept = 0;
+  // Member 59: calculates a flow field of the record buffer.
+  virtual void CalcField(int32_t table, int32_t record, int32_t field) noexcept = 0;
   // Members 80, 83, 88, 81: a Decimal (or Integer) field's value through a work value of
   // its own, as a double.
   virtual double GetDecimalField(int32_t table, int32_t record, int32_t field) noexcept = 0;

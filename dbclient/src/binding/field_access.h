@@ -19,6 +19,9 @@ automation::Variant FieldValue(Session& session, int32_t table, int32_t record, 
 void StoreFieldValue(Session& session, int32_t table, int32_t record, int32_t field,
                      const automation::Variant& value);
 
+// Calculates a flow field of the record buffer.
+void CalcFieldValue(Session& session, int32_t table, int32_t record, int32_t field);
+
 // A Decimal or Integer field as a double (any other type: kTypeMismatch).
 double DecimalFieldValue(Session& session, int32_t table, int32_t record, int32_t field);
 // Stores a double with the field's conversion rules.

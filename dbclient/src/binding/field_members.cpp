@@ -73,9 +73,7 @@ Variant SetField(Session& session, const CallArgs& args) {
 
 // 59: table, record, field.
 Variant CalcField(Session& session, const CallArgs& args) {
-  Cursor& table = session.Table(args.Long(0));
-  Record& record = session.RecordOf(table, args.Long(1));
-  Check(table.CalcFlowField(record, args.Long(2)));
+  CalcFieldValue(session, args.Long(0), args.Long(1), args.Long(2));
   return Variant();
 }
 
@@ -134,6 +132,11 @@ constexpr MemberDef kMembers[] = {
 };
 
 }  // namespace
+
+void CalcFieldValue(Session& session, int32_t table, int32_t record, int32_t field) {
+  Cursor& cursor = session.Table(table);
+  Check(cursor.CalcFlowField(session.RecordOf(cursor, record), field));
+}
 
 int16_t FieldTypeCode(Session& session, int32_t table, int32_t field) {
   return static_cast<int16_t>(FieldOf(session.Table(table), field).type);

@@ -5,6 +5,8 @@
 #include "automation/automation_error.h"
 #include "binding/client_failure.h"
 #include "binding/field_access.h"
+#include "binding/members.h"
+#include "binding/table_access.h"
 #include "error_codes.h"
 
 namespace dbclient::binding {
@@ -31,6 +33,86 @@ Result NativeMembers::Run(int32_t member, Result failed, Work&& work) noexcept {
 void NativeMembers::SetErrorDisplay(bool on) noexcept {
   session_.BeginCall(1);
   session_.errorDisplay = on;
+}
+
+int32_t NativeMembers::OpenTable(int32_t tableNo) noexcept {
+  return Run(47, int32_t{0}, [&] { return OpenTableHandle(session_, tableNo); });
+}
+
+void NativeMembers::CloseTable(int32_t table) noexcept {
+  Run(13, 0, [&] {
+    session_.CloseTable(table);
+    return 0;
+  });
+}
+
+int32_t NativeMembers::AllocRecord(int32_t table) noexcept {
+  return Run(15, int32_t{0}, [&] { return AllocRecordBuffer(session_, table); });
+}
+
+void NativeMembers::FreeRecord(int32_t record) noexcept {
+  Run(16, 0, [&] {
+    session_.FreeRecord(record);
+    return 0;
+  });
+}
+
+void NativeMembers::InitRecord(int32_t table, int32_t record) noexcept {
+  Run(25, 0, [&] {
+    InitRecordBuffer(session_, table, record);
+    return 0;
+  });
+}
+
+void NativeMembers::CopyRecord(int32_t table, int32_t target, int32_t source) noexcept {
+  Run(17, 0, [&] {
+    CopyRecordBuffer(session_, table, target, source);
+    return 0;
+  });
+}
+
+Variant NativeMembers::CurrentKey(int32_t table) noexcept {
+  return Run(51, Variant(), [&] { return CurrentKeyFields(session_, table); });
+}
+
+void NativeMembers::BeforeKeyLookup() noexcept {
+  session_.BeginCall(kBeforeLookupMember);
+  session_.quietLookup = true;
+}
+
+void NativeMembers::BeforeInsert() noexcept { session_.BeginCall(63); }
+
+bool NativeMembers::Find(int32_t table, int32_t record, std::u16string_view method) noexcept {
+  return Run(kFindMember, false, [&] { return FindRecord(session_, table, record, method); });
+}
+
+int16_t NativeMembers::Next(int32_t table, int32_t record, int16_t steps) noexcept {
+  return Run(20, int16_t{0}, [&] { return StepRecord(session_, table, record, steps); });
+}
+
+bool NativeMembers::Insert(int32_t table, int32_t record) noexcept {
+  return Run(21, false, [&] { return InsertRecord(session_, table, record); });
+}
+
+bool NativeMembers::Modify(int32_t table, int32_t record) noexcept {
+  return Run(23, false, [&] {
+    ModifyRecord(session_, table, record);
+    return true;
+  });
+}
+
+bool NativeMembers::Delete(int32_t table, int32_t record) noexcept {
+  return Run(22, false, [&] {
+    DeleteRecord(session_, table, record);
+    return true;
+  });
+}
+
+void NativeMembers::CalcField(int32_t table, int32_t record, int32_t field) noexcept {
+  Run(59, 0, [&] {
+    CalcFieldValue(session_, table, record, field);
+    return 0;
+  });
 }
 
 int16_t NativeMembers::FieldType(int32_t table, int32_t field) noexcept {

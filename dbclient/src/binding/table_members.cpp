@@ -9,6 +9,7 @@
 #include "automation/text.h"
 #include "binding/client_failure.h"
 #include "binding/members.h"
+#include "binding/table_access.h"
 #include "binding/variant_values.h"
 #include "error_codes.h"
 
@@ -23,10 +24,7 @@ constexpr int32_t kFlagTrue = -1;
 // 47: opens table number (argument 2) and writes the new handle into argument 1. The handle
 // is also the result, for callers that cannot pass an argument by reference.
 Variant OpenTable(Session& session, const CallArgs& args) {
-  const int32_t tableNo = args.Long(1);
-  std::unique_ptr<Cursor> cursor;
-  Check(session.database().OpenTable(tableNo, &cursor));
-  const int32_t handle = session.AddTable(std::move(cursor));
+  const int32_t handle = OpenTableHandle(session, args.Long(1));
   args.Store(0, Variant(handle));
   return Variant(handle);
 }
@@ -41,7 +39,7 @@ Variant TableName(Session& session, const CallArgs& args) {
 }
 
 Variant AllocRecord(Session& session, const CallArgs& args) {
-  return Variant(session.AddRecord(session.Table(args.Long(0)).NewRecord()));
+  return Variant(AllocRecordBuffer(session, args.Long(0)));
 }
 
 Variant FreeRecord(Session& session, const CallArgs& args) {
@@ -50,17 +48,13 @@ Variant FreeRecord(Session& session, const CallArgs& args) {
 }
 
 Variant InitRecord(Session& session, const CallArgs& args) {
-  const Cursor& table = session.Table(args.Long(0));
-  session.RecordOf(table, args.Long(1)).Init();
+  InitRecordBuffer(session, args.Long(0), args.Long(1));
   return Variant();
 }
 
 // 17: table, target buffer, source buffer.
 Variant CopyRecord(Session& session, const CallArgs& args) {
-  const Cursor& table = session.Table(args.Long(0));
-  Record& target = session.RecordOf(table, args.Long(1));
-  const Record& source = session.RecordOf(table, args.Long(2));
-  if (&target != &source) Check(target.CopyFrom(source));
+  CopyRecordBuffer(session, args.Long(0), args.Long(1), args.Long(2));
   return Variant();
 }
 
@@ -74,46 +68,26 @@ Variant PrepareLookup(Session& session, const CallArgs&) {
 }
 
 Variant Find(Session& session, const CallArgs& args) {
-  const bool quiet = std::exchange(session.quietLookup, false);
-  Cursor& table = session.Table(args.Long(0));
-  Record& record = session.RecordOf(table, args.Long(1));
-  Status status = table.Find(record, args.String(2));
-  if (quiet &&
-      (status.code() == errc::kRecordNotFound || status.code() == errc::kNoRecordInFilter)) {
-    return Variant(int32_t{0});
-  }
-  Check(std::move(status));
-  return Variant(kFlagTrue);
+  const bool found = FindRecord(session, args.Long(0), args.Long(1), args.String(2));
+  return Variant(found ? kFlagTrue : int32_t{0});
 }
 
 // 20: steps and the result are 16-bit.
 Variant Next(Session& session, const CallArgs& args) {
-  Cursor& table = session.Table(args.Long(0));
-  Record& record = session.RecordOf(table, args.Long(1));
-  int32_t moved = 0;
-  Check(table.Next(record, args.Integer(2), &moved));
-  return Variant(static_cast<int16_t>(moved));
+  return Variant(StepRecord(session, args.Long(0), args.Long(1), args.Integer(2)));
 }
 
-// 21: a record that already exists is refused with 0 but no error: the caller decides
-// whether that is one.
 Variant Insert(Session& session, const CallArgs& args) {
-  Cursor& table = session.Table(args.Long(0));
-  Status status = table.Insert(session.RecordOf(table, args.Long(1)));
-  if (status.code() == errc::kRecordExists) return Variant(int32_t{0});
-  Check(std::move(status));
-  return Variant(kFlagTrue);
+  return Variant(InsertRecord(session, args.Long(0), args.Long(1)) ? kFlagTrue : int32_t{0});
 }
 
 Variant Modify(Session& session, const CallArgs& args) {
-  Cursor& table = session.Table(args.Long(0));
-  Check(table.Modify(session.RecordOf(table, args.Long(1))));
+  ModifyRecord(session, args.Long(0), args.Long(1));
   return Variant(kFlagTrue);
 }
 
 Variant Delete(Session& session, const CallArgs& args) {
-  Cursor& table = session.Table(args.Long(0));
-  Check(table.Delete(session.RecordOf(table, args.Long(1))));
+  DeleteRecord(session, args.Long(0), args.Long(1));
   return Variant(kFlagTrue);
 }
 
@@ -159,11 +133,7 @@ Variant SetRange(Session& session, const CallArgs& args) {
 
 // 51: the current key's fields as a zero-based array of Long.
 Variant GetCurrentKey(Session& session, const CallArgs& args) {
-  const std::vector<int32_t> fields = session.Table(args.Long(0)).CurrentKey();
-  std::vector<Variant> items;
-  items.reserve(fields.size());
-  for (int32_t field : fields) items.emplace_back(field);
-  return Variant(automation::VariantArray(std::move(items), 0));
+  return CurrentKeyFields(session, args.Long(0));
 }
 
 // 53: table, an array of field numbers (a single number stands for a one-field key).
@@ -213,5 +183,71 @@ constexpr MemberDef kMembers[] = {
 }  // namespace
 
 std::span<const MemberDef> TableMembers() noexcept { return kMembers; }
+
+int32_t OpenTableHandle(Session& session, int32_t tableNo) {
+  std::unique_ptr<Cursor> cursor;
+  Check(session.database().OpenTable(tableNo, &cursor));
+  return session.AddTable(std::move(cursor));
+}
+
+int32_t AllocRecordBuffer(Session& session, int32_t table) {
+  return session.AddRecord(session.Table(table).NewRecord());
+}
+
+void InitRecordBuffer(Session& session, int32_t table, int32_t record) {
+  session.RecordOf(session.Table(table), record).Init();
+}
+
+void CopyRecordBuffer(Session& session, int32_t table, int32_t target, int32_t source) {
+  const Cursor& cursor = session.Table(table);
+  Record& to = session.RecordOf(cursor, target);
+  const Record& from = session.RecordOf(cursor, source);
+  if (&to != &from) Check(to.CopyFrom(from));
+}
+
+Variant CurrentKeyFields(Session& session, int32_t table) {
+  const std::vector<int32_t> fields = session.Table(table).CurrentKey();
+  std::vector<Variant> items;
+  items.reserve(fields.size());
+  for (int32_t field : fields) items.emplace_back(field);
+  return Variant(automation::VariantArray(std::move(items), 0));
+}
+
+bool FindRecord(Session& session, int32_t table, int32_t record, std::u16string_view method) {
+  const bool quiet = std::exchange(session.quietLookup, false);
+  Cursor& cursor = session.Table(table);
+  Status status = cursor.Find(session.RecordOf(cursor, record), method);
+  if (quiet &&
+      (status.code() == errc::kRecordNotFound || status.code() == errc::kNoRecordInFilter)) {
+    return false;
+  }
+  Check(std::move(status));
+  return true;
+}
+
+int16_t StepRecord(Session& session, int32_t table, int32_t record, int16_t steps) {
+  Cursor& cursor = session.Table(table);
+  int32_t moved = 0;
+  Check(cursor.Next(session.RecordOf(cursor, record), steps, &moved));
+  return static_cast<int16_t>(moved);
+}
+
+bool InsertRecord(Session& session, int32_t table, int32_t record) {
+  Cursor& cursor = session.Table(table);
+  Status status = cursor.Insert(session.RecordOf(cursor, record));
+  if (status.code() == errc::kRecordExists) return false;
+  Check(std::move(status));
+  return true;
+}
+
+void ModifyRecord(Session& session, int32_t table, int32_t record) {
+  Cursor& cursor = session.Table(table);
+  Check(cursor.Modify(session.RecordOf(cursor, record)));
+}
+
+void DeleteRecord(Session& session, int32_t table, int32_t record) {
+  Cursor& cursor = session.Table(table);
+  Check(cursor.Delete(session.RecordOf(cursor, record)));
+}
 
 }  // namespace dbclient::binding
