@@ -131,30 +131,20 @@ void AppendFilter(const Dialect& dialect, const FieldFilter& filter, int* positi
              parameters);
 }
 
-QueryPlan& PlanOf(const Dialect& dialect, const Query& query) {
-  if (query.plan != nullptr) return *static_cast<QueryPlan*>(query.plan.get());
-  auto plan = std::make_shared<QueryPlan>();
-  plan->dialect = &dialect;
-  const TableDef& table = *query.table;
-  for (size_t index : StoredFields(table)) {
-    if (!plan->columns.empty()) plan->columns += ',';
-    plan->columns += ColumnName(table.fields[index].number);
+const std::string& QueryPlan::Select(const std::string& head) {
+  auto [it, made] = shape->selects.try_emplace(head);
+  if (made) {
+    it->second = head + " FROM " + shape->table +
+                 (shape->condition.empty() ? "" : " WHERE " + shape->condition);
   }
-  plan->table = TableName(query.company, table.number);
-  Condition(dialect, query, 1, &plan->parameters);
-  query.plan = plan;
-  return *plan;
-}
-
-std::string QueryPlan::Select(const Query& query, const std::string& head) const {
-  std::vector<Value> unused;
-  const std::string condition = Condition(*dialect, query, 1, &unused);
-  return head + " FROM " + table + (condition.empty() ? "" : " WHERE " + condition);
+  return it->second;
 }
 
 const std::string& QueryPlan::Text(const Query& query, QueryStatement statement) {
-  std::string& text = texts[static_cast<int>(statement)];
+  std::string& text = shape->texts[static_cast<int>(statement)];
   if (!text.empty()) return text;
+  const Dialect* dialect = shape->dialect;
+  const std::string& table = shape->table;
   // Markers: the key's first (for the statements that take it), the filters' next, the
   // offset or limit last.
   const int keys = static_cast<int>(query.order.size());
@@ -169,12 +159,12 @@ const std::string& QueryPlan::Text(const Query& query, QueryStatement statement)
     key_equals += (i == 0 ? "" : " AND ") + column + "=" + dialect->Parameter(i + 1);
   }
   std::vector<Value> unused;
-  const std::string alone = Condition(*dialect, query, 1, &unused);
+  const std::string& alone = shape->condition;
   const std::string after_key = Condition(*dialect, query, keys + 1, &unused);
-  const int filterCount = static_cast<int>(parameters.size());
+  const int filterCount = shape->filterCount;
   const std::string last = dialect->Parameter(keys + filterCount + 1);
   const std::string limit = dialect->Parameter(filterCount + 1);  // of statements without key
-  const std::string select = "SELECT " + columns + " FROM " + table;
+  const std::string select = "SELECT " + shape->columns + " FROM " + table;
   const std::string filters = after_key.empty() ? "" : " AND " + after_key;
   const std::string where = alone.empty() ? "" : " WHERE " + alone;
   const std::string after = " WHERE (" + row + ")>(" + markers + ")" + filters;
@@ -270,15 +260,37 @@ TableStatements BuildTableStatements(const Dialect& dialect, int64_t company,
 }
 
 QueryPlan& StatementTexts::Plan(const Query& query) {
-  if (query.plan == nullptr && query.filters.empty()) {
-    auto& shared = sharedPlans_[{query.company, query.table, query.order}];
-    if (shared == nullptr) {
-      PlanOf(dialect_, query);
-      shared = query.plan;
+  if (query.plan != nullptr) return *static_cast<QueryPlan*>(query.plan.get());
+  std::shared_ptr<void>* shared = nullptr;
+  if (query.filters.empty()) {
+    shared = &sharedPlans_[{query.company, query.table, query.order}];
+    if (*shared != nullptr) {
+      query.plan = *shared;
+      return *static_cast<QueryPlan*>(query.plan.get());
     }
-    query.plan = shared;
   }
-  return PlanOf(dialect_, query);
+  auto plan = std::make_shared<QueryPlan>();
+  std::string condition = Condition(dialect_, query, 1, &plan->parameters);
+  if (shapes_.size() >= kMaxShapes) shapes_.clear();  // plans made keep theirs
+  auto [entry, made] =
+      shapes_.try_emplace({query.company, query.table, query.order, std::move(condition)});
+  std::shared_ptr<QueryTexts>& shape = entry->second;
+  if (made) {
+    shape = std::make_shared<QueryTexts>();
+    shape->dialect = &dialect_;
+    const TableDef& table = *query.table;
+    for (size_t index : StoredFields(table)) {
+      if (!shape->columns.empty()) shape->columns += ',';
+      shape->columns += ColumnName(table.fields[index].number);
+    }
+    shape->table = TableName(query.company, table.number);
+    shape->condition = std::get<3>(entry->first);
+    shape->filterCount = static_cast<int>(plan->parameters.size());
+  }
+  plan->shape = shape;
+  query.plan = plan;
+  if (shared != nullptr) *shared = plan;
+  return *plan;
 }
 
 const TableStatements& StatementTexts::Table(int64_t company, const TableDef& table) {

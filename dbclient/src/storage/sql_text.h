@@ -52,13 +52,23 @@ enum class QueryStatement {
   kEnd
 };
 
+// The SQL texts of the queries of one shape: the same company, table, order and filter
+// condition. Filter values are parameters, so queries that differ only in their values (a
+// range set for each record in turn, a flow field of each record) share one set of texts.
+struct QueryTexts {
+  const Dialect* dialect = nullptr;
+  std::string columns;    // "f1,f2,..." of the stored fields
+  std::string table;      // "c1_t18"
+  std::string condition;  // the filters joined by AND, markers numbered from 1; "" for none
+  int filterCount = 0;    // markers in `condition`
+  std::string texts[static_cast<int>(QueryStatement::kEnd)];
+  std::map<std::string, std::string, std::less<>> selects;  // by head, see QueryPlan::Select
+};
+
 // What a backend derives from a query once: SQL texts and the filter parameters.
 struct QueryPlan {
-  const Dialect* dialect = nullptr;
-  std::string columns;            // "f1,f2,..." of the stored fields
-  std::string table;              // "c1_t18"
+  std::shared_ptr<QueryTexts> shape;
   std::vector<Value> parameters;  // the filters' values, in the order of their markers
-  std::string texts[static_cast<int>(QueryStatement::kEnd)];
   // What a backend keeps of the query's records between calls (the server's read-ahead).
   std::shared_ptr<void> records;
 
@@ -67,11 +77,8 @@ struct QueryPlan {
   const std::string& Text(const Query& query, QueryStatement statement);
 
   // "<head> FROM <table>[ WHERE <filters>]", the filters' markers numbered from 1.
-  std::string Select(const Query& query, const std::string& head) const;
+  const std::string& Select(const std::string& head);
 };
-
-// The plan of a query, built on first use and kept in query.plan.
-QueryPlan& PlanOf(const Dialect& dialect, const Query& query);
 
 // The statements that change one record by its primary key.
 struct TableStatements {
@@ -91,17 +98,22 @@ class StatementTexts {
  public:
   explicit StatementTexts(const Dialect& dialect) : dialect_(dialect) {}
 
-  // The plan of `query`. Plans of unfiltered queries depend only on table and order, so
-  // cursors opened for one look-up each (the component's key look-ups) share them instead
-  // of building their own.
+  // The plan of `query`, made on first use and kept in query.plan. Plans of unfiltered
+  // queries depend only on table and order, so cursors opened for one look-up each (the
+  // component's key look-ups) share them instead of building their own; filtered queries
+  // share the texts of their shape.
   QueryPlan& Plan(const Query& query);
   const TableStatements& Table(int64_t company, const TableDef& table);
 
  private:
   const Dialect& dialect_;
   std::map<std::pair<int64_t, const TableDef*>, TableStatements> tables_;
+  static constexpr size_t kMaxShapes = 512;
+  using ShapeKey = std::tuple<int64_t, const TableDef*, std::vector<int32_t>, std::string>;
   std::map<std::tuple<int64_t, const TableDef*, std::vector<int32_t>>, std::shared_ptr<void>>
       sharedPlans_;
+  // Bounded: filters typed by users may each have a shape of their own.
+  std::map<ShapeKey, std::shared_ptr<QueryTexts>> shapes_;
 };
 
 // Storage::Step by offsets from the key: `fetchAt(offset, &found)` reads the record `offset`

@@ -253,7 +253,7 @@ class PostgresStorage final : public Storage {
     AddFilters(plan, &parameters);
     Result result;
     Status status = Read(
-        plan.Select(query, "SELECT coalesce(sum(" + sql::ColumnName(field->number) + "),0)"),
+        plan.Select("SELECT coalesce(sum(" + sql::ColumnName(field->number) + "),0)"),
         parameters, &result);
     if (!status.ok()) return status;
     if (field->type == FieldType::kDecimal) {

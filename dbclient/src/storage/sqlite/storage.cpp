@@ -245,7 +245,7 @@ class SqliteStorage final : public Storage {
     const std::string column = ColumnName(field->number);
     if (field->type == FieldType::kDecimal) {
       StatementCache::Lease lease;
-      Status status = PrepareRead(plan.Select(query, "SELECT " + column), &lease);
+      Status status = PrepareRead(plan.Select("SELECT " + column), &lease);
       if (!status.ok()) return status;
       int index = 1;
       BindFilters(lease.get(), plan, &index);
@@ -258,7 +258,7 @@ class SqliteStorage final : public Storage {
       *out = Value::Decimal(sum.Result());
       return Status();
     }
-    Status status = ReadInteger(plan.Select(query, "SELECT coalesce(sum(" + column + "),0)"),
+    Status status = ReadInteger(plan.Select("SELECT coalesce(sum(" + column + "),0)"),
                                 plan.parameters, &number);
     return status.ok() ? sql::IntegerSumValue(number, *field, out) : status;
   }
