@@ -58,6 +58,11 @@ class Value {
   // Replaces the text of a Text or Code value with UTF-8 `utf8` as storage gave it back
   // (already in the field's form), reusing the value's storage.
   void AssignStoredUtf8(std::string_view utf8);
+  // Likewise the number of an Integer, Option, Date or Time value, and of a Boolean or
+  // Decimal one.
+  void AssignStoredInteger(int32_t v);
+  void AssignStoredBoolean(bool v);
+  void AssignStoredDecimal(double v);
 
   // True when the value equals the initial value of its type.
   bool IsInitial() const;

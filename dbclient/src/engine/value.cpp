@@ -42,6 +42,21 @@ void Value::AssignStoredUtf8(std::string_view utf8) {
   text::AssignFromUtf8(utf8, &std::get<std::u16string>(payload_));
 }
 
+void Value::AssignStoredInteger(int32_t v) {
+  assert(std::holds_alternative<int32_t>(payload_));
+  *std::get_if<int32_t>(&payload_) = v;
+}
+
+void Value::AssignStoredBoolean(bool v) {
+  assert(type_ == FieldType::kBoolean);
+  *std::get_if<bool>(&payload_) = v;
+}
+
+void Value::AssignStoredDecimal(double v) {
+  assert(type_ == FieldType::kDecimal);
+  *std::get_if<double>(&payload_) = v;
+}
+
 int32_t Value::integer() const {
   assert(std::holds_alternative<int32_t>(payload_));
   return std::get<int32_t>(payload_);

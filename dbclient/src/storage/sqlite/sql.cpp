@@ -58,14 +58,30 @@ Value Read(sqlite3_stmt* statement, int column, FieldType type) {
 }
 
 void ReadInto(sqlite3_stmt* statement, int column, Value* value) {
-  const FieldType type = value->type();
-  if (type != FieldType::kText && type != FieldType::kCode) {
-    *value = Read(statement, column, type);
-    return;
+  switch (value->type()) {
+    case FieldType::kText:
+    case FieldType::kCode: {
+      const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+      const int size = sqlite3_column_bytes(statement, column);
+      value->AssignStoredUtf8(data == nullptr ? std::string_view() : std::string_view(data, size));
+      return;
+    }
+    case FieldType::kInteger:
+    case FieldType::kOption:
+    case FieldType::kDate:
+    case FieldType::kTime:
+      value->AssignStoredInteger(sqlite3_column_int(statement, column));
+      return;
+    case FieldType::kBoolean:
+      value->AssignStoredBoolean(sqlite3_column_int(statement, column) != 0);
+      return;
+    case FieldType::kDecimal:
+      value->AssignStoredDecimal(sqlite3_column_double(statement, column));
+      return;
+    case FieldType::kBlob:
+      *value = Read(statement, column, FieldType::kBlob);
+      return;
   }
-  const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-  const int size = sqlite3_column_bytes(statement, column);
-  value->AssignStoredUtf8(data == nullptr ? std::string_view() : std::string_view(data, size));
 }
 
 namespace {
