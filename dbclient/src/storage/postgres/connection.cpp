@@ -78,6 +78,13 @@ int64_t Result::Integer(int row, int column) const {
   return value;
 }
 
+double Result::Decimal(int row, int column) const {
+  const std::string_view text = Text(row, column);
+  double value = 0;
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return value;
+}
+
 Value Result::Get(int row, int column, FieldType type) const {
   const std::string_view text = Text(row, column);
   switch (type) {
@@ -85,11 +92,8 @@ Value Result::Get(int row, int column, FieldType type) const {
       return Value::Text(text::FromUtf8(text));
     case FieldType::kCode:
       return Value::Code(text::FromUtf8(text));
-    case FieldType::kDecimal: {
-      double value = 0;
-      std::from_chars(text.data(), text.data() + text.size(), value);
-      return Value::Decimal(value);
-    }
+    case FieldType::kDecimal:
+      return Value::Decimal(Decimal(row, column));
     case FieldType::kBoolean:
       return Value::Boolean(text == "t");
     case FieldType::kBlob: {
@@ -117,10 +121,34 @@ void Result::ReadRecord(int row, Record* out) const {
   int column = 0;
   for (size_t i = 0; i < fields.size(); ++i) {
     if (sql::IsStored(fields[i])) {
-      out->at(i) = Get(row, column++, fields[i].type);
+      ReadInto(row, column++, &out->at(i));
     } else {
       out->InitAt(i);
     }
+  }
+}
+
+void Result::ReadInto(int row, int column, Value* value) const {
+  switch (value->type()) {
+    case FieldType::kText:
+    case FieldType::kCode:
+      value->AssignStoredUtf8(Text(row, column));
+      return;
+    case FieldType::kInteger:
+    case FieldType::kOption:
+    case FieldType::kDate:
+    case FieldType::kTime:
+      value->AssignStoredInteger(static_cast<int32_t>(Integer(row, column)));
+      return;
+    case FieldType::kBoolean:
+      value->AssignStoredBoolean(Text(row, column) == "t");
+      return;
+    case FieldType::kDecimal:
+      value->AssignStoredDecimal(Decimal(row, column));
+      return;
+    case FieldType::kBlob:
+      *value = Get(row, column, FieldType::kBlob);
+      return;
   }
 }
 

@@ -56,11 +56,14 @@ class Result {
             static_cast<size_t>(PQgetlength(result_.get(), row, column))};
   }
   int64_t Integer(int row, int column) const;
+  double Decimal(int row, int column) const;
   // A column read as a value of `type`.
   Value Get(int row, int column, FieldType type) const;
   // A row of a table's stored fields (in field order, as every query of records selects them)
   // into `out`; its other fields go back to their initial values.
   void ReadRecord(int row, Record* out) const;
+  // One column into a value of the column's field type, reusing the value's storage.
+  void ReadInto(int row, int column, Value* value) const;
   // Rows changed by an INSERT, UPDATE or DELETE.
   int64_t Changed() const;
   const char* Command() const { return PQcmdStatus(result_.get()); }
