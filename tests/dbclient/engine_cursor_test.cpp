@@ -275,6 +275,21 @@ TEST_P(CursorTest, CursorsKeepTheirOwnKeysAndFilters) {
   int32_t moved = 0;
   ASSERT_TRUE(IsOk(customers_->Next(rec, 1, &moved)));
   EXPECT_EQ(NoOf(rec), u"C20");
+
+  // Filters alike but for their values, stepped in turn: each cursor keeps its own values.
+  ASSERT_TRUE(IsOk(customers_->SetCurrentKey(std::vector<int32_t>{customer::kNo})));
+  ASSERT_TRUE(IsOk(other->SetFilter(customer::kCity, u"Praha")));
+  Record brno = customers_->NewRecord(), praha = other->NewRecord();
+  ASSERT_TRUE(IsOk(customers_->Find(brno, u"-")));
+  ASSERT_TRUE(IsOk(other->Find(praha, u"-")));
+  ASSERT_TRUE(IsOk(customers_->Next(brno, 1, &moved)));
+  ASSERT_TRUE(IsOk(other->Next(praha, 1, &moved)));
+  EXPECT_EQ(NoOf(brno) + u" " + NoOf(praha), u"C20 C40");
+  int32_t brnoCount = 0, prahaCount = 0;
+  ASSERT_TRUE(IsOk(customers_->Count(&brnoCount)));
+  ASSERT_TRUE(IsOk(other->Count(&prahaCount)));
+  EXPECT_EQ(brnoCount, 2);
+  EXPECT_EQ(prahaCount, 2);
 }
 
 // Steps of one while the same connection writes between them, and two cursors stepping in
