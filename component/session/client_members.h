@@ -6,7 +6,7 @@
 namespace talmo::client_member {
 
 inline constexpr automation::DispId kErrorDisplay = 1;  // Boolean property put
-inline constexpr automation::DispId kLifecycle = 2;  // Boolean property put
+inline constexpr automation::DispId kLifecycle = 2;     // Boolean property put
 inline constexpr automation::DispId kCloseTable = 13;
 inline constexpr automation::DispId kTableName = 14;
 inline constexpr automation::DispId kAllocRecord = 15;

@@ -12,8 +12,9 @@
 // Two paths carry the protocol. A client that answers the native interface
 // (dbclient/native_client.h) gets its switch, its last error and the members that interface
 // carries (tables, record buffers, searching, writing, fields) as typed calls, and every
-// other member through Invoke; any other client is called late bound for everything. Both paths run the same members in the same order with the same effects; only
-// the cost of reaching the client differs.
+// other member through Invoke; any other client is called late bound for everything. Both
+// paths run the same members in the same order with the same effects; only the cost of
+// reaching the client differs.
 #pragma once
 
 #include <cstdint>
@@ -24,8 +25,8 @@
 #include "automation/dispatch.h"
 #include "automation/ref.h"
 #include "automation/variant.h"
-#include "session/client_members.h"
 #include "dbclient/native_client.h"
+#include "session/client_members.h"
 
 namespace talmo {
 
