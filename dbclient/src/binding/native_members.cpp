@@ -30,6 +30,14 @@ Result NativeMembers::Run(int32_t member, Result failed, Work&& work) noexcept {
   return failed;
 }
 
+template <class Work>
+void NativeMembers::RunVoid(int32_t member, Work&& work) noexcept {
+  Run(member, 0, [&] {
+    work();
+    return 0;
+  });
+}
+
 void NativeMembers::SetErrorDisplay(bool on) noexcept {
   session_.BeginCall(1);
   session_.errorDisplay = on;
@@ -40,10 +48,7 @@ int32_t NativeMembers::OpenTable(int32_t tableNo) noexcept {
 }
 
 void NativeMembers::CloseTable(int32_t table) noexcept {
-  Run(13, 0, [&] {
-    session_.CloseTable(table);
-    return 0;
-  });
+  RunVoid(13, [&] { session_.CloseTable(table); });
 }
 
 int32_t NativeMembers::AllocRecord(int32_t table) noexcept {
@@ -51,24 +56,15 @@ int32_t NativeMembers::AllocRecord(int32_t table) noexcept {
 }
 
 void NativeMembers::FreeRecord(int32_t record) noexcept {
-  Run(16, 0, [&] {
-    session_.FreeRecord(record);
-    return 0;
-  });
+  RunVoid(16, [&] { session_.FreeRecord(record); });
 }
 
 void NativeMembers::InitRecord(int32_t table, int32_t record) noexcept {
-  Run(25, 0, [&] {
-    InitRecordBuffer(session_, table, record);
-    return 0;
-  });
+  RunVoid(25, [&] { InitRecordBuffer(session_, table, record); });
 }
 
 void NativeMembers::CopyRecord(int32_t table, int32_t target, int32_t source) noexcept {
-  Run(17, 0, [&] {
-    CopyRecordBuffer(session_, table, target, source);
-    return 0;
-  });
+  RunVoid(17, [&] { CopyRecordBuffer(session_, table, target, source); });
 }
 
 Variant NativeMembers::CurrentKey(int32_t table) noexcept {
@@ -109,10 +105,7 @@ bool NativeMembers::Delete(int32_t table, int32_t record) noexcept {
 }
 
 void NativeMembers::CalcField(int32_t table, int32_t record, int32_t field) noexcept {
-  Run(59, 0, [&] {
-    CalcFieldValue(session_, table, record, field);
-    return 0;
-  });
+  RunVoid(59, [&] { CalcFieldValue(session_, table, record, field); });
 }
 
 int16_t NativeMembers::FieldType(int32_t table, int32_t field) noexcept {
@@ -129,10 +122,7 @@ Variant NativeMembers::GetField(int32_t table, int32_t record, int32_t field) no
 
 void NativeMembers::SetField(int32_t table, int32_t record, int32_t field,
                              const Variant& value) noexcept {
-  Run(56, 0, [&] {
-    StoreFieldValue(session_, table, record, field, value);
-    return 0;
-  });
+  RunVoid(56, [&] { StoreFieldValue(session_, table, record, field, value); });
 }
 
 double NativeMembers::GetDecimalField(int32_t table, int32_t record, int32_t field) noexcept {
@@ -141,10 +131,7 @@ double NativeMembers::GetDecimalField(int32_t table, int32_t record, int32_t fie
 
 void NativeMembers::SetDecimalField(int32_t table, int32_t record, int32_t field,
                                     double value) noexcept {
-  Run(82, 0, [&] {
-    StoreDecimalField(session_, table, record, field, value);
-    return 0;
-  });
+  RunVoid(82, [&] { StoreDecimalField(session_, table, record, field, value); });
 }
 
 }  // namespace dbclient::binding

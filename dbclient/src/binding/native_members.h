@@ -43,6 +43,9 @@ class NativeMembers final : public NativeClient {
   // stored as the last error with `failed` as the answer.
   template <class Result, class Work>
   Result Run(int32_t member, Result failed, Work&& work) noexcept;
+  // Run for a member without an answer.
+  template <class Work>
+  void RunVoid(int32_t member, Work&& work) noexcept;
 
   Session& session_;
 };
