@@ -16,6 +16,10 @@
 #include "automation/variant.h"
 #include "session/library_usage.h"
 
+namespace dbclient {
+class NativeClient;
+}
+
 namespace talmo {
 
 // Field type codes, numbered as the database client reports them (member 29).
@@ -244,6 +248,8 @@ class Table final : public automation::DispatchObject {
 
  private:
   bool LookUpByKey(std::span<const automation::Variant> fieldData, std::u16string* message);
+  bool LookUpByKeyNative(dbclient::NativeClient& native,
+                         std::span<const automation::Variant> fieldData, std::u16string* keyText);
   void ReleaseHandles() noexcept;
   // The type code of a field of cfHTable (member 29, checked). A client with the native
   // interface is asked once per field of an open table: types never change while it is open,
@@ -266,6 +272,7 @@ class Table final : public automation::DispatchObject {
   // Field types of the table handle knownFieldTypesTable_ (native path only).
   int32_t knownFieldTypesTable_ = 0;
   std::unordered_map<int32_t, int16_t> knownFieldTypes_;  // by field number
+  std::vector<int32_t> lookupKeyFields_;  // the primary key of the last native look-up
 };
 
 }  // namespace talmo

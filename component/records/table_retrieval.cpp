@@ -15,11 +15,26 @@ using table_internal::HandleArg;
 using table_internal::ScratchHandle;
 namespace client = client_member;
 
+namespace {
+
+// One "name = value" line of the not-found message.
+void AppendKeyLine(std::u16string* keyText, std::u16string_view fieldName, const Variant& value) {
+  *keyText += fieldName;
+  *keyText += u" = ";
+  *keyText += table_internal::MessageText(value);
+  *keyText += table_internal::kLineBreak;
+}
+
+}  // namespace
+
 // The lookup shared by GetRec and GetRecT. Works on a temporary table handle and buffer so
 // that the key, filters and position of cfHTable stay as they are; only a found record is
 // copied into cfHRec. When `keyText` is given, one "name = value" line per key value is
 // appended to it for the not-found message.
 bool Table::LookUpByKey(std::span<const Variant> fieldData, std::u16string* keyText) {
+  if (dbclient::NativeClient* native = NativeDbClient()) {
+    return LookUpByKeyNative(*native, fieldData, keyText);
+  }
   GuardOn();
   ScratchHandle lookupTable(client::kCloseTable);
   table_internal::OpenTableHandle(lookupTable.value(), tableNo_);
@@ -33,12 +48,7 @@ bool Table::LookUpByKey(std::span<const Variant> fieldData, std::u16string* keyT
   const automation::VariantArray& keyFields = primaryKey.ToArray();
   for (size_t i = 0; i < fieldData.size(); ++i) {
     const Variant& keyField = keyFields.at(static_cast<int32_t>(i));  // 9 past the last one
-    if (keyText != nullptr) {
-      *keyText += FieldName(keyField);
-      *keyText += u" = ";
-      *keyText += table_internal::MessageText(fieldData[i]);
-      *keyText += table_internal::kLineBreak;
-    }
+    if (keyText != nullptr) AppendKeyLine(keyText, FieldName(keyField), fieldData[i]);
     Variant value = fieldData[i].Deref();
     Call(client::kSetField, table.ByRef(), record.ByRef(), Variant(keyField.ToLong()),
          Variant::ByRef(&value));
@@ -54,6 +64,26 @@ bool Table::LookUpByKey(std::span<const Variant> fieldData, std::u16string* keyT
   lookupBuffer.Freed();
   Call(client::kCloseTable, table.ByRef());
   lookupTable.Freed();
+  GuardOff();
+  return found;
+}
+
+// The same lookup in one call of the native interface. Its outcome is that of the call
+// sequence above: a client error first, then a surplus key value (as the key array's
+// subscript fails), then the key lines for a record not found.
+bool Table::LookUpByKeyNative(dbclient::NativeClient& native, std::span<const Variant> fieldData,
+                              std::u16string* keyText) {
+  GuardOn();
+  const bool found = native.LookUpByKey(tableNo_, fieldData, cfHRec_, &lookupKeyFields_);
+  CheckLastError({});
+  if (fieldData.size() > lookupKeyFields_.size()) {
+    automation::RaiseStandard(automation::error::kSubscriptOutOfRange);
+  }
+  if (!found && keyText != nullptr) {
+    for (size_t i = 0; i < fieldData.size(); ++i) {
+      AppendKeyLine(keyText, FieldName(Variant(lookupKeyFields_[i])), fieldData[i]);
+    }
+  }
   GuardOff();
   return found;
 }

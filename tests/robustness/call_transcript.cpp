@@ -131,6 +131,23 @@ class Transcript {
     }
     Step("getrec too many values", [&] { return items.Call(u"GetRec", u"70000", u"X"); });
     Step("getrec too long", [&] { return items.Call(u"GetRecT", std::u16string(40, u'9')); });
+
+    // A key of two fields, given whole and in part.
+    LateObject headers = Table(36);
+    Step("getrec header", [&] {
+      headers.Call(u"GetRec", int16_t{1}, u"OBJ00002");
+      return headers.Call(u"Field", 2);
+    });
+    Step("getrect header by type only", [&] { return headers.Call(u"GetRecT", int16_t{1}); });
+    Step("getrec header missing", [&] { return headers.Call(u"GetRec", int16_t{1}, u"NONE"); });
+    Step("getrec header bad type", [&] { return headers.Call(u"GetRec", u"x", u"OBJ00001"); });
+
+    // After the company is opened again, the table allocated before still looks up.
+    db_.Call(u"OpenCompany", db_.Get(u"CompanyName"));
+    Step("getrec after reopening", [&] {
+      items.Call(u"GetRec", u"70000");
+      return items.Call(u"Field", 3);
+    });
   }
 
   void Scans() {

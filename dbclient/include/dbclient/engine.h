@@ -141,6 +141,8 @@ class Cursor {
   Cursor& operator=(const Cursor&) = delete;
 
   const TableDef& table() const noexcept;
+  // False once the cursor's database or company has been closed: every call then fails.
+  bool usable() const noexcept;
   Record NewRecord() const { return Record(table()); }
 
   // Sets the current key from the fields of a defined key or a prefix of one; the sort order

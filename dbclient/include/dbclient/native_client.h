@@ -13,7 +13,9 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string_view>
+#include <vector>
 
 #include "automation/variant.h"
 
@@ -48,6 +50,16 @@ class NativeClient {
   virtual bool Insert(int32_t table, int32_t record) noexcept = 0;  // 21
   virtual bool Modify(int32_t table, int32_t record) noexcept = 0;  // 23
   virtual bool Delete(int32_t table, int32_t record) noexcept = 0;  // 22
+
+  // A key look-up in one call, with the effects of the members a caller makes for one: 47 on
+  // `tableNo`, 15, 25, 51, 56 with each of `keyValues` (by-reference ones read through) on
+  // the primary key's fields in order, 62, 19 with "=", then 17 into `record` (a buffer of
+  // that table) when found, 16 and 13. True when found. `keyFields` receives the primary
+  // key's fields; with more values than those, the values that fit are stored, nothing is
+  // searched and false is answered. A failure is the failing member's, as LastError().
+  // Counted as those members.
+  virtual bool LookUpByKey(int32_t tableNo, std::span<const automation::Variant> keyValues,
+                           int32_t record, std::vector<int32_t>* keyFields) noexcept = 0;
 
   // Member 29: the type code of a field of the table.
   virtual int16_t FieldType(int32_t table, int32_t field) noexcept = 0;

@@ -40,6 +40,9 @@ class Record {
   // Copies every field of `source`, which must belong to the same table; else an error and
   // nothing changes.
   Status CopyFrom(const Record& source);
+  // Exchanges every field with `other`, which must belong to the same table; else an error
+  // and nothing changes. Cheaper than a copy where the other buffer is not read again.
+  Status SwapWith(Record& other);
 
   // Positional access in the order of table().fields.
   const Value& at(size_t index) const { return values_[index]; }

@@ -16,6 +16,7 @@ int16_t FieldClassCode(Session& session, int32_t table, int32_t field);
 // The value of a field of a record buffer as a Variant of the field's type.
 automation::Variant FieldValue(Session& session, int32_t table, int32_t record, int32_t field);
 // Converts `value` to the field's type and stores it; nothing is stored on failure.
+void StoreInput(Record& buffer, int32_t field, const automation::Variant& value);
 void StoreFieldValue(Session& session, int32_t table, int32_t record, int32_t field,
                      const automation::Variant& value);
 

@@ -151,12 +151,15 @@ Variant FieldValue(Session& session, int32_t table, int32_t record, int32_t fiel
   return ToVariant(ValueOf(session.RecordOf(cursor, record), field));
 }
 
+void StoreInput(Record& buffer, int32_t field, const Variant& value) {
+  std::u16string text;
+  Check(buffer.Set(field, ToInput(value, text)));
+}
+
 void StoreFieldValue(Session& session, int32_t table, int32_t record, int32_t field,
                      const Variant& value) {
   const Cursor& cursor = session.Table(table);
-  Record& buffer = session.RecordOf(cursor, record);
-  std::u16string text;
-  Check(buffer.Set(field, ToInput(value, text)));
+  StoreInput(session.RecordOf(cursor, record), field, value);
 }
 
 double DecimalFieldValue(Session& session, int32_t table, int32_t record, int32_t field) {

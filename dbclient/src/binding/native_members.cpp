@@ -104,6 +104,13 @@ bool NativeMembers::Delete(int32_t table, int32_t record) noexcept {
   });
 }
 
+bool NativeMembers::LookUpByKey(int32_t tableNo, std::span<const Variant> keyValues,
+                                int32_t record, std::vector<int32_t>* keyFields) noexcept {
+  return Run(47, false, [&] {
+    return LookUpRecordByKey(session_, tableNo, keyValues, record, keyFields);
+  });
+}
+
 void NativeMembers::CalcField(int32_t table, int32_t record, int32_t field) noexcept {
   RunVoid(59, [&] { CalcFieldValue(session_, table, record, field); });
 }

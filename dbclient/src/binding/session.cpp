@@ -68,6 +68,7 @@ void Session::ConnectServer(const std::u16string& user, const std::u16string& pa
 }
 
 void Session::CloseDatabase() {
+  keyLookups_.clear();
   tables_.Clear();
   records_.Clear();
   decimals_.Clear();
@@ -97,6 +98,19 @@ Cursor& Session::Table(int32_t handle) {
 
 void Session::CloseTable(int32_t handle) {
   if (!tables_.Remove(handle)) UnknownHandle("table", handle);
+}
+
+Session::KeyLookup& Session::KeyLookupOf(int32_t tableNo) {
+  if (auto kept = keyLookups_.find(tableNo);
+      kept != keyLookups_.end() && kept->second.cursor->usable()) {
+    return kept->second;
+  }
+  std::unique_ptr<Cursor> cursor;
+  Check(database().OpenTable(tableNo, &cursor));
+  KeyLookup& lookup = keyLookups_[tableNo];
+  lookup.buffer.emplace(cursor->NewRecord());
+  lookup.cursor = std::move(cursor);
+  return lookup;
 }
 
 int32_t Session::AddRecord(Record record) { return Checked(records_.Add(std::move(record))); }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 #include "binding/diagnostics.h"
 #include "binding/handle_table.h"
@@ -60,6 +61,17 @@ class Session {
   Cursor& Table(int32_t handle);
   void CloseTable(int32_t handle);
 
+  // A cursor and a buffer of one table, kept for the key look-ups of the native interface so
+  // that a look-up opens and allocates nothing. The cursor stays as opened (primary key, no
+  // filters) and belongs to no handle; the buffer holds whatever the last look-up left.
+  struct KeyLookup {
+    std::unique_ptr<Cursor> cursor;
+    std::optional<Record> buffer;
+  };
+  // The look-up of table `tableNo`, opened anew when there is none or its company was closed;
+  // fails as opening the table fails.
+  KeyLookup& KeyLookupOf(int32_t tableNo);
+
   int32_t AddRecord(Record record);
   // The buffer `handle`, which must belong to the table of `table`.
   Record& RecordOf(const Cursor& table, int32_t handle);
@@ -81,6 +93,7 @@ class Session {
   HandleTable<std::unique_ptr<Cursor>> tables_;
   HandleTable<Record> records_;
   HandleTable<double> decimals_;
+  std::unordered_map<int32_t, KeyLookup> keyLookups_;
 };
 
 }  // namespace dbclient::binding

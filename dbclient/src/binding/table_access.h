@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string_view>
+#include <vector>
 
 #include "automation/variant.h"
 #include "binding/session.h"
@@ -19,6 +21,11 @@ void CopyRecordBuffer(Session& session, int32_t table, int32_t target, int32_t s
 automation::Variant CurrentKeyFields(Session& session, int32_t table);
 // 19: false only for "not found" right after member 62; any other failure throws.
 bool FindRecord(Session& session, int32_t table, int32_t record, std::u16string_view method);
+// A key look-up of table `tableNo` into buffer `record`, with the effects of 47, 15, 25, 51,
+// 56 for each key value, 62, 19 "=", 17 when found, 16 and 13 (see NativeClient).
+bool LookUpRecordByKey(Session& session, int32_t tableNo,
+                       std::span<const automation::Variant> keyValues, int32_t record,
+                       std::vector<int32_t>* keyFields);
 // 20: the number of records moved.
 int16_t StepRecord(Session& session, int32_t table, int32_t record, int16_t steps);
 // 21: false when a record with the key already exists (no error: the caller decides).

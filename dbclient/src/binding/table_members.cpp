@@ -1,5 +1,6 @@
 // Members on tables and record buffers: opening and closing, buffers, searching and
 // stepping, writing records, counting, locking, filters and keys.
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <utility>
@@ -8,6 +9,7 @@
 #include "automation/automation_error.h"
 #include "automation/text.h"
 #include "binding/client_failure.h"
+#include "binding/field_access.h"
 #include "binding/members.h"
 #include "binding/table_access.h"
 #include "binding/variant_values.h"
@@ -223,6 +225,41 @@ bool FindRecord(Session& session, int32_t table, int32_t record, std::u16string_
   }
   Check(std::move(status));
   return true;
+}
+
+bool LookUpRecordByKey(Session& session, int32_t tableNo, std::span<const Variant> keyValues,
+                       int32_t record, std::vector<int32_t>* keyFields) {
+  // The members are counted as they would be made; the kept cursor and buffer stand in for
+  // the fresh ones that 47, 15 and 25 would give, and the found record is exchanged into the
+  // target instead of copied, since the kept buffer is initialised before its next use.
+  Session::KeyLookup& lookup = session.KeyLookupOf(tableNo);
+  Cursor& cursor = *lookup.cursor;
+  Record& buffer = *lookup.buffer;
+  session.BeginCall(15);
+  session.BeginCall(25);
+  buffer.Init();
+  session.BeginCall(51);
+  const std::vector<int32_t>& primaryKey = cursor.table().PrimaryKey().fields;
+  keyFields->assign(primaryKey.begin(), primaryKey.end());
+  const size_t given = std::min(keyValues.size(), primaryKey.size());
+  for (size_t i = 0; i < given; ++i) {
+    session.BeginCall(56);
+    StoreInput(buffer, primaryKey[i], keyValues[i].Deref());
+  }
+  if (keyValues.size() > primaryKey.size()) return false;
+  session.BeginCall(kBeforeLookupMember);
+  session.BeginCall(kFindMember);
+  Status status = cursor.Find(buffer, u"=");
+  const bool found =
+      status.code() != errc::kRecordNotFound && status.code() != errc::kNoRecordInFilter;
+  if (found) {
+    Check(std::move(status));
+    session.BeginCall(17);
+    Check(session.RecordOf(cursor, record).SwapWith(buffer));
+  }
+  session.BeginCall(16);
+  session.BeginCall(13);
+  return found;
 }
 
 int16_t StepRecord(Session& session, int32_t table, int32_t record, int16_t steps) {

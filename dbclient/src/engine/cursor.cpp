@@ -18,11 +18,12 @@ struct Cursor::Impl {
   std::map<int32_t, FieldFilter> filters;  // every field's filter, flow filters included
   Query query;
 
+  bool Usable() const noexcept {
+    return db->open && db->companyOpen && db->generation == generation;
+  }
+
   Status Check() const {
-    if (!db->open || !db->companyOpen || db->generation != generation) {
-      return Status::Error(errc::kClosed, table->name);
-    }
-    return Status();
+    return Usable() ? Status() : Status::Error(errc::kClosed, table->name);
   }
 
   Status CheckRecord(const Record& rec) const {
@@ -133,6 +134,8 @@ Cursor::Cursor(PassKey, std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 Cursor::~Cursor() = default;
 
 const TableDef& Cursor::table() const noexcept { return *impl_->table; }
+
+bool Cursor::usable() const noexcept { return impl_->Usable(); }
 
 Status Cursor::SetCurrentKey(std::span<const int32_t> fields) {
   Status status = impl_->Check();

@@ -77,4 +77,10 @@ Status Record::CopyFrom(const Record& source) {
   return Status();
 }
 
+Status Record::SwapWith(Record& other) {
+  if (other.table_ != table_) return Status::Error(errc::kWrongTable, table_->name);
+  values_.swap(other.values_);
+  return Status();
+}
+
 }  // namespace dbclient
