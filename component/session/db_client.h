@@ -13,8 +13,9 @@
 // (dbclient/native_client.h) gets its switch, its last error and the members that interface
 // carries (tables, record buffers, searching, writing, fields) as typed calls, and every
 // other member through Invoke; any other client is called late bound for everything. Both
-// paths run the same members in the same order with the same effects; only the cost of
-// reaching the client differs.
+// paths run the same members in the same order with the same effects, except that a key
+// look-up is one native call standing for its members; only the cost of reaching the
+// client differs.
 #pragma once
 
 #include <cstdint>
