@@ -57,9 +57,12 @@ Variant Table::Field(const Variant& id) {
     Variant fieldArg(field);
     Call(client::kCalcField, table.ByRef(), record.ByRef(), Variant::ByRef(&fieldArg));
   }
-  const int16_t type = TypeOfField(field);
   Variant value;
-  if (PassesUnchanged(type)) {
+  if (NativeDbClient() != nullptr) {
+    // The native client answers every field type it has, decimals as doubles: the value
+    // the type switch below gives.
+    value = table_internal::GetFieldCall(cfHTable_, cfHRec_, field);
+  } else if (const int16_t type = TypeOfField(field); PassesUnchanged(type)) {
     value = table_internal::GetFieldCall(cfHTable_, cfHRec_, field);
   } else if (type == ftDecimal) {
     value = Variant(table_internal::GetDecimalCall(cfHTable_, cfHRec_, field));

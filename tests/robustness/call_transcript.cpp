@@ -192,6 +192,7 @@ class Transcript {
     }
     Step("field by name", [&] { return line.Call(u"Field", u"Quantity"); });
     Step("field unknown name", [&] { return line.Call(u"Field", u"Nonexistent"); });
+    Step("field unknown number", [&] { return line.Call(u"Field", 999); });
     Step("field type of 15", [&] { return line.Call(u"FieldType", 15); });
     Step("field class of 15", [&] { return line.Call(u"FieldClass", 15); });
   }
