@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <ostream>
 #include <set>
 #include <string>
@@ -477,6 +478,35 @@ TEST(ApplicationSchema, NewSalesLinesStartWithUnitFactorOneAndDiscountsAllowed) 
   EXPECT_TRUE(line.Find(32)->boolean());
   EXPECT_EQ(line.Find(15)->decimal(), 0.0);
   EXPECT_FALSE(line.Find(101)->boolean());
+}
+
+// Init skips a buffer that is still at its initial values; every way of changing one must
+// make the next Init restore them.
+TEST(ApplicationSchema, InitUndoesEveryKindOfChange) {
+  const TableDef& lines = *App().FindTable(37);
+  Record changed(lines);
+  ASSERT_TRUE(changed.Set(11, Input(std::u16string_view(u"changed"))).ok());
+  const std::vector<std::function<void(Record&)>> changes = {
+      [](Record& r) { r.at(0) = Value::Integer(3); },
+      [](Record& r) { ASSERT_TRUE(r.Set(5404, Input(2.0)).ok()); },
+      [](Record& r) { ASSERT_TRUE(r.SetValue(43, Value::Boolean(false)).ok()); },
+      [&](Record& r) { ASSERT_TRUE(r.CopyFrom(changed).ok()); },
+      [&](Record& r) {
+        Record other = changed;
+        ASSERT_TRUE(r.SwapWith(other).ok());
+      },
+  };
+  const Record fresh(lines);
+  for (size_t i = 0; i < changes.size(); ++i) {
+    Record line(lines);
+    line.Init();
+    changes[i](line);
+    line.Init();
+    ASSERT_EQ(line.size(), fresh.size()) << "change " << i;
+    for (size_t f = 0; f < fresh.size(); ++f) {
+      EXPECT_EQ(line.at(f).Compare(fresh.at(f)), 0) << "change " << i << ", field " << f;
+    }
+  }
 }
 
 TEST(ApplicationSchema, FlowFieldsTheDemoAndDocumentsReadSumTheRightFields) {

@@ -46,7 +46,10 @@ class Record {
 
   // Positional access in the order of table().fields.
   const Value& at(size_t index) const { return values_[index]; }
-  Value& at(size_t index) { return values_[index]; }
+  Value& at(size_t index) {
+    initial_ = false;
+    return values_[index];
+  }
   size_t size() const noexcept { return values_.size(); }
 
   // Index of a field in table().fields, or -1.
@@ -55,6 +58,9 @@ class Record {
  private:
   const TableDef* table_;
   std::vector<Value> values_;
+  // Every value is still its initial one (set by the constructor and Init, cleared by any
+  // access that may change a value), so Init has nothing to do.
+  bool initial_ = true;
 };
 
 }  // namespace dbclient

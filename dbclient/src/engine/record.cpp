@@ -33,14 +33,19 @@ Record::Record(const TableDef& table)
       values_(table.initialValues ? *table.initialValues : InitialValues(table)) {}
 
 void Record::Init() {
+  // A moved-from buffer has lost its values whatever the flag says.
+  if (initial_ && values_.size() == table_->fields.size()) return;
   if (table_->initialValues) {
     values_ = *table_->initialValues;
   } else {
+    values_.resize(table_->fields.size());
     for (size_t i = 0; i < values_.size(); ++i) InitAt(i);
   }
+  initial_ = true;
 }
 
 void Record::InitAt(size_t index) {
+  initial_ = false;
   values_[index] = table_->initialValues ? (*table_->initialValues)[index]
                                          : InitialValue(table_->fields[index]);
 }
@@ -57,7 +62,10 @@ Status Record::Set(int32_t fieldNo, const Input& input) {
   if (index < 0) return Status::Error(errc::kUnknownField, std::to_string(fieldNo));
   Value value;
   Status status = ConvertInput(table_->fields[static_cast<size_t>(index)], input, &value);
-  if (status.ok()) values_[static_cast<size_t>(index)] = std::move(value);
+  if (status.ok()) {
+    values_[static_cast<size_t>(index)] = std::move(value);
+    initial_ = false;
+  }
   return status;
 }
 
@@ -68,18 +76,21 @@ Status Record::SetValue(int32_t fieldNo, Value value) {
     return Status::Error(errc::kTypeMismatch, table_->fields[static_cast<size_t>(index)].name);
   }
   values_[static_cast<size_t>(index)] = std::move(value);
+  initial_ = false;
   return Status();
 }
 
 Status Record::CopyFrom(const Record& source) {
   if (source.table_ != table_) return Status::Error(errc::kWrongTable, table_->name);
   values_ = source.values_;
+  initial_ = source.initial_;
   return Status();
 }
 
 Status Record::SwapWith(Record& other) {
   if (other.table_ != table_) return Status::Error(errc::kWrongTable, table_->name);
   values_.swap(other.values_);
+  std::swap(initial_, other.initial_);
   return Status();
 }
 
