@@ -143,6 +143,9 @@ class Cursor {
   const TableDef& table() const noexcept;
   // False once the cursor's database or company has been closed: every call then fails.
   bool usable() const noexcept;
+  // True while the primary key is current and no field has a filter or range: the state
+  // OpenTable hands a cursor out in.
+  bool asOpened() const noexcept;
   Record NewRecord() const { return Record(table()); }
 
   // Sets the current key from the fields of a defined key or a prefix of one; the sort order

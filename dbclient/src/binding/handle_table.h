@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
@@ -67,11 +68,14 @@ class HandleTable {
   }
 
   // Destroys the object of `handle`; false when there is none.
-  bool Remove(int32_t handle) {
+  bool Remove(int32_t handle) { return Take(handle).has_value(); }
+  // Hands out the object of `handle` and forgets the handle; nothing when there is none.
+  std::optional<T> Take(int32_t handle) {
     if (handle == lastHandle_) lastHandle_ = 0;
-    if (items_.erase(handle) == 0) return false;
+    auto node = items_.extract(handle);
+    if (node.empty()) return std::nullopt;
     live_.fetch_sub(1, std::memory_order_relaxed);
-    return true;
+    return std::optional<T>(std::move(node.mapped()));
   }
 
   void Clear() noexcept {

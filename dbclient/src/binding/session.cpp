@@ -12,6 +12,9 @@
 namespace dbclient::binding {
 namespace {
 
+// Closed cursors and freed buffers kept for reuse, of each.
+constexpr size_t kSpares = 16;
+
 [[noreturn]] void UnknownHandle(const char* kind, int32_t handle) {
   Fail(errc::kUnknownHandle, std::string(kind) + " " + std::to_string(handle));
 }
@@ -69,6 +72,8 @@ void Session::ConnectServer(const std::u16string& user, const std::u16string& pa
 
 void Session::CloseDatabase() {
   keyLookups_.clear();
+  spareCursors_.clear();
+  spareRecords_.clear();
   tables_.Clear();
   records_.Clear();
   decimals_.Clear();
@@ -86,6 +91,20 @@ int32_t Session::Checked(int32_t handle) {
   return handle;
 }
 
+std::unique_ptr<Cursor> Session::OpenCursor(int32_t tableNo) {
+  Database& db = database();
+  for (auto spare = spareCursors_.begin(); spare != spareCursors_.end(); ++spare) {
+    if ((*spare)->table().number != tableNo) continue;
+    std::unique_ptr<Cursor> cursor = std::move(*spare);
+    spareCursors_.erase(spare);
+    if (cursor->usable()) return cursor;
+    break;  // its company was closed: open anew
+  }
+  std::unique_ptr<Cursor> cursor;
+  Check(db.OpenTable(tableNo, &cursor));
+  return cursor;
+}
+
 int32_t Session::AddTable(std::unique_ptr<Cursor> cursor) {
   return Checked(tables_.Add(std::move(cursor)));
 }
@@ -97,7 +116,11 @@ Cursor& Session::Table(int32_t handle) {
 }
 
 void Session::CloseTable(int32_t handle) {
-  if (!tables_.Remove(handle)) UnknownHandle("table", handle);
+  std::optional<std::unique_ptr<Cursor>> cursor = tables_.Take(handle);
+  if (!cursor) UnknownHandle("table", handle);
+  if (spareCursors_.size() < kSpares && (*cursor)->usable() && (*cursor)->asOpened()) {
+    spareCursors_.push_back(std::move(*cursor));
+  }
 }
 
 Session::KeyLookup& Session::KeyLookupOf(int32_t tableNo) {
@@ -105,12 +128,22 @@ Session::KeyLookup& Session::KeyLookupOf(int32_t tableNo) {
       kept != keyLookups_.end() && kept->second.cursor->usable()) {
     return kept->second;
   }
-  std::unique_ptr<Cursor> cursor;
-  Check(database().OpenTable(tableNo, &cursor));
+  std::unique_ptr<Cursor> cursor = OpenCursor(tableNo);
   KeyLookup& lookup = keyLookups_[tableNo];
   lookup.buffer.emplace(cursor->NewRecord());
   lookup.cursor = std::move(cursor);
   return lookup;
+}
+
+Record Session::NewRecord(const Cursor& table) {
+  for (auto spare = spareRecords_.begin(); spare != spareRecords_.end(); ++spare) {
+    if (&spare->table() != &table.table()) continue;
+    Record record = std::move(*spare);
+    spareRecords_.erase(spare);
+    record.Init();
+    return record;
+  }
+  return table.NewRecord();
 }
 
 int32_t Session::AddRecord(Record record) { return Checked(records_.Add(std::move(record))); }
@@ -126,7 +159,9 @@ Record& Session::RecordOf(const Cursor& table, int32_t handle) {
 }
 
 void Session::FreeRecord(int32_t handle) {
-  if (!records_.Remove(handle)) UnknownHandle("record", handle);
+  std::optional<Record> record = records_.Take(handle);
+  if (!record) UnknownHandle("record", handle);
+  if (spareRecords_.size() < kSpares) spareRecords_.push_back(std::move(*record));
 }
 
 int32_t Session::AddDecimal(double value) { return Checked(decimals_.Add(value)); }

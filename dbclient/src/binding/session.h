@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "binding/diagnostics.h"
 #include "binding/handle_table.h"
@@ -57,6 +58,9 @@ class Session {
   Database& database();
   bool databaseOpen() const noexcept { return database_ != nullptr; }
 
+  // A cursor on table `tableNo` as Database::OpenTable gives it (a closed one of that table
+  // is used again); fails as that does.
+  std::unique_ptr<Cursor> OpenCursor(int32_t tableNo);
   int32_t AddTable(std::unique_ptr<Cursor> cursor);
   Cursor& Table(int32_t handle);
   void CloseTable(int32_t handle);
@@ -72,6 +76,8 @@ class Session {
   // fails as opening the table fails.
   KeyLookup& KeyLookupOf(int32_t tableNo);
 
+  // A buffer of `table`'s table at its initial values (a freed one is used again).
+  Record NewRecord(const Cursor& table);
   int32_t AddRecord(Record record);
   // The buffer `handle`, which must belong to the table of `table`.
   Record& RecordOf(const Cursor& table, int32_t handle);
@@ -94,6 +100,10 @@ class Session {
   HandleTable<Record> records_;
   HandleTable<double> decimals_;
   std::unordered_map<int32_t, KeyLookup> keyLookups_;
+  // Closed cursors (only those still as opened) and freed buffers, a few of each, so that
+  // tables opened and closed again and again cost no allocation.
+  std::vector<std::unique_ptr<Cursor>> spareCursors_;
+  std::vector<Record> spareRecords_;
 };
 
 }  // namespace dbclient::binding

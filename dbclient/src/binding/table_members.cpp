@@ -187,13 +187,11 @@ constexpr MemberDef kMembers[] = {
 std::span<const MemberDef> TableMembers() noexcept { return kMembers; }
 
 int32_t OpenTableHandle(Session& session, int32_t tableNo) {
-  std::unique_ptr<Cursor> cursor;
-  Check(session.database().OpenTable(tableNo, &cursor));
-  return session.AddTable(std::move(cursor));
+  return session.AddTable(session.OpenCursor(tableNo));
 }
 
 int32_t AllocRecordBuffer(Session& session, int32_t table) {
-  return session.AddRecord(session.Table(table).NewRecord());
+  return session.AddRecord(session.NewRecord(session.Table(table)));
 }
 
 void InitRecordBuffer(Session& session, int32_t table, int32_t record) {

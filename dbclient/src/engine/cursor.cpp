@@ -137,6 +137,8 @@ const TableDef& Cursor::table() const noexcept { return *impl_->table; }
 
 bool Cursor::usable() const noexcept { return impl_->Usable(); }
 
+bool Cursor::asOpened() const noexcept { return impl_->key == 0 && impl_->filters.empty(); }
+
 Status Cursor::SetCurrentKey(std::span<const int32_t> fields) {
   Status status = impl_->Check();
   if (!status.ok()) return status;
