@@ -3,9 +3,13 @@
 // request costs. Everything a database file has too is tested on both backends elsewhere.
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <chrono>
+#include <cstring>
+#include <random>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "engine_test_support.h"
 #include "error_codes.h"
@@ -314,6 +318,38 @@ TEST_F(ServerSessionTest, AnInsertAfterAnUnansweredOneSaysItFoundTheKey) {
 
 // The record cache holds about its capacity in bytes (what Cache sets), dropping the records
 // used least recently, and answers for an entry only under the generation it was stored with.
+// Numeric columns arrive as text; the short way of reading them must give from_chars's
+// double bit for bit, the long way included.
+TEST(ServerTextTest, DecimalsReadAsFromCharsReadsThem) {
+  const auto fromChars = [](std::string_view text) {
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+  };
+  std::vector<std::string> texts = {"0",   "-0",   "0.0",  "-0.000", "1",    "0.1",     "0.3",
+                                    "2.675", "-136.2", "999999999999999", "1234567890.12345",
+                                    "0.000000000000001", "12345678901234567", "1.2.3", "NaN",
+                                    "-",   "",     "."};
+  std::mt19937_64 random(20261207);
+  for (int i = 0; i < 20000; ++i) {
+    const int decimals = static_cast<int>(random() % 16);
+    const uint64_t digits = random() % 10000000000000000u;  // up to 16 digits
+    std::string text = std::to_string(digits);
+    if (decimals > 0) {
+      text.insert(0, text.size() <= static_cast<size_t>(decimals) ? decimals + 1 - text.size() : 0,
+                  '0');
+      text.insert(text.size() - decimals, ".");
+    }
+    if (random() % 2) text.insert(0, "-");
+    texts.push_back(std::move(text));
+  }
+  for (const std::string& text : texts) {
+    const double expected = fromChars(text);
+    const double got = postgres::DecimalFromText(text);
+    EXPECT_EQ(std::memcmp(&expected, &got, sizeof got), 0) << text;
+  }
+}
+
 TEST(ServerRecordCacheTest, KeepsItsBoundAndOnlyCurrentEntries) {
   using Knowledge = postgres::RecordCache::Knowledge;
   const postgres::TableId id{1, kCustomerTable};

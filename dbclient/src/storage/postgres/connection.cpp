@@ -78,12 +78,39 @@ int64_t Result::Integer(int row, int column) const {
   return value;
 }
 
-double Result::Decimal(int row, int column) const {
-  const std::string_view text = Text(row, column);
-  double value = 0;
-  std::from_chars(text.data(), text.data() + text.size(), value);
-  return value;
+double DecimalFromText(std::string_view text) {
+  // Up to 15 digits (below 2^53) and 15 decimals both the digits and the power of ten are
+  // exact doubles, and their quotient is the correctly rounded value; the rest (longer
+  // numbers, NaN) goes to from_chars.
+  static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6, 1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  const bool negative = !text.empty() && text.front() == '-';
+  uint64_t digits = 0;
+  int count = 0;
+  int decimals = -1;  // -1: no point yet
+  for (size_t i = negative ? 1 : 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '.' && decimals < 0) {
+      decimals = 0;
+    } else if (c >= '0' && c <= '9' && count < 15) {
+      digits = digits * 10 + static_cast<uint64_t>(c - '0');
+      ++count;
+      if (decimals >= 0) ++decimals;
+    } else {
+      count = 0;
+      break;
+    }
+  }
+  if (count == 0) {
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+  }
+  const double value = static_cast<double>(digits) / kPowersOfTen[decimals < 0 ? 0 : decimals];
+  return negative ? -value : value;
 }
+
+double Result::Decimal(int row, int column) const { return DecimalFromText(Text(row, column)); }
 
 Value Result::Get(int row, int column, FieldType type) const {
   const std::string_view text = Text(row, column);

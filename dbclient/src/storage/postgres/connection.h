@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -42,6 +43,10 @@ class Parameters {
   // A text the server cannot hold (it ends texts at U+0000): the statement is not sent.
   bool refused_ = false;
 };
+
+// A numeric column's text (digits, an optional minus sign and point) as the nearest double,
+// exactly as std::from_chars reads it.
+double DecimalFromText(std::string_view text);
 
 // The answer of a statement; owns the PGresult.
 class Result {
