@@ -197,6 +197,40 @@ TEST_P(CursorTest, FiltersAndRangesSelectInStorageAsInMemory) {
   EXPECT_EQ(Scan(*customers_).size(), 5u) << "an empty expression removes the filter";
 }
 
+// Wildcard filters with a literal prefix read a key range in storage; texts at the edges of
+// that range (the prefix itself, its last character one higher or lower, characters beyond
+// U+FFFF and the highest one) must select as in memory.
+TEST_P(CursorTest, WildcardPrefixesSelectInStorageAsInMemory) {
+  const std::u16string names[] = {u"K",          u"K0",           u"K0a",       u"K/",
+                                  u"K1",         u"K0\U0010FFFF", u"K\U0010FFFF", u"K\U0010FFFFx",
+                                  u"\U0010FFFF", u"A\uFFFD",      u"A\uFFFDz",  u"A\uD7FF",
+                                  u"A\uE000",    u"A\U0001F600",  u"A\U0001F601", u"Kz"};
+  int number = 60;
+  for (const std::u16string& name : names) {
+    AddCustomer(u"C" + std::u16string(1, static_cast<char16_t>(u'0' + number / 10)) +
+                    std::u16string(1, static_cast<char16_t>(u'0' + number % 10)),
+                name, u"", 0);
+    ++number;
+  }
+  for (const std::u16string expression :
+       {u"K0*", u"K*", u"K?", u"K\U0010FFFF*", u"\U0010FFFF*", u"A\uD7FF*", u"A\xDC00*",
+        u"A\U0001F600*", u"A\uFFFD?", u"K0*a", u"<>K0*"}) {
+    FieldFilter filter;
+    ASSERT_TRUE(IsOk(
+        FieldFilter::Parse(*customers_->table().FindField(customer::kName), expression, &filter)));
+    Numbers expected;
+    for (const std::u16string& no : Scan(*customers_)) {
+      Record rec = customers_->NewRecord();
+      ASSERT_TRUE(rec.Set(customer::kNo, Input(std::u16string_view(no))).ok());
+      ASSERT_TRUE(IsOk(customers_->Find(rec, u"=")));
+      if (filter.Matches(*rec.Find(customer::kName))) expected.push_back(no);
+    }
+    ASSERT_TRUE(IsOk(customers_->SetFilter(customer::kName, expression)));
+    EXPECT_EQ(Scan(*customers_), expected) << Utf8(expression);
+    ASSERT_TRUE(IsOk(customers_->SetFilter(customer::kName, u"")));
+  }
+}
+
 TEST_P(CursorTest, FiltersCombineAcrossFieldsAndReplacePerField) {
   ASSERT_TRUE(IsOk(customers_->SetFilter(customer::kCity, u"Praha|Brno")));
   ASSERT_TRUE(IsOk(customers_->SetRange(customer::kRank, int64_t{20}, int64_t{30})));

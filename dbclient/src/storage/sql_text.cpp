@@ -57,6 +57,40 @@ namespace {
 // AND. Lists stay flat chains, so a statement nests no deeper than the filter's own
 // parentheses (SQLite's parser gives up at about 30 levels) and its expression tree grows
 // with the number of values, not with their nesting.
+// The texts that begin with a wildcard pattern's literal prefix form a range in code-point
+// order, the order both backends keep texts in: " AND column>=prefix AND column<raised",
+// where raised is the prefix with its last character one higher. Implied by the match
+// itself, it lets an index serve the match (K0* reads only the K0 part of the key).
+template <class Parameter>
+void AppendPrefixRange(const std::string& column, const std::vector<PatternChar>& pattern,
+                       Parameter parameter, std::string* sql) {
+  std::u16string prefix;
+  for (const PatternChar& c : pattern) {
+    if (c.kind != PatternChar::Kind::kLiteral) break;
+    prefix += c.ch;
+  }
+  if (prefix.empty()) return;
+  // As stored and as the pattern is bound: a lone surrogate reads as U+FFFD.
+  prefix = text::FromUtf8(text::ToUtf8(prefix));
+  size_t cut = prefix.size() - 1;
+  char32_t last = prefix[cut];
+  if (cut > 0 && last >= 0xDC00 && last <= 0xDFFF) {
+    --cut;
+    last = 0x10000 + ((static_cast<char32_t>(prefix[cut]) - 0xD800) << 10) + (last - 0xDC00);
+  }
+  *sql += " AND " + column + ">=" + parameter(Value::Text(prefix));
+  if (last == 0x10FFFF) return;  // nothing sorts above it: no upper bound
+  last = last + 1 == 0xD800 ? 0xE000 : last + 1;
+  prefix.resize(cut);
+  if (last >= 0x10000) {
+    prefix += static_cast<char16_t>(0xD800 + ((last - 0x10000) >> 10));
+    prefix += static_cast<char16_t>(0xDC00 + ((last - 0x10000) & 0x3FF));
+  } else {
+    prefix += static_cast<char16_t>(last);
+  }
+  *sql += " AND " + column + "<" + parameter(Value::Text(prefix));
+}
+
 void AppendNode(const Dialect& dialect, const FilterNode& node, const std::string& column,
                 bool insideAnd, int* position, std::string* sql, std::vector<Value>* parameters) {
   if (node.kind != FilterNode::Kind::kTerm) {
@@ -103,12 +137,15 @@ void AppendNode(const Dialect& dialect, const FilterNode& node, const std::strin
       }
       return;
     case FilterTerm::Op::kMatch:
-    case FilterTerm::Op::kNotMatch:
-      *sql += (term.op == FilterTerm::Op::kNotMatch ? "NOT (" : "(") + operand +
-              dialect.matchOperator +
+    case FilterTerm::Op::kNotMatch: {
+      const bool negated = term.op == FilterTerm::Op::kNotMatch;
+      *sql += (negated ? "NOT (" : "(") + operand + dialect.matchOperator +
               parameter(Value::Text(text::FromUtf8(dialect.matchPattern(term.pattern)))) +
-              dialect.matchSuffix + ")";
+              dialect.matchSuffix;
+      if (!negated && !term.ignoreCase) AppendPrefixRange(column, term.pattern, parameter, sql);
+      *sql += ")";
       return;
+    }
   }
 }
 
