@@ -171,16 +171,6 @@ bool Variant::CheckInvariant() const noexcept {
   return true;
 }
 
-VarType Variant::type() const noexcept {
-  static constexpr VarType kTypes[] = {
-      VarType::kEmpty,   VarType::kNull,  VarType::kInteger, VarType::kLong,
-      VarType::kSingle,  VarType::kDouble, VarType::kCurrency, VarType::kDate,
-      VarType::kError,   VarType::kBoolean, VarType::kByte,  VarType::kEmpty,
-      VarType::kString,  VarType::kObject, VarType::kArray};
-  static_assert(std::size(kTypes) == static_cast<size_t>(Kind::kArray) + 1);
-  return kTypes[static_cast<size_t>(Deref().kind_)];
-}
-
 bool Variant::IsByRef() const noexcept { return kind_ == Kind::kByRef; }
 
 bool Variant::IsMissing() const noexcept {
@@ -203,12 +193,6 @@ bool Variant::IsNumeric() const noexcept {
       return false;
   }
 }
-
-const Variant& Variant::Deref() const noexcept {
-  return kind_ == Kind::kByRef ? *plain_.target : *this;
-}
-
-Variant& Variant::Deref() noexcept { return kind_ == Kind::kByRef ? *plain_.target : *this; }
 
 // A by-reference value is stored as the value it refers to: a callee writing through a
 // reference must not leave the caller holding a reference into the callee's frame.

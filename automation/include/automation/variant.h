@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <span>
 #include <string>
@@ -120,8 +121,9 @@ class Variant {
     if (!IsPlain(kind_)) DestroyOwned();
   }
 
-  // The type of the value (looking through a by-reference Variant).
-  VarType type() const noexcept;
+  // The type of the value (looking through a by-reference Variant). Inline, as Deref: both
+  // are on the path of every call.
+  VarType type() const noexcept { return TypeOfKind(Deref().kind_); }
   bool IsByRef() const noexcept;
   bool IsEmpty() const noexcept { return type() == VarType::kEmpty; }
   bool IsNull() const noexcept { return type() == VarType::kNull; }
@@ -131,8 +133,10 @@ class Variant {
   bool IsNumeric() const noexcept;  // Integer..Currency, Date, Boolean, Byte
 
   // The Variant itself, or the target of a by-reference Variant.
-  const Variant& Deref() const noexcept;
-  Variant& Deref() noexcept;
+  const Variant& Deref() const noexcept {
+    return kind_ == Kind::kByRef ? *plain_.target : *this;
+  }
+  Variant& Deref() noexcept { return kind_ == Kind::kByRef ? *plain_.target : *this; }
   // Stores `value` into this Variant, or into the target of a by-reference Variant.
   void Assign(Variant value);
 
@@ -198,6 +202,15 @@ class Variant {
     kArray,
   };
   static constexpr bool IsPlain(Kind kind) noexcept { return kind < Kind::kString; }
+  static constexpr VarType TypeOfKind(Kind kind) noexcept {
+    constexpr VarType kTypes[] = {
+        VarType::kEmpty,   VarType::kNull,    VarType::kInteger, VarType::kLong,
+        VarType::kSingle,  VarType::kDouble,  VarType::kCurrency, VarType::kDate,
+        VarType::kError,   VarType::kBoolean, VarType::kByte,    VarType::kEmpty,
+        VarType::kString,  VarType::kObject,  VarType::kArray};
+    static_assert(std::size(kTypes) == static_cast<size_t>(Kind::kArray) + 1);
+    return kTypes[static_cast<size_t>(kind)];
+  }
 
   union Plain {
     int16_t integer;
