@@ -103,13 +103,13 @@ int16_t Variant::ToInteger() const {
   return static_cast<int16_t>(ToIntegerOfRange(*this, INT16_MIN, INT16_MAX, 16));
 }
 
-int32_t Variant::ToLong() const {
+int32_t Variant::ToLongCoerced() const {
   return static_cast<int32_t>(ToIntegerOfRange(*this, INT32_MIN, INT32_MAX, 32));
 }
 
 uint8_t Variant::ToByte() const { return static_cast<uint8_t>(ToIntegerOfRange(*this, 0, 255, 8)); }
 
-double Variant::ToDouble() const {
+double Variant::ToDoubleCoerced() const {
   return VariantAccess::Visit(
       *this, [&](const auto& value) -> double {
         using T = std::decay_t<decltype(value)>;
@@ -188,7 +188,7 @@ double Variant::ToDate() const {
   return serial;
 }
 
-bool Variant::ToBoolean() const {
+bool Variant::ToBooleanCoerced() const {
   if (const auto* s = VariantAccess::String(*this)) {
     if (auto word = ParseBooleanWord(*s)) return *word != 0;
     if (*s == u"#TRUE#") return true;

@@ -144,13 +144,28 @@ class Variant {
   // out of range, 13 when the value does not convert, 94 for Null. An Object converts
   // through its default member (dispatch id 0); Nothing raises 91.
   int16_t ToInteger() const;
-  int32_t ToLong() const;
+  // ToLong, ToDouble and ToBoolean are inline for the kinds they mostly meet (handles, field
+  // numbers, amounts, flags).
+  int32_t ToLong() const {
+    const Variant& value = Deref();
+    if (value.kind_ == Kind::kLong) return value.plain_.long_;
+    if (value.kind_ == Kind::kInteger) return value.plain_.integer;
+    return ToLongCoerced();
+  }
   uint8_t ToByte() const;
   float ToSingle() const;
-  double ToDouble() const;
+  double ToDouble() const {
+    const Variant& value = Deref();
+    if (value.kind_ == Kind::kDouble) return value.plain_.real;
+    if (value.kind_ == Kind::kLong) return value.plain_.long_;
+    return ToDoubleCoerced();
+  }
   Currency ToCurrency() const;
   double ToDate() const;
-  bool ToBoolean() const;
+  bool ToBoolean() const {
+    const Variant& value = Deref();
+    return value.kind_ == Kind::kBoolean ? value.plain_.boolean : ToBooleanCoerced();
+  }
   std::u16string ToString() const;  // CStr: the text form of the value
   // The object reference; 424 when the value is not an Object (Nothing gives null).
   Ref<Dispatch> ToObject() const;
@@ -202,14 +217,15 @@ class Variant {
     kArray,
   };
   static constexpr bool IsPlain(Kind kind) noexcept { return kind < Kind::kString; }
+  // A static table: one local to the function would be built on the stack at every call.
+  static constexpr VarType kTypeOfKind[] = {
+      VarType::kEmpty,   VarType::kNull,    VarType::kInteger, VarType::kLong,
+      VarType::kSingle,  VarType::kDouble,  VarType::kCurrency, VarType::kDate,
+      VarType::kError,   VarType::kBoolean, VarType::kByte,    VarType::kEmpty,
+      VarType::kString,  VarType::kObject,  VarType::kArray};
+  static_assert(std::size(kTypeOfKind) == static_cast<size_t>(Kind::kArray) + 1);
   static constexpr VarType TypeOfKind(Kind kind) noexcept {
-    constexpr VarType kTypes[] = {
-        VarType::kEmpty,   VarType::kNull,    VarType::kInteger, VarType::kLong,
-        VarType::kSingle,  VarType::kDouble,  VarType::kCurrency, VarType::kDate,
-        VarType::kError,   VarType::kBoolean, VarType::kByte,    VarType::kEmpty,
-        VarType::kString,  VarType::kObject,  VarType::kArray};
-    static_assert(std::size(kTypes) == static_cast<size_t>(Kind::kArray) + 1);
-    return kTypes[static_cast<size_t>(kind)];
+    return kTypeOfKind[static_cast<size_t>(kind)];
   }
 
   union Plain {
@@ -223,6 +239,11 @@ class Variant {
     uint8_t byte;
     Variant* target;
   };
+
+  // The out-of-line halves of the coercions above.
+  int32_t ToLongCoerced() const;
+  double ToDoubleCoerced() const;
+  bool ToBooleanCoerced() const;
 
   // The slow halves of the special members: at least one side owns something.
   void MoveOwnedFrom(Variant& other) noexcept;
