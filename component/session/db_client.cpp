@@ -66,18 +66,33 @@ automation::Ref<automation::Dispatch> CreateDbClient() {
   return automation::CreateObject(kDbClientClassId);
 }
 
+namespace {
+
+// The guard's put of the error-display switch, twice in every guarded operation.
+void PutErrorDisplay(const Binding& state, bool value) {
+  if (state.native != nullptr) {
+    state.native->SetErrorDisplay(value);
+    return;
+  }
+  automation::PutProperty(state.client.get(), client_member::kErrorDisplay, value);
+}
+
+}  // namespace
+
 void PutClientFlag(automation::DispId member, bool value) {
-  if (dbclient::NativeClient* native = NativeDbClient();
-      native != nullptr && member == client_member::kErrorDisplay) {
-    native->SetErrorDisplay(value);
+  if (member == client_member::kErrorDisplay) {
+    PutErrorDisplay(State(), value);
     return;
   }
   automation::PutProperty(DbClient(), member, value);
 }
 
-void GuardOn() { PutClientFlag(client_member::kErrorDisplay, !ViewErrors()); }
+void GuardOn() {
+  const Binding& state = State();
+  PutErrorDisplay(state, !state.viewErrors);
+}
 
-void GuardOff() { PutClientFlag(client_member::kErrorDisplay, false); }
+void GuardOff() { PutErrorDisplay(State(), false); }
 
 void CheckLastError(Directives directives) {
   if (dbclient::NativeClient* native = NativeDbClient()) {

@@ -40,9 +40,4 @@ const MemberDef* FindMember(automation::DispId id) noexcept;
 // Names and numbers of every member, for GetIDsOfNames.
 std::span<const automation::MemberName> MemberNames() noexcept;
 
-// Dispatch numbers the object itself treats specially.
-inline constexpr automation::DispId kLastErrorMember = 45;
-inline constexpr automation::DispId kBeforeLookupMember = 62;
-inline constexpr automation::DispId kFindMember = 19;
-
 }  // namespace dbclient::binding

@@ -47,13 +47,6 @@ diagnostics::HandleCounts Session::OpenHandlesInProcess() {
           live.decimals.load(std::memory_order_relaxed)};
 }
 
-void Session::BeginCall(int32_t member) noexcept {
-  calls_.Count(member);
-  if (member == kLastErrorMember) return;
-  lastError = 0;
-  if (member != kBeforeLookupMember && member != kFindMember) quietLookup = false;
-}
-
 void Session::OpenDatabase(const std::u16string& path, int32_t cacheKiB, bool commitCache) {
   CloseDatabase();
   OpenOptions options;

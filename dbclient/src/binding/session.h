@@ -16,6 +16,11 @@
 
 namespace dbclient::binding {
 
+// Dispatch numbers the object itself treats specially.
+inline constexpr int32_t kLastErrorMember = 45;
+inline constexpr int32_t kBeforeLookupMember = 62;
+inline constexpr int32_t kFindMember = 19;
+
 // Lookups that fail end the member call with a client error (ClientFailure): an unknown or
 // freed handle with the unknown-handle error, a record buffer of another table with the
 // wrong-table error, a missing database with the no-database error.
@@ -45,7 +50,12 @@ class Session {
   // Starts a call of member `member`: counts it and, unless it only reads the last error
   // (45), clears the last error; any member but the search (19) and its preparation (62)
   // ends the quiet look-up that 62 arms.
-  void BeginCall(int32_t member) noexcept;
+  void BeginCall(int32_t member) noexcept {
+    calls_.Count(member);
+    if (member == kLastErrorMember) return;
+    lastError = 0;
+    if (member != kBeforeLookupMember && member != kFindMember) quietLookup = false;
+  }
 
   // Opens the embedded database file `path`, closing one that is open first. A cache of 0
   // or less keeps the default page cache.
