@@ -51,16 +51,19 @@ class ConversionTest : public ::testing::TestWithParam<ConversionRow> {};
 
 TEST_P(ConversionTest, ConvertsOrRefuses) {
   const ConversionRow& row = GetParam();
-  const Value sentinel = Value::Integer(-12345);
-  Value out = sentinel;
-  const Status status = ConvertInput(row.field, row.input, &out);
-  if (row.error != 0) {
-    EXPECT_TRUE(HasCode(status, row.error));
-    EXPECT_EQ(out, sentinel) << "a refused value must leave the output untouched";
-  } else {
-    ASSERT_TRUE(IsOk(status));
-    EXPECT_EQ(out.type(), row.field.type);
-    EXPECT_EQ(out, row.expected) << out.DebugString() << " vs " << row.expected.DebugString();
+  // Into a value of another type, and into one of the field's type as a record buffer
+  // holds it (written in place).
+  for (const Value& sentinel : {Value::Integer(-12345), Value(row.field.type)}) {
+    Value out = sentinel;
+    const Status status = ConvertInput(row.field, row.input, &out);
+    if (row.error != 0) {
+      EXPECT_TRUE(HasCode(status, row.error));
+      EXPECT_EQ(out, sentinel) << "a refused value must leave the output untouched";
+    } else {
+      ASSERT_TRUE(IsOk(status));
+      EXPECT_EQ(out.type(), row.field.type);
+      EXPECT_EQ(out, row.expected) << out.DebugString() << " vs " << row.expected.DebugString();
+    }
   }
 }
 

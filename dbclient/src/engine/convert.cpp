@@ -18,6 +18,23 @@ namespace {
 
 Status Fail(int32_t code, const FieldDef& field) { return Status::Error(code, field.name); }
 
+// Results of the number types are written in place where `out` holds a value of the type
+// already, as a record buffer's field does.
+void StoreWhole(FieldType type, int32_t v, Value* out) {
+  if (out->type() != type) *out = Value(type);
+  out->AssignStoredInteger(v);
+}
+
+void StoreBoolean(bool v, Value* out) {
+  if (out->type() != FieldType::kBoolean) *out = Value(FieldType::kBoolean);
+  out->AssignStoredBoolean(v);
+}
+
+void StoreDecimal(double v, Value* out) {
+  if (out->type() != FieldType::kDecimal) *out = Value(FieldType::kDecimal);
+  out->AssignStoredDecimal(v);
+}
+
 // A number in plain decimal notation with optional sign, fraction and exponent, as the
 // client writes and reads numbers in text; blanks around it are allowed. The fraction follows
 // the user's decimal separator and no other: in cs-CZ "2,25" is 2.25 and "2.25" is no number.
@@ -120,14 +137,14 @@ Status ToInteger(const FieldDef& field, const Input& input, Value* out) {
     if (*i < std::numeric_limits<int32_t>::min() || *i > std::numeric_limits<int32_t>::max()) {
       return Fail(errc::kNumberOutOfRange, field);
     }
-    *out = Value::Integer(static_cast<int32_t>(*i));
+    StoreWhole(FieldType::kInteger, static_cast<int32_t>(*i), out);
     return Status();
   }
   const std::optional<double> number = NumberOf(input);
   if (!number) return Fail(errc::kBadNumber, field);
   const std::optional<int32_t> value = ToInt32(*number);
   if (!value) return Fail(errc::kNumberOutOfRange, field);
-  *out = Value::Integer(*value);
+  StoreWhole(FieldType::kInteger, *value, out);
   return Status();
 }
 
@@ -137,6 +154,11 @@ Status ToOption(const FieldDef& field, const Input& input, Value* out) {
   // Commas are ASCII: the captions are counted in their UTF-8 form, decoded only to compare.
   const int32_t count =
       1 + static_cast<int32_t>(std::count(field.optionString.begin(), field.optionString.end(), ','));
+  if (const int64_t* index = std::get_if<int64_t>(&input)) {
+    if (*index < 0 || *index >= count) return Fail(errc::kBadOption, field);
+    StoreWhole(FieldType::kOption, static_cast<int32_t>(*index), out);
+    return Status();
+  }
   if (const std::u16string_view* text = std::get_if<std::u16string_view>(&input)) {
     const std::u16string captions = text::FromUtf8(field.optionString);
     const std::u16string_view wanted = text::TrimBlanks(*text);
@@ -147,7 +169,7 @@ Status ToOption(const FieldDef& field, const Input& input, Value* out) {
       const std::u16string_view caption =
           text::TrimBlanks(std::u16string_view(captions).substr(start, end - start));
       if (text::EqualsIgnoreCase(caption, wanted)) {
-        *out = Value::Option(index);
+        StoreWhole(FieldType::kOption, index, out);
         return Status();
       }
       start = end + 1;
@@ -158,22 +180,26 @@ Status ToOption(const FieldDef& field, const Input& input, Value* out) {
   if (!index || *index < 0 || *index >= count || *index != *number) {
     return Fail(errc::kBadOption, field);
   }
-  *out = Value::Option(*index);
+  StoreWhole(FieldType::kOption, *index, out);
   return Status();
 }
 
 Status ToBoolean(const FieldDef& field, const Input& input, Value* out) {
+  if (const bool* b = std::get_if<bool>(&input)) {
+    StoreBoolean(*b, out);
+    return Status();
+  }
   if (const std::u16string_view* text = std::get_if<std::u16string_view>(&input)) {
     const std::u16string_view word = text::TrimBlanks(*text);
     for (const std::u16string_view yes : {u"Yes", u"True", u"Ano"}) {
       if (text::EqualsIgnoreCase(word, yes)) {
-        *out = Value::Boolean(true);
+        StoreBoolean(true, out);
         return Status();
       }
     }
     for (const std::u16string_view no : {u"No", u"False", u"Ne", u""}) {
       if (text::EqualsIgnoreCase(word, no)) {
-        *out = Value::Boolean(false);
+        StoreBoolean(false, out);
         return Status();
       }
     }
@@ -182,7 +208,7 @@ Status ToBoolean(const FieldDef& field, const Input& input, Value* out) {
   }
   const std::optional<double> number = NumberOf(input);
   if (!number) return Fail(errc::kBadBoolean, field);
-  *out = Value::Boolean(*number != 0);
+  StoreBoolean(*number != 0, out);
   return Status();
 }
 
@@ -191,7 +217,7 @@ Status ToDate(const FieldDef& field, const Input& input, Value* out) {
   if (const std::u16string_view* text = std::get_if<std::u16string_view>(&input)) {
     std::u16string_view date = text::TrimBlanks(*text);
     if (date.empty()) {
-      *out = Value::Date(0);
+      StoreWhole(FieldType::kDate, 0, out);
       return Status();
     }
     // A date followed by a time of day: the time is dropped.
@@ -201,7 +227,7 @@ Status ToDate(const FieldDef& field, const Input& input, Value* out) {
     }
     const std::optional<int32_t> day = calendar::ParseDate(date);
     if (!day) return Fail(errc::kBadDate, field);
-    *out = Value::Date(*day);
+    StoreWhole(FieldType::kDate, *day, out);
     return Status();
   }
   if (std::holds_alternative<bool>(input)) return Fail(errc::kBadDate, field);
@@ -210,7 +236,7 @@ Status ToDate(const FieldDef& field, const Input& input, Value* out) {
       *serial >= calendar::kLastDay + 1.0) {
     return Fail(errc::kBadDate, field);
   }
-  *out = Value::Date(static_cast<int32_t>(std::trunc(*serial)));
+  StoreWhole(FieldType::kDate, static_cast<int32_t>(std::trunc(*serial)), out);
   return Status();
 }
 
@@ -220,7 +246,7 @@ Status ToTime(const FieldDef& field, const Input& input, Value* out) {
   if (const std::u16string_view* text = std::get_if<std::u16string_view>(&input)) {
     std::u16string_view time = text::TrimBlanks(*text);
     if (time.empty()) {
-      *out = Value::Time(0);
+      StoreWhole(FieldType::kTime, 0, out);
       return Status();
     }
     std::optional<int32_t> ms = calendar::ParseTime(time);
@@ -229,7 +255,7 @@ Status ToTime(const FieldDef& field, const Input& input, Value* out) {
       ms = calendar::ParseTime(time.substr(blank + 1));
     }
     if (!ms) return Fail(errc::kBadTime, field);
-    *out = Value::Time(*ms);
+    StoreWhole(FieldType::kTime, *ms, out);
     return Status();
   }
   if (std::holds_alternative<bool>(input)) return Fail(errc::kBadTime, field);
@@ -240,7 +266,7 @@ Status ToTime(const FieldDef& field, const Input& input, Value* out) {
   const double fraction = std::fabs(*serial - std::trunc(*serial));
   int64_t ms = std::llround(fraction * calendar::kMillisecondsPerDay);
   if (ms >= calendar::kMillisecondsPerDay) ms = calendar::kMillisecondsPerDay - 1;
-  *out = Value::Time(static_cast<int32_t>(ms));
+  StoreWhole(FieldType::kTime, static_cast<int32_t>(ms), out);
   return Status();
 }
 
@@ -249,7 +275,7 @@ Status ToDecimal(const FieldDef& field, const Input& input, Value* out) {
   if (std::holds_alternative<DateSerial>(input)) return Fail(errc::kTypeMismatch, field);
   const std::optional<double> number = NumberOf(input);
   if (!number || !std::isfinite(*number)) return Fail(errc::kBadNumber, field);
-  *out = Value::Decimal(*number == 0 ? 0.0 : *number);
+  StoreDecimal(*number == 0 ? 0.0 : *number, out);
   return Status();
 }
 

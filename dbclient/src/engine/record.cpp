@@ -60,12 +60,10 @@ const Value* Record::Find(int32_t fieldNo) const noexcept {
 Status Record::Set(int32_t fieldNo, const Input& input) {
   const int index = IndexOf(fieldNo);
   if (index < 0) return Status::Error(errc::kUnknownField, std::to_string(fieldNo));
-  Value value;
-  Status status = ConvertInput(table_->fields[static_cast<size_t>(index)], input, &value);
-  if (status.ok()) {
-    values_[static_cast<size_t>(index)] = std::move(value);
-    initial_ = false;
-  }
+  // A conversion that fails leaves the value as it was.
+  const auto i = static_cast<size_t>(index);
+  Status status = ConvertInput(table_->fields[i], input, &values_[i]);
+  if (status.ok()) initial_ = false;
   return status;
 }
 
