@@ -148,22 +148,14 @@ void Table::Reset() {
   GuardOff();
 }
 
-int32_t Table::FieldNo(const Variant& fieldVariant) {
-  switch (fieldVariant.type()) {
-    case automation::VarType::kInteger:
-    case automation::VarType::kLong:
-      return fieldVariant.ToLong();
-    case automation::VarType::kString: {
-      GuardOn();
-      HandleArg table(cfHTable_);
-      const int32_t number =
-          Call(client::kFieldNumber, table.ByRef(), Variant(fieldVariant.ToString())).ToLong();
-      GuardOff();
-      return number;
-    }
-    default:
-      table_errors::RaiseBadFieldId();
-  }
+int32_t Table::FieldNoOfName(const Variant& fieldVariant) {
+  if (fieldVariant.type() != automation::VarType::kString) table_errors::RaiseBadFieldId();
+  GuardOn();
+  HandleArg table(cfHTable_);
+  const int32_t number =
+      Call(client::kFieldNumber, table.ByRef(), Variant(fieldVariant.ToString())).ToLong();
+  GuardOff();
+  return number;
 }
 
 std::u16string Table::Name() {

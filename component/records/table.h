@@ -3,11 +3,11 @@
 // `Database.AllocTable`) through the C++ members below.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -173,7 +173,13 @@ class Table final : public automation::DispatchObject {
 
   // The field number of `fieldVariant`: an Integer/Long as it is (no client call), a String
   // through the client; any other type raises 999.
-  int32_t FieldNo(const automation::Variant& fieldVariant);
+  int32_t FieldNo(const automation::Variant& fieldVariant) {
+    const automation::VarType type = fieldVariant.type();
+    if (type == automation::VarType::kLong || type == automation::VarType::kInteger) {
+      return fieldVariant.ToLong();
+    }
+    return FieldNoOfName(fieldVariant);
+  }
   // The value of one field of the buffer: decimals as a Double, every other type exactly as
   // the client produced it.
   automation::Variant Field(const automation::Variant& id);
@@ -247,6 +253,8 @@ class Table final : public automation::DispatchObject {
   std::span<const automation::MemberName> MemberNames() const noexcept override;
 
  private:
+  // FieldNo of anything but a whole number: a String through the client, else 999.
+  int32_t FieldNoOfName(const automation::Variant& fieldVariant);
   bool LookUpByKey(std::span<const automation::Variant> fieldData, std::u16string* message);
   bool LookUpByKeyNative(dbclient::NativeClient& native,
                          std::span<const automation::Variant> fieldData, std::u16string* keyText);
@@ -269,9 +277,16 @@ class Table final : public automation::DispatchObject {
   int32_t tmpCountDelete_ = 0;
   bool autoCalcFields_ = false;
   int32_t tableNo_ = 0;
-  // Field types of the table handle knownFieldTypesTable_ (native path only).
+  // Field types of the table handle knownFieldTypesTable_ (native path only), at the slot of
+  // the field number modulo the size: a table's rules use a few dozen fields, and a field
+  // that meets another in its slot is asked again. Allocates nothing for the many short-lived
+  // tables of the record rules.
+  struct KnownFieldType {
+    int32_t field = 0;
+    int16_t type = -1;  // none yet
+  };
   int32_t knownFieldTypesTable_ = 0;
-  std::unordered_map<int32_t, int16_t> knownFieldTypes_;  // by field number
+  std::array<KnownFieldType, 64> knownFieldTypes_{};
   std::vector<int32_t> lookupKeyFields_;  // the primary key of the last native look-up
 };
 

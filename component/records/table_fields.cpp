@@ -37,14 +37,14 @@ bool PassesUnchanged(int16_t type) {
 int16_t Table::TypeOfField(int32_t field) {
   if (NativeDbClient() == nullptr) return table_internal::FieldTypeCall(cfHTable_, field);
   if (knownFieldTypesTable_ != cfHTable_) {
-    knownFieldTypes_.clear();
+    knownFieldTypes_.fill({});
     knownFieldTypesTable_ = cfHTable_;
   }
-  if (auto known = knownFieldTypes_.find(field); known != knownFieldTypes_.end()) {
-    return known->second;
-  }
+  KnownFieldType& known =
+      knownFieldTypes_[static_cast<uint32_t>(field) % knownFieldTypes_.size()];
+  if (known.type >= 0 && known.field == field) return known.type;
   const int16_t type = table_internal::FieldTypeCall(cfHTable_, field);
-  knownFieldTypes_.emplace(field, type);
+  known = {field, type};
   return type;
 }
 
