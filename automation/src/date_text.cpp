@@ -7,12 +7,13 @@
 
 #include "automation/regional_settings.h"
 #include "automation/text.h"
+#include "automation/variant.h"
 
 namespace automation {
 namespace {
 
-constexpr double kMinSerial = -657435.0;  // exclusive
-constexpr double kMaxSerial = 2958466.0;  // exclusive
+constexpr double kMinSerial = Variant::kMinDateSerial;
+constexpr double kMaxSerial = Variant::kMaxDateSerial;
 constexpr int64_t kSecondsPerDay = 86400;
 
 // Days from 1970-01-01 of a proleptic Gregorian date (Howard Hinnant's algorithm).

@@ -176,7 +176,7 @@ Currency Variant::ToCurrency() const {
   }
 }
 
-double Variant::ToDate() const {
+double Variant::ToDateCoerced() const {
   if (const auto* s = VariantAccess::String(*this)) {
     const auto serial = ParseDate(*s);
     if (!serial) Fail(error::kTypeMismatch);

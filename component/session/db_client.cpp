@@ -96,7 +96,8 @@ void GuardOff() { PutErrorDisplay(State(), false); }
 
 void CheckLastError(Directives directives) {
   if (dbclient::NativeClient* native = NativeDbClient()) {
-    CheckClientError(native->LastError(), directives);
+    // Nearly every call succeeds: the check is not even entered then.
+    if (const int32_t code = native->LastError(); code != 0) CheckClientError(code, directives);
     return;
   }
   automation::Variant code;

@@ -90,6 +90,11 @@ class Variant {
   Variant(VariantArray v);             // Array of Variants
   Variant(const char*) = delete;       // strings are UTF-16; say u"..." or FromUtf8
 
+  // Automation dates lie strictly between these serials: 100-01-01 up to the end of
+  // 9999-12-31.
+  static constexpr double kMinDateSerial = -657435.0;
+  static constexpr double kMaxDateSerial = 2958466.0;
+
   static Variant Null() noexcept;
   static Variant Date(double serial) noexcept;  // days since 1899-12-30, fraction = time
   static Variant Nothing() noexcept;            // Object holding no reference
@@ -144,8 +149,8 @@ class Variant {
   // out of range, 13 when the value does not convert, 94 for Null. An Object converts
   // through its default member (dispatch id 0); Nothing raises 91.
   int16_t ToInteger() const;
-  // ToLong, ToDouble and ToBoolean are inline for the kinds they mostly meet (handles, field
-  // numbers, amounts, flags).
+  // ToLong, ToDouble, ToDate and ToBoolean are inline for the kinds they mostly meet
+  // (handles, field numbers, amounts, dates, flags).
   int32_t ToLong() const {
     const Variant& value = Deref();
     if (value.kind_ == Kind::kLong) return value.plain_.long_;
@@ -161,7 +166,14 @@ class Variant {
     return ToDoubleCoerced();
   }
   Currency ToCurrency() const;
-  double ToDate() const;
+  double ToDate() const {
+    const Variant& value = Deref();
+    if (value.kind_ == Kind::kDate && value.plain_.real > kMinDateSerial &&
+        value.plain_.real < kMaxDateSerial) {
+      return value.plain_.real;
+    }
+    return ToDateCoerced();
+  }
   bool ToBoolean() const {
     const Variant& value = Deref();
     return value.kind_ == Kind::kBoolean ? value.plain_.boolean : ToBooleanCoerced();
@@ -243,6 +255,7 @@ class Variant {
   // The out-of-line halves of the coercions above.
   int32_t ToLongCoerced() const;
   double ToDoubleCoerced() const;
+  double ToDateCoerced() const;
   bool ToBooleanCoerced() const;
 
   // The slow halves of the special members: at least one side owns something.

@@ -28,7 +28,10 @@ class Record {
   void InitAt(size_t index);  // one field, by its position in table().fields
 
   // The value of a field, or nullptr when the table has no such field.
-  const Value* Find(int32_t fieldNo) const noexcept;
+  const Value* Find(int32_t fieldNo) const noexcept {
+    const int index = IndexOf(fieldNo);
+    return index < 0 ? nullptr : &values_[static_cast<size_t>(index)];
+  }
 
   // Converts `input` to the field's type and stores it. An unknown field or a value that does
   // not convert is an error and leaves the buffer unchanged.
@@ -53,7 +56,7 @@ class Record {
   size_t size() const noexcept { return values_.size(); }
 
   // Index of a field in table().fields, or -1.
-  int IndexOf(int32_t fieldNo) const noexcept;
+  int IndexOf(int32_t fieldNo) const noexcept { return table_->IndexOf(fieldNo); }
 
  private:
   const TableDef* table_;

@@ -81,8 +81,14 @@ struct TableDef {
   // where the numbers are small enough for a table of them (else empty).
   std::vector<int16_t> positionOfNumber;
 
-  // The position in `fields` of a field number, or -1.
-  int IndexOf(int32_t fieldNo) const noexcept;
+  // The position in `fields` of a field number, or -1. Inline: every field access asks it.
+  int IndexOf(int32_t fieldNo) const noexcept {
+    if (positionOfNumber.empty()) return SearchIndexOf(fieldNo);
+    return fieldNo >= 0 && static_cast<size_t>(fieldNo) < positionOfNumber.size()
+               ? positionOfNumber[static_cast<size_t>(fieldNo)]
+               : -1;
+  }
+  int SearchIndexOf(int32_t fieldNo) const noexcept;  // IndexOf without the table of positions
   const FieldDef* FindField(int32_t fieldNo) const noexcept;
   const FieldDef* FindField(std::string_view name) const noexcept;  // case-insensitive
   const KeyDef& PrimaryKey() const noexcept { return keys.front(); }

@@ -50,13 +50,6 @@ void Record::InitAt(size_t index) {
                                          : InitialValue(table_->fields[index]);
 }
 
-int Record::IndexOf(int32_t fieldNo) const noexcept { return table_->IndexOf(fieldNo); }
-
-const Value* Record::Find(int32_t fieldNo) const noexcept {
-  const int index = IndexOf(fieldNo);
-  return index < 0 ? nullptr : &values_[static_cast<size_t>(index)];
-}
-
 Status Record::Set(int32_t fieldNo, const Input& input) {
   const int index = IndexOf(fieldNo);
   if (index < 0) return Status::Error(errc::kUnknownField, std::to_string(fieldNo));

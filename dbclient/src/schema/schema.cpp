@@ -40,12 +40,7 @@ void SortByNumber(std::vector<Item>& items) {
 
 }  // namespace
 
-int TableDef::IndexOf(int32_t fieldNo) const noexcept {
-  if (!positionOfNumber.empty()) {
-    return fieldNo >= 0 && static_cast<size_t>(fieldNo) < positionOfNumber.size()
-               ? positionOfNumber[static_cast<size_t>(fieldNo)]
-               : -1;
-  }
+int TableDef::SearchIndexOf(int32_t fieldNo) const noexcept {
   const FieldDef* field = FindByNumber(fields, fieldNo);
   return field == nullptr ? -1 : static_cast<int>(field - fields.data());
 }
