@@ -1,5 +1,7 @@
 // `Table`: Validate (the hand-over to the record-rule object and the relation check) and
 // TestField.
+#include <unordered_map>
+
 #include "automation/automation_error.h"
 #include "records/table.h"
 #include "records/table_errors.h"
@@ -60,6 +62,29 @@ Variant BlankValue(int16_t type) {
   }
 }
 
+// The table that field `field` of table `tableNo` relates to (0: none), as the
+// field-description table gives it.
+int32_t ReadRelatedTable(int32_t tableNo, const Variant& field) {
+  Ref<Table> descriptions = AllocFromCurrentDatabase(kFieldDescriptionTable);
+  const Variant descriptionKey[] = {Variant(tableNo), field};
+  if (!descriptions->GetRecT(descriptionKey)) return 0;
+  return descriptions->Field(Variant(kRelatedTableField)).ToLong();
+}
+
+// ReadRelatedTable, remembered on the native path: the client that answers it describes its
+// own application schema, which never changes, and every validation of a filled field would
+// otherwise open a table to read it. A late-bound client is asked every time.
+int32_t RelatedTable(int32_t tableNo, const Variant& field) {
+  if (NativeDbClient() == nullptr) return ReadRelatedTable(tableNo, field);
+  if (!global::CurrentDatabase()) automation::RaiseStandard(automation::error::kObjectNotSet);
+  static std::unordered_map<int64_t, int32_t> known;  // by table number and field number
+  const int64_t key = (int64_t{tableNo} << 32) | static_cast<uint32_t>(field.ToLong());
+  if (auto it = known.find(key); it != known.end()) return it->second;
+  const int32_t related = ReadRelatedTable(tableNo, field);
+  known.emplace(key, related);
+  return related;
+}
+
 // Clears a rule object's "Rec" on the way out of a failed call; the call's own error is the
 // one that matters, so an error of this clean-up is dropped.
 void TakeBackLentRec(automation::Dispatch& rules, automation::DispId recId) noexcept {
@@ -100,10 +125,7 @@ void Table::Validate(const Variant& id, const Variant* newValue) {
   }
   if (!IsCheckedValue(value)) return;
 
-  Ref<Table> descriptions = AllocFromCurrentDatabase(kFieldDescriptionTable);
-  const Variant descriptionKey[] = {Variant(TableNo()), field};
-  if (!descriptions->GetRecT(descriptionKey)) return;
-  const int32_t relatedTable = descriptions->Field(Variant(kRelatedTableField)).ToLong();
+  const int32_t relatedTable = RelatedTable(TableNo(), field);
   if (relatedTable == 0) return;
   Ref<Table> related = AllocFromCurrentDatabase(relatedTable);
   const Variant relatedKey[] = {value};
