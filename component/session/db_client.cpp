@@ -15,9 +15,7 @@ constexpr std::u16string_view kDbClientClassId = u"{9F78D5E3-A1B3-11CF-AF9F-0003
 
 struct Binding {
   automation::Ref<automation::Dispatch> client;
-  dbclient::NativeClient* native = nullptr;  // lives as long as `client`
   bool isConnected = false;
-  bool viewErrors = false;
   DbClientCreator creator = nullptr;
 };
 
@@ -34,11 +32,23 @@ bool LateBindingOnly() noexcept {
   return late;
 }
 
+// The guard's put of the error-display switch, twice in every guarded operation.
+void PutErrorDisplay(bool value) {
+  if (dbclient::NativeClient* native = NativeDbClient()) {
+    native->SetErrorDisplay(value);
+    return;
+  }
+  automation::PutProperty(DbClient(), client_member::kErrorDisplay, value);
+}
+
 }  // namespace
 
-automation::Dispatch* DbClient() noexcept { return State().client.get(); }
+namespace binding_state {
+constinit dbclient::NativeClient* native = nullptr;
+constinit bool viewErrors = false;
+}  // namespace binding_state
 
-dbclient::NativeClient* NativeDbClient() noexcept { return State().native; }
+automation::Dispatch* DbClient() noexcept { return State().client.get(); }
 
 void SetDbClient(automation::Ref<automation::Dispatch> client) noexcept {
   dbclient::NativeClient* native = nullptr;
@@ -48,7 +58,7 @@ void SetDbClient(automation::Ref<automation::Dispatch> client) noexcept {
   }
   // Swap first so that release steps running inside the old object's release see the new
   // state.
-  State().native = native;
+  binding_state::native = native;
   automation::Ref<automation::Dispatch> old = std::exchange(State().client, std::move(client));
   old.reset();
 }
@@ -56,8 +66,7 @@ void SetDbClient(automation::Ref<automation::Dispatch> client) noexcept {
 bool IsConnected() noexcept { return State().isConnected; }
 void SetIsConnected(bool connected) noexcept { State().isConnected = connected; }
 
-bool ViewErrors() noexcept { return State().viewErrors; }
-void SetViewErrors(bool view) noexcept { State().viewErrors = view; }
+void SetViewErrors(bool view) noexcept { binding_state::viewErrors = view; }
 
 void SetDbClientCreator(DbClientCreator creator) noexcept { State().creator = creator; }
 
@@ -66,33 +75,17 @@ automation::Ref<automation::Dispatch> CreateDbClient() {
   return automation::CreateObject(kDbClientClassId);
 }
 
-namespace {
-
-// The guard's put of the error-display switch, twice in every guarded operation.
-void PutErrorDisplay(const Binding& state, bool value) {
-  if (state.native != nullptr) {
-    state.native->SetErrorDisplay(value);
-    return;
-  }
-  automation::PutProperty(state.client.get(), client_member::kErrorDisplay, value);
-}
-
-}  // namespace
-
 void PutClientFlag(automation::DispId member, bool value) {
   if (member == client_member::kErrorDisplay) {
-    PutErrorDisplay(State(), value);
+    PutErrorDisplay(value);
     return;
   }
   automation::PutProperty(DbClient(), member, value);
 }
 
-void GuardOn() {
-  const Binding& state = State();
-  PutErrorDisplay(state, !state.viewErrors);
-}
+void GuardOn() { PutErrorDisplay(!ViewErrors()); }
 
-void GuardOff() { PutErrorDisplay(State(), false); }
+void GuardOff() { PutErrorDisplay(false); }
 
 void CheckLastError(Directives directives) {
   if (dbclient::NativeClient* native = NativeDbClient()) {

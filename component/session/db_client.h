@@ -42,15 +42,22 @@ automation::Dispatch* DbClient() noexcept;
 // The client's native interface is looked up here, unless the environment variable
 // TALMO_CLIENT_BINDING is "late" (a diagnostic switch: every client is then called late bound).
 void SetDbClient(automation::Ref<automation::Dispatch> client) noexcept;
+// Read on every call, so kept in plain variables; set only through SetDbClient and
+// SetViewErrors.
+namespace binding_state {
+extern dbclient::NativeClient* native;  // lives as long as the client object
+extern bool viewErrors;
+}  // namespace binding_state
+
 // The native interface of the client, or null when it is called late bound.
-dbclient::NativeClient* NativeDbClient() noexcept;
+inline dbclient::NativeClient* NativeDbClient() noexcept { return binding_state::native; }
 
 // True from a complete OpenConnection until CloseConnection.
 bool IsConnected() noexcept;
 void SetIsConnected(bool connected) noexcept;
 
 // The error-display flag: while False the client shows no error of its own during calls.
-bool ViewErrors() noexcept;
+inline bool ViewErrors() noexcept { return binding_state::viewErrors; }
 void SetViewErrors(bool view) noexcept;
 
 // How a new client object is made. The default creates the registered client by its class
