@@ -140,7 +140,7 @@ class Cursor {
   Cursor(const Cursor&) = delete;
   Cursor& operator=(const Cursor&) = delete;
 
-  const TableDef& table() const noexcept;
+  const TableDef& table() const noexcept { return *table_; }
   // False once the cursor's database or company has been closed: every call then fails.
   bool usable() const noexcept;
   // True while the primary key is current and no field has a filter or range: the state
@@ -206,6 +206,7 @@ class Cursor {
 
  private:
   std::unique_ptr<Impl> impl_;
+  const TableDef* table_;  // the schema's; inline, as every field call checks its buffer's table
 };
 
 }  // namespace dbclient

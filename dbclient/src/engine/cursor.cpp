@@ -130,10 +130,9 @@ Status Database::OpenTable(int32_t tableNo, std::unique_ptr<Cursor>* out) {
   return Status();
 }
 
-Cursor::Cursor(PassKey, std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+Cursor::Cursor(PassKey, std::unique_ptr<Impl> impl)
+    : impl_(std::move(impl)), table_(impl_->table) {}
 Cursor::~Cursor() = default;
-
-const TableDef& Cursor::table() const noexcept { return *impl_->table; }
 
 bool Cursor::usable() const noexcept { return impl_->Usable(); }
 
