@@ -7,13 +7,10 @@
 
 #include "automation/regional_settings.h"
 #include "automation/text.h"
-#include "automation/variant.h"
 
 namespace automation {
 namespace {
 
-constexpr double kMinSerial = Variant::kMinDateSerial;
-constexpr double kMaxSerial = Variant::kMaxDateSerial;
 constexpr int64_t kSecondsPerDay = 86400;
 
 // Days from 1970-01-01 of a proleptic Gregorian date (Howard Hinnant's algorithm).
@@ -41,10 +38,6 @@ void CivilFromDays(int64_t z, int32_t& year, int32_t& month, int32_t& day) {
 const int64_t kEpochDays = DaysFromCivil(1899, 12, 30);
 
 }  // namespace
-
-bool IsValidDateSerial(double serial) noexcept {
-  return serial > kMinSerial && serial < kMaxSerial;
-}
 
 double DateSerialFromParts(int32_t year, int32_t month, int32_t day, double timeFraction) {
   const double days = static_cast<double>(DaysFromCivil(year, month, day) - kEpochDays);

@@ -10,9 +10,6 @@
 
 namespace automation {
 
-// The valid serial range: 1/1/100 to 12/31/9999 (whole part -657434 to 2958465).
-bool IsValidDateSerial(double serial) noexcept;
-
 // The serial of a calendar date and time; the time is a fraction of a day in [0, 1).
 double DateSerialFromParts(int32_t year, int32_t month, int32_t day, double timeFraction);
 

@@ -148,7 +148,7 @@ Variant Arithmetic(Operation op, const Number& a, const Number& b) {
       return DoubleResult(ApplyReal(op, AsDouble(a), AsDouble(b)));
     case NumberKind::kDate: {
       const double r = ApplyReal(op, AsDouble(a), AsDouble(b));
-      return IsValidDateSerial(r) ? Variant::Date(r) : DoubleResult(r);
+      return Variant::IsDateSerial(r) ? Variant::Date(r) : DoubleResult(r);
     }
     case NumberKind::kCurrency: {
       const __int128 x = ScaledCurrency(a);
@@ -235,7 +235,7 @@ Variant Negate(const Variant& value) {
     case NumberKind::kCurrency:
       return CurrencyResult(-static_cast<__int128>(n.integer));
     case NumberKind::kDate:
-      return IsValidDateSerial(-n.real) ? Variant::Date(-n.real) : Variant(-n.real);
+      return Variant::IsDateSerial(-n.real) ? Variant::Date(-n.real) : Variant(-n.real);
   }
   return Variant();
 }

@@ -184,7 +184,7 @@ double Variant::ToDateCoerced() const {
   }
   if (IsObject()) return DefaultValue(*this).ToDate();
   const double serial = ToDouble();
-  if (!IsValidDateSerial(serial)) Fail(error::kOverflow);
+  if (!Variant::IsDateSerial(serial)) Fail(error::kOverflow);
   return serial;
 }
 

@@ -90,10 +90,10 @@ class Variant {
   Variant(VariantArray v);             // Array of Variants
   Variant(const char*) = delete;       // strings are UTF-16; say u"..." or FromUtf8
 
-  // Automation dates lie strictly between these serials: 100-01-01 up to the end of
-  // 9999-12-31.
-  static constexpr double kMinDateSerial = -657435.0;
-  static constexpr double kMaxDateSerial = 2958466.0;
+  // True for the serial of an automation date: 100-01-01 up to the end of 9999-12-31.
+  static constexpr bool IsDateSerial(double serial) noexcept {
+    return serial > -657435.0 && serial < 2958466.0;
+  }
 
   static Variant Null() noexcept;
   static Variant Date(double serial) noexcept;  // days since 1899-12-30, fraction = time
@@ -168,10 +168,7 @@ class Variant {
   Currency ToCurrency() const;
   double ToDate() const {
     const Variant& value = Deref();
-    if (value.kind_ == Kind::kDate && value.plain_.real > kMinDateSerial &&
-        value.plain_.real < kMaxDateSerial) {
-      return value.plain_.real;
-    }
+    if (value.kind_ == Kind::kDate && IsDateSerial(value.plain_.real)) return value.plain_.real;
     return ToDateCoerced();
   }
   bool ToBoolean() const {
