@@ -77,18 +77,16 @@ struct TableDef {
   // The initial value of every field, in the order of `fields`: made once when the table
   // joins a Schema, so that a new or cleared record buffer is a copy (null before).
   std::shared_ptr<const std::vector<Value>> initialValues;
-  // The position in `fields` of each field number, -1 for none: made with initialValues
-  // where the numbers are small enough for a table of them (else empty).
+  // The position in `fields` of each field number up to the table's size, -1 for none: made
+  // with initialValues (empty before). Numbers beyond it are searched for.
   std::vector<int16_t> positionOfNumber;
 
   // The position in `fields` of a field number, or -1. Inline: every field access asks it.
   int IndexOf(int32_t fieldNo) const noexcept {
-    if (positionOfNumber.empty()) return SearchIndexOf(fieldNo);
-    return fieldNo >= 0 && static_cast<size_t>(fieldNo) < positionOfNumber.size()
-               ? positionOfNumber[static_cast<size_t>(fieldNo)]
-               : -1;
+    const auto slot = static_cast<size_t>(static_cast<uint32_t>(fieldNo));
+    return slot < positionOfNumber.size() ? positionOfNumber[slot] : SearchIndexOf(fieldNo);
   }
-  int SearchIndexOf(int32_t fieldNo) const noexcept;  // IndexOf without the table of positions
+  int SearchIndexOf(int32_t fieldNo) const noexcept;  // IndexOf by binary search
   const FieldDef* FindField(int32_t fieldNo) const noexcept;
   const FieldDef* FindField(std::string_view name) const noexcept;  // case-insensitive
   const KeyDef& PrimaryKey() const noexcept { return keys.front(); }

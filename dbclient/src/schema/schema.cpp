@@ -60,15 +60,19 @@ Schema::Schema(int32_t version, std::vector<TableDef> tables)
   for (TableDef& table : tables_) {
     SortByNumber(table.fields);
     table.initialValues = std::make_shared<const std::vector<Value>>(InitialValues(table));
-    // Field numbers of the application run to a few thousand; a table of positions up to
-    // kMaxTabulated costs at most 64 KiB per table and answers a look-up in one read.
+    // Most field numbers run to a few thousand; the customer's own fields sit at 50000 and
+    // above. A table of positions up to kMaxTabulated costs at most 64 KiB per table and
+    // answers a look-up in one read; the few numbers above it are searched for.
     constexpr int32_t kMaxTabulated = 32767;
-    if (!table.fields.empty() && table.fields.front().number >= 0 &&
-        table.fields.back().number <= kMaxTabulated) {
-      table.positionOfNumber.assign(static_cast<size_t>(table.fields.back().number) + 1, -1);
-      for (size_t i = 0; i < table.fields.size(); ++i) {
-        table.positionOfNumber[static_cast<size_t>(table.fields[i].number)] =
-            static_cast<int16_t>(i);
+    int32_t tabulated = 0;  // numbers 0 .. tabulated-1
+    for (const FieldDef& field : table.fields) {
+      if (field.number >= 0 && field.number <= kMaxTabulated) tabulated = field.number + 1;
+    }
+    table.positionOfNumber.assign(static_cast<size_t>(tabulated), -1);
+    for (size_t i = 0; i < table.fields.size(); ++i) {
+      const int32_t number = table.fields[i].number;
+      if (number >= 0 && number < tabulated) {
+        table.positionOfNumber[static_cast<size_t>(number)] = static_cast<int16_t>(i);
       }
     }
   }
