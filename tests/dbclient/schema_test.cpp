@@ -495,10 +495,6 @@ TEST(ApplicationSchema, InitUndoesEveryKindOfChange) {
         Record other = changed;
         ASSERT_TRUE(r.SwapWith(other).ok());
       },
-      [&](Record& r) {
-        r.StartStoredRow();
-        r.AssignStoredUtf8(static_cast<size_t>(lines.IndexOf(11)), "stored");
-      },
   };
   const Record fresh(lines);
   for (size_t i = 0; i < changes.size(); ++i) {
@@ -511,54 +507,6 @@ TEST(ApplicationSchema, InitUndoesEveryKindOfChange) {
       EXPECT_EQ(line.at(f).Compare(fresh.at(f)), 0) << "change " << i << ", field " << f;
     }
   }
-}
-
-// Texts a row gives are decoded when first read: copies, swaps, writes and the next row must
-// each see the texts they should, decoded or not when they were made.
-TEST(ApplicationSchema, StoredTextsReadBackThroughEveryUseOfABuffer) {
-  const TableDef& customers = *App().FindTable(18);
-  std::vector<size_t> texts;
-  for (size_t i = 0; i < customers.fields.size() && texts.size() < 3; ++i) {
-    if (customers.fields[i].type == FieldType::kText) texts.push_back(i);
-  }
-  ASSERT_EQ(texts.size(), 3u);
-  const auto fill = [&](Record& r, std::vector<std::string_view> utf8) {
-    r.StartStoredRow();
-    for (size_t k = 0; k < texts.size(); ++k) r.AssignStoredUtf8(texts[k], utf8[k]);
-  };
-  const auto read = [&](const Record& r) {
-    std::vector<std::u16string> out;
-    for (size_t i : texts) out.push_back(r.at(i).text());
-    return out;
-  };
-  const std::vector<std::u16string> first = {u"\u017dlu\u0165ou\u010dk\u00fd", u"\uFFFD bad", u""};
-  const std::vector<std::u16string> second = {u"second", u"row", u"here"};
-
-  Record a(customers);
-  fill(a, {"\xc5\xbdlu\xc5\xa5ou\xc4\x8dk\xc3\xbd", "\xff bad", ""});
-  EXPECT_EQ(a.at(texts[0]).text(), first[0]);  // one decoded, the others not yet
-  const Record copied = a;
-  Record copiedFrom(customers);
-  ASSERT_TRUE(copiedFrom.CopyFrom(a).ok());
-  fill(a, {"second", "row", "here"});
-  EXPECT_EQ(read(copied), first);
-  EXPECT_EQ(read(copiedFrom), first);
-  EXPECT_EQ(read(a), second);
-
-  Record swapped(customers);
-  fill(a, {"second", "row", "here"});
-  ASSERT_TRUE(swapped.SwapWith(a).ok());
-  EXPECT_EQ(read(swapped), second);
-  EXPECT_EQ(read(a), (std::vector<std::u16string>{u"", u"", u""}));
-
-  // A write replaces a text not yet decoded; a refused one keeps it.
-  fill(a, {"second", "row", "here"});
-  ASSERT_TRUE(a.SetValue(customers.fields[texts[0]].number, Value::Text(u"set")).ok());
-  EXPECT_FALSE(a.Set(customers.fields[texts[1]].number,
-                     Input(std::u16string_view(std::u16string(500, u'x'))))
-                   .ok());
-  a.InitAt(texts[2]);
-  EXPECT_EQ(read(a), (std::vector<std::u16string>{u"set", u"row", u""}));
 }
 
 TEST(ApplicationSchema, FlowFieldsTheDemoAndDocumentsReadSumTheRightFields) {

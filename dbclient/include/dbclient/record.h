@@ -2,8 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
-#include <string_view>
 #include <vector>
 
 #include "dbclient/schema.h"
@@ -19,9 +17,6 @@ std::vector<Value> InitialValues(const TableDef& table);
 // The buffer refers to its table's definition, which must outlive it (the schema does).
 // Flow fields hold what the last calculation gave (0 until calculated); flow-filter fields
 // hold whatever was assigned; neither is ever stored.
-// Texts read from storage stay in the UTF-8 it gave until a field is first read (a scan reads
-// few of a record's fields), so even reading a buffer may change it: a buffer is not for
-// concurrent use.
 class Record {
  public:
   explicit Record(const TableDef& table);  // every field at its initial value
@@ -35,7 +30,7 @@ class Record {
   // The value of a field, or nullptr when the table has no such field.
   const Value* Find(int32_t fieldNo) const noexcept {
     const int index = IndexOf(fieldNo);
-    return index < 0 ? nullptr : &at(static_cast<size_t>(index));
+    return index < 0 ? nullptr : &values_[static_cast<size_t>(index)];
   }
 
   // Converts `input` to the field's type and stores it. An unknown field or a value that does
@@ -53,49 +48,19 @@ class Record {
   Status SwapWith(Record& other);
 
   // Positional access in the order of table().fields.
-  const Value& at(size_t index) const {
-    if (IsPending(index)) Decode(index);
-    return values_[index];
-  }
+  const Value& at(size_t index) const { return values_[index]; }
   Value& at(size_t index) {
     initial_ = false;
-    if (IsPending(index)) Decode(index);
     return values_[index];
   }
-
-  // For storage filling the buffer with a row: StartStoredRow, then every stored field, texts
-  // by AssignStoredUtf8 (UTF-8 already in the field's form), decoded when first read.
-  void StartStoredRow();
-  void AssignStoredUtf8(size_t index, std::string_view utf8);
   size_t size() const noexcept { return values_.size(); }
 
   // Index of a field in table().fields, or -1.
   int IndexOf(int32_t fieldNo) const noexcept { return table_->IndexOf(fieldNo); }
 
  private:
-  struct Utf8Span {
-    uint32_t begin = 0;
-    uint32_t end = 0;  // == begin: the value is decoded
-  };
-  bool IsPending(size_t index) const {
-    return pendingTexts_ != 0 && pending_[index].end != pending_[index].begin;
-  }
-  void Decode(size_t index) const;  // of a pending text
-  void DropPending(size_t index) {
-    if (IsPending(index)) {
-      pending_[index] = {};
-      --pendingTexts_;
-    }
-  }
-  void DropAllPending();
-
   const TableDef* table_;
-  mutable std::vector<Value> values_;  // mutable: texts are decoded on first read
-  // The UTF-8 of the texts not decoded yet, their spans in it by field position (sized only
-  // once a text is pending), and how many spans are pending.
-  std::string utf8_;
-  mutable std::vector<Utf8Span> pending_;
-  mutable size_t pendingTexts_ = 0;
+  std::vector<Value> values_;
   // Every value is still its initial one (set by the constructor and Init, cleared by any
   // access that may change a value), so Init has nothing to do.
   bool initial_ = true;

@@ -145,38 +145,36 @@ Value Result::Get(int row, int column, FieldType type) const {
 
 void Result::ReadRecord(int row, Record* out) const {
   const std::vector<FieldDef>& fields = out->table().fields;
-  out->StartStoredRow();
   int column = 0;
   for (size_t i = 0; i < fields.size(); ++i) {
     if (sql::IsStored(fields[i])) {
-      ReadInto(row, column++, out, i);
+      ReadInto(row, column++, &out->at(i));
     } else {
       out->InitAt(i);
     }
   }
 }
 
-void Result::ReadInto(int row, int column, Record* out, size_t index) const {
-  Value& value = out->at(index);
-  switch (value.type()) {
+void Result::ReadInto(int row, int column, Value* value) const {
+  switch (value->type()) {
     case FieldType::kText:
     case FieldType::kCode:
-      out->AssignStoredUtf8(index, Text(row, column));
+      value->AssignStoredUtf8(Text(row, column));
       return;
     case FieldType::kInteger:
     case FieldType::kOption:
     case FieldType::kDate:
     case FieldType::kTime:
-      value.AssignStoredInteger(static_cast<int32_t>(Integer(row, column)));
+      value->AssignStoredInteger(static_cast<int32_t>(Integer(row, column)));
       return;
     case FieldType::kBoolean:
-      value.AssignStoredBoolean(Text(row, column) == "t");
+      value->AssignStoredBoolean(Text(row, column) == "t");
       return;
     case FieldType::kDecimal:
-      value.AssignStoredDecimal(Decimal(row, column));
+      value->AssignStoredDecimal(Decimal(row, column));
       return;
     case FieldType::kBlob:
-      value = Get(row, column, FieldType::kBlob);
+      *value = Get(row, column, FieldType::kBlob);
       return;
   }
 }

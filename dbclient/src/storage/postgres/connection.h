@@ -67,8 +67,8 @@ class Result {
   // A row of a table's stored fields (in field order, as every query of records selects them)
   // into `out`; its other fields go back to their initial values.
   void ReadRecord(int row, Record* out) const;
-  // One column into field `index` of a buffer that ReadRecord is filling.
-  void ReadInto(int row, int column, Record* out, size_t index) const;
+  // One column into a value of the column's field type, reusing the value's storage.
+  void ReadInto(int row, int column, Value* value) const;
   // Rows changed by an INSERT, UPDATE or DELETE.
   int64_t Changed() const;
   const char* Command() const { return PQcmdStatus(result_.get()); }

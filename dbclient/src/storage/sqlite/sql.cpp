@@ -57,33 +57,31 @@ Value Read(sqlite3_stmt* statement, int column, FieldType type) {
   return Value(type);
 }
 
-void ReadInto(sqlite3_stmt* statement, int column, Record* out, size_t index) {
+void ReadInto(sqlite3_stmt* statement, int column, Value* value) {
   // One look-up of the column's value serves the reads of its text and length.
   sqlite3_value* stored = sqlite3_column_value(statement, column);
-  Value& value = out->at(index);
-  switch (value.type()) {
+  switch (value->type()) {
     case FieldType::kText:
     case FieldType::kCode: {
       const auto* data = reinterpret_cast<const char*>(sqlite3_value_text(stored));
       const int size = sqlite3_value_bytes(stored);
-      out->AssignStoredUtf8(index, data == nullptr ? std::string_view()
-                                                   : std::string_view(data, size));
+      value->AssignStoredUtf8(data == nullptr ? std::string_view() : std::string_view(data, size));
       return;
     }
     case FieldType::kInteger:
     case FieldType::kOption:
     case FieldType::kDate:
     case FieldType::kTime:
-      value.AssignStoredInteger(sqlite3_value_int(stored));
+      value->AssignStoredInteger(sqlite3_value_int(stored));
       return;
     case FieldType::kBoolean:
-      value.AssignStoredBoolean(sqlite3_value_int(stored) != 0);
+      value->AssignStoredBoolean(sqlite3_value_int(stored) != 0);
       return;
     case FieldType::kDecimal:
-      value.AssignStoredDecimal(sqlite3_value_double(stored));
+      value->AssignStoredDecimal(sqlite3_value_double(stored));
       return;
     case FieldType::kBlob:
-      value = Read(statement, column, FieldType::kBlob);
+      *value = Read(statement, column, FieldType::kBlob);
       return;
   }
 }

@@ -4,7 +4,6 @@
 
 #include <sqlite3.h>
 
-#include "dbclient/record.h"
 #include "dbclient/value.h"
 #include "storage/sql_text.h"
 
@@ -21,8 +20,8 @@ inline std::string Literal(const Value& value) { return sql::Literal(sql::kSqlit
 int Bind(sqlite3_stmt* statement, int index, const Value& value);
 // Reads column `column` into a value of `type`.
 Value Read(sqlite3_stmt* statement, int column, FieldType type);
-// Reads column `column` into field `index` of a buffer that storage is filling with a row.
-void ReadInto(sqlite3_stmt* statement, int column, Record* out, size_t index);
+// Reads column `column` into `*value`, of the column's type; a text reuses the value's storage.
+void ReadInto(sqlite3_stmt* statement, int column, Value* value);
 
 // Registers talmo_fold, the case-insensitive form of a text that @ filters compare.
 int RegisterFunctions(sqlite3* db);

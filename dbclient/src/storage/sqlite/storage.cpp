@@ -390,11 +390,10 @@ class SqliteStorage final : public Storage {
     if (rc == SQLITE_DONE) return Status();
     if (rc != SQLITE_ROW) return StorageFailure(rc, db_);
     const TableDef& table = out->table();
-    out->StartStoredRow();
     int column = 0;
     for (size_t i = 0; i < table.fields.size(); ++i) {
       if (IsStored(table.fields[i])) {
-        ReadInto(statement, column++, out, i);
+        ReadInto(statement, column++, &out->at(i));
       } else {
         out->InitAt(i);
       }
