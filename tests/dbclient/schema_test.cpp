@@ -46,13 +46,15 @@ TableDef MakeTable(int32_t number, std::string name, std::vector<int32_t> fieldN
 }
 
 TEST(SchemaModel, SortsTablesAndFieldsSoLookupsFindEveryOne) {
-  Schema schema(7, {MakeTable(30, "Third", {5, 1, 3}), MakeTable(10, "First", {2, 1}),
-                    MakeTable(20, "Second", {9})});
+  // Table 40 holds numbers on both sides of the largest one looked up in a table of positions.
+  Schema schema(7,
+                {MakeTable(30, "Third", {5, 1, 3}), MakeTable(10, "First", {2, 1}),
+                 MakeTable(20, "Second", {9}), MakeTable(40, "Fourth", {50060, 1, 32767, 32768})});
   EXPECT_EQ(schema.version(), 7);
-  ASSERT_EQ(schema.tables().size(), 3u);
+  ASSERT_EQ(schema.tables().size(), 4u);
   EXPECT_EQ(schema.tables()[0].number, 10);
   EXPECT_EQ(schema.tables()[2].number, 30);
-  for (int32_t tableNo : {10, 20, 30}) {
+  for (int32_t tableNo : {10, 20, 30, 40}) {
     const TableDef* table = schema.FindTable(tableNo);
     ASSERT_NE(table, nullptr) << tableNo;
     for (const FieldDef& field : table->fields) {
@@ -65,6 +67,9 @@ TEST(SchemaModel, SortsTablesAndFieldsSoLookupsFindEveryOne) {
   EXPECT_EQ(schema.FindTable(31), nullptr);
   EXPECT_EQ(schema.FindTable(30)->FindField(2), nullptr);
   EXPECT_EQ(schema.FindTable(30)->FindField(6), nullptr);
+  for (int32_t absent : {-1, 2, 32766, 40000, 50061}) {
+    EXPECT_EQ(schema.FindTable(40)->FindField(absent), nullptr) << absent;
+  }
 }
 
 TEST(SchemaModel, NamesMatchWithoutRegardToLetterCaseButOtherwiseExactly) {
