@@ -329,6 +329,19 @@ TEST(DecimalSumTest, ClassicCasesAndExtremes) {
   DecimalSum empty;
   EXPECT_EQ(empty.Result(), 0.0);
 
+  // Whole numbers, alone and beside decimals, up to and past 2^53; powers of ten beyond 10^22.
+  const auto sum = [](std::initializer_list<double> values) {
+    DecimalSum s;
+    for (double v : values) s.Add(v);
+    return s.Result();
+  };
+  EXPECT_EQ(sum({9007199254740991.0, 1.0}), 9007199254740992.0);
+  EXPECT_EQ(sum({4503599627370497.0, 4503599627370497.0}), 9007199254740994.0);
+  EXPECT_EQ(sum({1200.0, 0.001}), 1200.001);
+  EXPECT_EQ(sum({-3.0, 0.1}), -2.9);
+  EXPECT_EQ(sum({1e20, 1e20}), 2e20);
+  EXPECT_EQ(sum({1e30, 1e30}), 2e30);
+
   // Magnitudes too far apart for the exact form still give a sensible binary sum.
   DecimalSum wide;
   wide.Add(1e300);

@@ -10,6 +10,11 @@ namespace dbclient {
 namespace {
 
 constexpr __int128 kMax = (static_cast<__int128>(1) << 125);
+// Below 2^53 every whole number and every power of ten up to 10^22 is an exact double.
+constexpr double kExactWhole = 9007199254740992.0;
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // Multiplies by 10^n; false when the result would leave the safe range.
 bool ScaleUp(__int128* value, int n) {
@@ -20,15 +25,9 @@ bool ScaleUp(__int128* value, int n) {
   return true;
 }
 
-}  // namespace
-
-void DecimalSum::Add(double value) {
-  fallback_ += value;
-  if (!exact_ || value == 0) return;
-  if (!std::isfinite(value)) {
-    exact_ = false;
-    return;
-  }
+// `value` (finite, not 0) as mantissa * 10^exponent, the digits of its shortest round-trip
+// form.
+void Digits(double value, __int128* mantissa_out, int* exponent_out) {
   // Shortest round-trip form in scientific notation: [-]d[.ddd]e[+-]xx.
   char buffer[40];
   const auto end =
@@ -48,8 +47,26 @@ void DecimalSum::Add(double value) {
     }
   }
   if (text[0] == '-') mantissa = -mantissa;
-  const int exponent = std::atoi(std::string(text.substr(e + 1)).c_str()) - digits_after_point;
+  *mantissa_out = mantissa;
+  *exponent_out = std::atoi(std::string(text.substr(e + 1)).c_str()) - digits_after_point;
+}
 
+}  // namespace
+
+void DecimalSum::Add(double value) {
+  fallback_ += value;
+  if (!exact_ || value == 0) return;
+  if (!std::isfinite(value)) {
+    exact_ = false;
+    return;
+  }
+  __int128 mantissa = 0;
+  int exponent = 0;
+  if (std::fabs(value) < kExactWhole && value == std::trunc(value)) {
+    mantissa = static_cast<int64_t>(value);  // a whole number is its own digits
+  } else {
+    Digits(value, &mantissa, &exponent);
+  }
   if (!any_) {
     coefficient_ = mantissa;
     exponent_ = exponent;
@@ -73,6 +90,12 @@ void DecimalSum::Add(double value) {
 double DecimalSum::Result() const {
   if (!exact_) return static_cast<double>(fallback_);
   if (!any_ || coefficient_ == 0) return 0.0;
+  // Both operands exact: IEEE division and multiplication round the exact quotient or product
+  // to the nearest double, as the library does below.
+  const auto whole = static_cast<double>(coefficient_);
+  if (std::fabs(whole) < kExactWhole && exponent_ >= -22 && exponent_ <= 22) {
+    return exponent_ < 0 ? whole / kPowersOfTen[-exponent_] : whole * kPowersOfTen[exponent_];
+  }
   // Let the library round coefficient * 10^exponent to the nearest double.
   __int128 magnitude = coefficient_ < 0 ? -coefficient_ : coefficient_;
   std::string digits;
