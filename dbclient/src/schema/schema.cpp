@@ -60,9 +60,9 @@ Schema::Schema(int32_t version, std::vector<TableDef> tables)
   for (TableDef& table : tables_) {
     SortByNumber(table.fields);
     table.initialValues = std::make_shared<const std::vector<Value>>(InitialValues(table));
-    // Most field numbers run to a few thousand; the customer's own fields sit at 50000 and
-    // above. A table of positions up to kMaxTabulated costs at most 64 KiB per table and
-    // answers a look-up in one read; the few numbers above it are searched for.
+    // Most field numbers run to a few thousand; fields added for one installation sit at
+    // 50000 and above. A table of positions up to kMaxTabulated costs at most 64 KiB per
+    // table and answers a look-up in one read; the few numbers above it are searched for.
     constexpr int32_t kMaxTabulated = 32767;
     int32_t tabulated = 0;  // numbers 0 .. tabulated-1
     for (const FieldDef& field : table.fields) {
