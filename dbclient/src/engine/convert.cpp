@@ -18,21 +18,11 @@ namespace {
 
 Status Fail(int32_t code, const FieldDef& field) { return Status::Error(code, field.name); }
 
-// Results of the number types are written in place where `out` holds a value of the type
-// already, as a record buffer's field does.
-void StoreWhole(FieldType type, int32_t v, Value* out) {
+// `*out` as a value of `type`, for results of the number types to be written in place: a
+// record buffer's field holds a value of its type already.
+Value& OfType(FieldType type, Value* out) {
   if (out->type() != type) *out = Value(type);
-  out->AssignStoredInteger(v);
-}
-
-void StoreBoolean(bool v, Value* out) {
-  if (out->type() != FieldType::kBoolean) *out = Value(FieldType::kBoolean);
-  out->AssignStoredBoolean(v);
-}
-
-void StoreDecimal(double v, Value* out) {
-  if (out->type() != FieldType::kDecimal) *out = Value(FieldType::kDecimal);
-  out->AssignStoredDecimal(v);
+  return *out;
 }
 
 // A number in plain decimal notation with optional sign, fraction and exponent, as the
@@ -137,14 +127,14 @@ Status ToInteger(const FieldDef& field, const Input& input, Value* out) {
     if (*i < std::numeric_limits<int32_t>::min() || *i > std::numeric_limits<int32_t>::max()) {
       return Fail(errc::kNumberOutOfRange, field);
     }
-    StoreWhole(FieldType::kInteger, static_cast<int32_t>(*i), out);
+    OfType(FieldType::kInteger, out).AssignStoredInteger(static_cast<int32_t>(*i));
     return Status();
   }
   const std::optional<double> number = NumberOf(input);
   if (!number) return Fail(errc::kBadNumber, field);
   const std::optional<int32_t> value = ToInt32(*number);
   if (!value) return Fail(errc::kNumberOutOfRange, field);
-  StoreWhole(FieldType::kInteger, *value, out);
+  OfType(FieldType::kInteger, out).AssignStoredInteger(*value);
   return Status();
 }
 
@@ -156,7 +146,7 @@ Status ToOption(const FieldDef& field, const Input& input, Value* out) {
       1 + static_cast<int32_t>(std::count(field.optionString.begin(), field.optionString.end(), ','));
   if (const int64_t* index = std::get_if<int64_t>(&input)) {
     if (*index < 0 || *index >= count) return Fail(errc::kBadOption, field);
-    StoreWhole(FieldType::kOption, static_cast<int32_t>(*index), out);
+    OfType(FieldType::kOption, out).AssignStoredInteger(static_cast<int32_t>(*index));
     return Status();
   }
   if (const std::u16string_view* text = std::get_if<std::u16string_view>(&input)) {
@@ -169,7 +159,7 @@ Status ToOption(const FieldDef& field, const Input& input, Value* out) {
       const std::u16string_view caption =
           text::TrimBlanks(std::u16string_view(captions).substr(start, end - start));
       if (text::EqualsIgnoreCase(caption, wanted)) {
-        StoreWhole(FieldType::kOption, index, out);
+        OfType(FieldType::kOption, out).AssignStoredInteger(index);
         return Status();
       }
       start = end + 1;
@@ -180,26 +170,26 @@ Status ToOption(const FieldDef& field, const Input& input, Value* out) {
   if (!index || *index < 0 || *index >= count || *index != *number) {
     return Fail(errc::kBadOption, field);
   }
-  StoreWhole(FieldType::kOption, *index, out);
+  OfType(FieldType::kOption, out).AssignStoredInteger(*index);
   return Status();
 }
 
 Status ToBoolean(const FieldDef& field, const Input& input, Value* out) {
   if (const bool* b = std::get_if<bool>(&input)) {
-    StoreBoolean(*b, out);
+    OfType(FieldType::kBoolean, out).AssignStoredBoolean(*b);
     return Status();
   }
   if (const std::u16string_view* text = std::get_if<std::u16string_view>(&input)) {
     const std::u16string_view word = text::TrimBlanks(*text);
     for (const std::u16string_view yes : {u"Yes", u"True", u"Ano"}) {
       if (text::EqualsIgnoreCase(word, yes)) {
-        StoreBoolean(true, out);
+        OfType(FieldType::kBoolean, out).AssignStoredBoolean(true);
         return Status();
       }
     }
     for (const std::u16string_view no : {u"No", u"False", u"Ne", u""}) {
       if (text::EqualsIgnoreCase(word, no)) {
-        StoreBoolean(false, out);
+        OfType(FieldType::kBoolean, out).AssignStoredBoolean(false);
         return Status();
       }
     }
@@ -208,7 +198,7 @@ Status ToBoolean(const FieldDef& field, const Input& input, Value* out) {
   }
   const std::optional<double> number = NumberOf(input);
   if (!number) return Fail(errc::kBadBoolean, field);
-  StoreBoolean(*number != 0, out);
+  OfType(FieldType::kBoolean, out).AssignStoredBoolean(*number != 0);
   return Status();
 }
 
@@ -217,7 +207,7 @@ Status ToDate(const FieldDef& field, const Input& input, Value* out) {
   if (const std::u16string_view* text = std::get_if<std::u16string_view>(&input)) {
     std::u16string_view date = text::TrimBlanks(*text);
     if (date.empty()) {
-      StoreWhole(FieldType::kDate, 0, out);
+      OfType(FieldType::kDate, out).AssignStoredInteger(0);
       return Status();
     }
     // A date followed by a time of day: the time is dropped.
@@ -227,7 +217,7 @@ Status ToDate(const FieldDef& field, const Input& input, Value* out) {
     }
     const std::optional<int32_t> day = calendar::ParseDate(date);
     if (!day) return Fail(errc::kBadDate, field);
-    StoreWhole(FieldType::kDate, *day, out);
+    OfType(FieldType::kDate, out).AssignStoredInteger(*day);
     return Status();
   }
   if (std::holds_alternative<bool>(input)) return Fail(errc::kBadDate, field);
@@ -236,7 +226,7 @@ Status ToDate(const FieldDef& field, const Input& input, Value* out) {
       *serial >= calendar::kLastDay + 1.0) {
     return Fail(errc::kBadDate, field);
   }
-  StoreWhole(FieldType::kDate, static_cast<int32_t>(std::trunc(*serial)), out);
+  OfType(FieldType::kDate, out).AssignStoredInteger(static_cast<int32_t>(std::trunc(*serial)));
   return Status();
 }
 
@@ -246,7 +236,7 @@ Status ToTime(const FieldDef& field, const Input& input, Value* out) {
   if (const std::u16string_view* text = std::get_if<std::u16string_view>(&input)) {
     std::u16string_view time = text::TrimBlanks(*text);
     if (time.empty()) {
-      StoreWhole(FieldType::kTime, 0, out);
+      OfType(FieldType::kTime, out).AssignStoredInteger(0);
       return Status();
     }
     std::optional<int32_t> ms = calendar::ParseTime(time);
@@ -255,7 +245,7 @@ Status ToTime(const FieldDef& field, const Input& input, Value* out) {
       ms = calendar::ParseTime(time.substr(blank + 1));
     }
     if (!ms) return Fail(errc::kBadTime, field);
-    StoreWhole(FieldType::kTime, *ms, out);
+    OfType(FieldType::kTime, out).AssignStoredInteger(*ms);
     return Status();
   }
   if (std::holds_alternative<bool>(input)) return Fail(errc::kBadTime, field);
@@ -266,7 +256,7 @@ Status ToTime(const FieldDef& field, const Input& input, Value* out) {
   const double fraction = std::fabs(*serial - std::trunc(*serial));
   int64_t ms = std::llround(fraction * calendar::kMillisecondsPerDay);
   if (ms >= calendar::kMillisecondsPerDay) ms = calendar::kMillisecondsPerDay - 1;
-  StoreWhole(FieldType::kTime, static_cast<int32_t>(ms), out);
+  OfType(FieldType::kTime, out).AssignStoredInteger(static_cast<int32_t>(ms));
   return Status();
 }
 
@@ -275,7 +265,7 @@ Status ToDecimal(const FieldDef& field, const Input& input, Value* out) {
   if (std::holds_alternative<DateSerial>(input)) return Fail(errc::kTypeMismatch, field);
   const std::optional<double> number = NumberOf(input);
   if (!number || !std::isfinite(*number)) return Fail(errc::kBadNumber, field);
-  StoreDecimal(*number == 0 ? 0.0 : *number, out);
+  OfType(FieldType::kDecimal, out).AssignStoredDecimal(*number == 0 ? 0.0 : *number);
   return Status();
 }
 
