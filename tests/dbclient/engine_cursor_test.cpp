@@ -235,9 +235,18 @@ TEST_P(CursorTest, FiltersCombineAcrossFieldsAndReplacePerField) {
   ASSERT_TRUE(IsOk(customers_->SetFilter(customer::kCity, u"Praha|Brno")));
   ASSERT_TRUE(IsOk(customers_->SetRange(customer::kRank, int64_t{20}, int64_t{30})));
   EXPECT_EQ(Scan(*customers_), (Numbers{u"C20", u"C30", u"C40"}));
+  // New bounds of the same range, set between two steps of a scan, hold from the next step.
+  ASSERT_TRUE(IsOk(customers_->SetRange(customer::kRank, int64_t{10}, int64_t{30})));
+  Record rec = customers_->NewRecord();
+  int32_t moved = 0;
+  ASSERT_TRUE(IsOk(customers_->Find(rec, u"-")));
+  ASSERT_TRUE(IsOk(customers_->Next(rec, 1, &moved)));
+  EXPECT_EQ(NoOf(rec), u"C20");
+  ASSERT_TRUE(IsOk(customers_->SetRange(customer::kRank, int64_t{10}, int64_t{20})));
+  ASSERT_TRUE(IsOk(customers_->Next(rec, 1, &moved)));
+  EXPECT_EQ(NoOf(rec), u"C40");
   ASSERT_TRUE(IsOk(customers_->SetFilter(customer::kRank, u"10")));  // replaces the range
   EXPECT_EQ(Scan(*customers_), (Numbers{u"C10"}));
-  Record rec = customers_->NewRecord();
   ASSERT_TRUE(IsOk(rec.Set(customer::kNo, u"C30")));
   EXPECT_TRUE(HasCode(customers_->Find(rec, u"="), errc::kRecordNotFound))
       << "= honours the filters";

@@ -7,9 +7,10 @@
 #include <vector>
 
 #include "engine/filter.h"
-#include "storage/sql_text.h"
+#include "engine/text_util.h"
 #include "engine_test_support.h"
 #include "error_codes.h"
+#include "storage/sql_text.h"
 
 namespace dbclient {
 namespace {
@@ -183,6 +184,32 @@ TEST(FilterTest, RangeOfEqualBoundsIsOneValue) {
   EXPECT_FALSE(reversed.Matches(Value::Integer(15)));
 }
 
+// Filters that differ only in values share a query's condition text; any other difference
+// must not, or a kept plan would run the old condition with new values.
+TEST(FilterTest, SameTermsIgnoresOnlyValues) {
+  const auto parsed = [](const FieldDef& field, std::u16string_view expression) {
+    FieldFilter filter;
+    EXPECT_TRUE(FieldFilter::Parse(field, expression, &filter).ok()) << text::ToUtf8(expression);
+    return filter;
+  };
+  EXPECT_TRUE(parsed(kInteger, u"1..5").SameTerms(parsed(kInteger, u"7..9")));
+  EXPECT_TRUE(parsed(kText, u"A|B&<>C").SameTerms(parsed(kText, u"X|Y&<>Z")));
+  EXPECT_TRUE(FieldFilter::Range(kInteger, Value::Integer(1), Value::Integer(1))
+                  .SameTerms(parsed(kInteger, u"4")));
+  for (const auto& [a, b] :
+       std::vector<std::pair<std::u16string, std::u16string>>{{u"1..5", u"1.."},
+                                                              {u"1..5", u"..5"},
+                                                              {u"1", u"<1"},
+                                                              {u"1|2", u"1&2"},
+                                                              {u"1|2", u"1|2|3"},
+                                                              {u"(1|2)&3", u"1|(2&3)"}}) {
+    EXPECT_FALSE(parsed(kInteger, a).SameTerms(parsed(kInteger, b))) << text::ToUtf8(a + u" " + b);
+  }
+  EXPECT_FALSE(parsed(kText, u"AB*").SameTerms(parsed(kText, u"A*")));
+  EXPECT_FALSE(parsed(kText, u"A").SameTerms(parsed(kText, u"@A")));
+  EXPECT_FALSE(parsed(kInteger, u"1").SameTerms(parsed(kInteger, u"1").OnField(99)));
+}
+
 TEST(FilterTest, PatternsMatchByCharacter) {
   const auto pattern = [](std::u16string_view text) {
     std::vector<PatternChar> out;
@@ -232,6 +259,9 @@ TEST(FilterFuzzTest, AnyExpressionIsAcceptedOrRefusedAndNeverReachesSqlText) {
       int position = 1;
       sql::AppendFilter(*dialect, filter, &position, &sql, &parameters);
       ASSERT_EQ(position - 1, static_cast<int>(parameters.size()));
+      std::vector<Value> alone;
+      sql::AppendFilterParameters(*dialect, filter, &alone);
+      ASSERT_EQ(alone, parameters) << "the values of a kept plan must be the text's";
       const char marker = dialect->numberedParameters ? '$' : '?';
       ASSERT_EQ(static_cast<size_t>(std::count(sql.begin(), sql.end(), marker)),
                 parameters.size());

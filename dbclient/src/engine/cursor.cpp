@@ -18,6 +18,40 @@ struct Cursor::Impl {
   std::map<int32_t, FieldFilter> filters;  // every field's filter, flow filters included
   Query query;
 
+  // What a flow field sums or counts: its source records, those whose link fields equal the
+  // record's own fields, or follow this cursor's filter where the own field is a flow filter.
+  // Made on first use and kept while the filters stay; each calculation only takes the
+  // record's values.
+  struct FlowQuery {
+    Query query;
+    Aggregate aggregate = Aggregate::kSum;
+    const FieldDef* summed = nullptr;  // kSum
+    struct ValueLink {
+      size_t filter;  // into query.filters
+      const FieldDef* source;
+      int32_t ownField;
+    };
+    std::vector<ValueLink> values;
+
+    void TakeValues(const Record& rec) {
+      for (const ValueLink& link : values) {
+        const Value& own = *rec.Find(link.ownField);
+        FieldFilter& filter = query.filters[link.filter];
+        if (own.type() == link.source->type) {
+          if (filter.root().term.low == own) continue;
+          filter = FieldFilter::Equal(*link.source, own);
+        } else {
+          Value value = link.source->type == FieldType::kCode ? Value::Code(own.text())
+                                                              : Value::Text(own.text());
+          if (filter.root().term.low == value) continue;
+          filter = FieldFilter::Equal(*link.source, std::move(value));
+        }
+        query.newValues = true;
+      }
+    }
+  };
+  std::map<int32_t, FlowQuery> flowQueries;  // by flow field
+
   bool Usable() const noexcept {
     return db->open && db->companyOpen && db->generation == generation;
   }
@@ -51,6 +85,64 @@ struct Cursor::Impl {
       if (field->fieldClass == FieldClass::kNormal) query.filters.push_back(filter);
     }
     query.plan.reset();
+    flowQueries.clear();
+  }
+
+  // A filter changed only its values: the query takes them and keeps the backend's plan.
+  void TakeNewValues(int32_t fieldNo) {
+    for (FieldFilter& filter : query.filters) {
+      if (filter.fieldNo() != fieldNo) continue;
+      filter = filters.at(fieldNo);
+      query.newValues = true;
+    }
+    flowQueries.clear();
+  }
+
+  Status MakeFlowQuery(const FieldDef& field, FlowQuery* out) const {
+    if (field.fieldClass != FieldClass::kFlowField || !field.flow) {
+      return Status::Error(errc::kNotFlowField, field.name);
+    }
+    const FlowFieldDef& flow = *field.flow;
+    const TableDef* source =
+        flow.sourceTable == kFieldTableNo ? nullptr : db->FindTable(flow.sourceTable);
+    if (source == nullptr) return Status::Error(errc::kUnknownTable, field.name);
+    Query& query = out->query;
+    query.company = db->company;
+    query.table = source;
+    query.order = source->PrimaryKey().fields;
+    for (const FlowFieldDef::Link& link : flow.links) {
+      const FieldDef* target = source->FindField(link.sourceField);
+      const FieldDef* own = Field(link.ownField);
+      if (target == nullptr || own == nullptr || target->fieldClass != FieldClass::kNormal) {
+        return Status::Error(errc::kUnknownField, field.name);
+      }
+      const auto is_text = [](FieldType t) {
+        return t == FieldType::kText || t == FieldType::kCode;
+      };
+      if (target->type != own->type && !(is_text(target->type) && is_text(own->type))) {
+        return Status::Error(errc::kTypeMismatch, field.name);
+      }
+      if (own->fieldClass == FieldClass::kFlowFilter) {
+        const auto filter = filters.find(link.ownField);
+        if (filter == filters.end()) continue;
+        query.filters.push_back(filter->second.OnField(link.sourceField));
+        continue;
+      }
+      out->values.push_back({query.filters.size(), target, link.ownField});
+      query.filters.push_back(FieldFilter::Equal(*target, Value(target->type)));
+    }
+    if (flow.method == FlowFieldDef::Method::kCount) out->aggregate = Aggregate::kCount;
+    if (flow.method == FlowFieldDef::Method::kExist) out->aggregate = Aggregate::kExist;
+    if (out->aggregate == Aggregate::kSum) {
+      const FieldDef* summed = source->FindField(flow.sourceField);
+      if (summed == nullptr ||
+          (summed->type != FieldType::kDecimal && summed->type != FieldType::kInteger) ||
+          summed->fieldClass != FieldClass::kNormal) {
+        return Status::Error(errc::kTypeMismatch, field.name);
+      }
+      out->summed = summed;
+    }
+    return Status();
   }
 
   // kAfter and kBefore are a step of one.
@@ -92,6 +184,12 @@ struct Cursor::Impl {
       }
       if (values > kMaxFilterValues) {
         return Status::Error(errc::kTooManyFilterValues, Field(fieldNo)->name);
+      }
+      const auto old = filters.find(fieldNo);
+      if (old != filters.end() && old->second.SameTerms(*filter)) {
+        old->second = std::move(*filter);
+        TakeNewValues(fieldNo);
+        return Status();
       }
       filters.insert_or_assign(fieldNo, std::move(*filter));
     } else {
@@ -299,62 +397,18 @@ Status Cursor::CalcFlowField(Record& rec, int32_t fieldNo) {
   if (!status.ok()) return status;
   const FieldDef* field = impl_->Field(fieldNo);
   if (field == nullptr) return Status::Error(errc::kUnknownField, std::to_string(fieldNo));
-  if (field->fieldClass != FieldClass::kFlowField || !field->flow) {
-    return Status::Error(errc::kNotFlowField, field->name);
+  auto flow = impl_->flowQueries.find(fieldNo);
+  if (flow == impl_->flowQueries.end()) {
+    Impl::FlowQuery made;
+    status = impl_->MakeFlowQuery(*field, &made);
+    if (!status.ok()) return status;
+    flow = impl_->flowQueries.emplace(fieldNo, std::move(made)).first;
   }
-  const FlowFieldDef& flow = *field->flow;
+  flow->second.TakeValues(rec);
   Database::Impl& db = *impl_->db;
-  const TableDef* source =
-      flow.sourceTable == kFieldTableNo ? nullptr : db.FindTable(flow.sourceTable);
-  if (source == nullptr) return Status::Error(errc::kUnknownTable, field->name);
-
-  // The source records: link fields equal the buffer's fields, or follow this cursor's
-  // filter where the own field is a flow filter.
-  Query query;
-  query.company = db.company;
-  query.table = source;
-  query.order = source->PrimaryKey().fields;
-  for (const FlowFieldDef::Link& link : flow.links) {
-    const FieldDef* target = source->FindField(link.sourceField);
-    const FieldDef* own = impl_->Field(link.ownField);
-    if (target == nullptr || own == nullptr || target->fieldClass != FieldClass::kNormal) {
-      return Status::Error(errc::kUnknownField, field->name);
-    }
-    const bool textual = [](FieldType a, FieldType b) {
-      const auto is_text = [](FieldType t) {
-        return t == FieldType::kText || t == FieldType::kCode;
-      };
-      return a == b || (is_text(a) && is_text(b));
-    }(target->type, own->type);
-    if (!textual) return Status::Error(errc::kTypeMismatch, field->name);
-    if (own->fieldClass == FieldClass::kFlowFilter) {
-      const auto filter = impl_->filters.find(link.ownField);
-      if (filter == impl_->filters.end()) continue;
-      query.filters.push_back(filter->second.OnField(link.sourceField));
-      continue;
-    }
-    Value value = *rec.Find(link.ownField);
-    if (value.type() != target->type) {
-      value =
-          target->type == FieldType::kCode ? Value::Code(value.text()) : Value::Text(value.text());
-    }
-    query.filters.push_back(FieldFilter::Range(*target, value, value));
-  }
-
-  const FieldDef* summed = nullptr;
-  Aggregate aggregate = Aggregate::kSum;
-  if (flow.method == FlowFieldDef::Method::kCount) aggregate = Aggregate::kCount;
-  if (flow.method == FlowFieldDef::Method::kExist) aggregate = Aggregate::kExist;
-  if (aggregate == Aggregate::kSum) {
-    summed = source->FindField(flow.sourceField);
-    if (summed == nullptr ||
-        (summed->type != FieldType::kDecimal && summed->type != FieldType::kInteger) ||
-        summed->fieldClass != FieldClass::kNormal) {
-      return Status::Error(errc::kTypeMismatch, field->name);
-    }
-  }
   Value result;
-  status = db.storage->Compute(query, aggregate, summed, &result);
+  status =
+      db.storage->Compute(flow->second.query, flow->second.aggregate, flow->second.summed, &result);
   if (!status.ok()) return status;
   Input input;
   if (result.type() == FieldType::kDecimal) input = result.decimal();

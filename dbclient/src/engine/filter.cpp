@@ -1,5 +1,7 @@
 #include "engine/filter.h"
 
+#include <algorithm>
+
 #include "engine/text_util.h"
 #include "error_codes.h"
 
@@ -306,6 +308,23 @@ bool NodeMatches(const FilterNode& node, const Value& value) {
   return false;
 }
 
+// Terms alike but for their values: patterns count as terms, as their literal prefix
+// shapes a query's condition.
+bool SameNodeTerms(const FilterNode& a, const FilterNode& b) {
+  if (a.kind != b.kind || a.children.size() != b.children.size()) return false;
+  for (size_t i = 0; i < a.children.size(); ++i) {
+    if (!SameNodeTerms(a.children[i], b.children[i])) return false;
+  }
+  const FilterTerm& x = a.term;
+  const FilterTerm& y = b.term;
+  return x.op == y.op && x.ignoreCase == y.ignoreCase && x.low.has_value() == y.low.has_value() &&
+         x.high.has_value() == y.high.has_value() &&
+         std::equal(x.pattern.begin(), x.pattern.end(), y.pattern.begin(), y.pattern.end(),
+                    [](const PatternChar& p, const PatternChar& q) {
+                      return p.ch == q.ch && p.kind == q.kind;
+                    });
+}
+
 // Length in UTF-16 units of the character starting at text[i].
 size_t CharLength(std::u16string_view text, size_t i) {
   return (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
@@ -315,6 +334,10 @@ size_t CharLength(std::u16string_view text, size_t i) {
 }
 
 }  // namespace
+
+bool FieldFilter::SameTerms(const FieldFilter& other) const {
+  return fieldNo_ == other.fieldNo_ && SameNodeTerms(root_, other.root_);
+}
 
 Status FieldFilter::Parse(const FieldDef& field, std::u16string_view expression, FieldFilter* out) {
   if (field.type == FieldType::kBlob) return Status::Error(errc::kTypeMismatch, field.name);
@@ -331,18 +354,23 @@ Status FieldFilter::Parse(const FieldDef& field, std::u16string_view expression,
 }
 
 FieldFilter FieldFilter::Range(const FieldDef& field, Value low, Value high) {
+  if (low == high) return Equal(field, std::move(low));
   FieldFilter filter;
   filter.fieldNo_ = field.number;
+  filter.valueCount_ = 2;
   FilterTerm& term = filter.root_.term;
-  filter.valueCount_ = low == high ? 1 : 2;
-  if (low == high) {
-    term.op = FilterTerm::Op::kEqual;
-    term.low = std::move(low);
-  } else {
-    term.op = FilterTerm::Op::kRange;
-    term.low = std::move(low);
-    term.high = std::move(high);
-  }
+  term.op = FilterTerm::Op::kRange;
+  term.low = std::move(low);
+  term.high = std::move(high);
+  return filter;
+}
+
+FieldFilter FieldFilter::Equal(const FieldDef& field, Value value) {
+  FieldFilter filter;
+  filter.fieldNo_ = field.number;
+  filter.valueCount_ = 1;
+  filter.root_.term.op = FilterTerm::Op::kEqual;
+  filter.root_.term.low = std::move(value);
   return filter;
 }
 

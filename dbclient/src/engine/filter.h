@@ -75,6 +75,7 @@ class FieldFilter {
 
   // The range low..high (a single value when both are equal); values of the field's type.
   static FieldFilter Range(const FieldDef& field, Value low, Value high);
+  static FieldFilter Equal(const FieldDef& field, Value value);
 
   // The same conditions on another field of the same type (a flow field's source field).
   FieldFilter OnField(int32_t fieldNo) const {
@@ -89,6 +90,8 @@ class FieldFilter {
   size_t valueCount() const noexcept { return valueCount_; }
 
   bool Matches(const Value& value) const;
+  // The same field and terms, only values may differ: one condition text serves both.
+  bool SameTerms(const FieldFilter& other) const;
 
  private:
   int32_t fieldNo_ = 0;

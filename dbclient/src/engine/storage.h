@@ -18,13 +18,16 @@ namespace dbclient {
 
 // A set of records of one table of one company in one total order: what a cursor sees.
 // `plan` is a slot where a backend may keep what it derived from the query (statements,
-// SQL text); whoever changes order or filters resets it.
+// SQL text, filter values); whoever changes order or filters resets it. Whoever changes only
+// the values of filters (each new filter SameTerms as the old) may set `newValues` instead:
+// the backend then takes the values anew and keeps the rest.
 struct Query {
   int64_t company = 0;
   const TableDef* table = nullptr;
   std::vector<int32_t> order;        // key fields, then the remaining primary-key fields
   std::vector<FieldFilter> filters;  // on stored fields only
   mutable std::shared_ptr<void> plan;
+  mutable bool newValues = false;
 };
 
 // kAfter and kBefore are the cursor's: a step of one. Storage::Seek is asked only for the

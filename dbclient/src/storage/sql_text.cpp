@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 
 #include "engine/text_util.h"
 #include "error_codes.h"
@@ -53,17 +54,13 @@ std::vector<size_t> StoredFields(const TableDef& table) {
 
 namespace {
 
-// Appends the condition of `node`; in parentheses only when it is an OR that stands inside an
-// AND. Lists stay flat chains, so a statement nests no deeper than the filter's own
-// parentheses (SQLite's parser gives up at about 30 levels) and its expression tree grows
-// with the number of values, not with their nesting.
 // The texts that begin with a wildcard pattern's literal prefix form a range in code-point
-// order, the order both backends keep texts in: " AND column>=prefix AND column<raised",
-// where raised is the prefix with its last character one higher. Implied by the match
-// itself, it lets an index serve the match (K0* reads only the K0 part of the key).
-template <class Parameter>
-void AppendPrefixRange(const std::string& column, const std::vector<PatternChar>& pattern,
-                       Parameter parameter, std::string* sql) {
+// order, the order both backends keep texts in: column>=prefix AND column<raised, where
+// raised is the prefix with its last character one higher (none when nothing sorts above
+// it). Implied by the match itself, it lets an index serve the match (K0* reads only the K0
+// part of the key). No bounds without a literal prefix.
+void PrefixBounds(const std::vector<PatternChar>& pattern, std::optional<Value>* low,
+                  std::optional<Value>* high) {
   std::u16string prefix;
   for (const PatternChar& c : pattern) {
     if (c.kind != PatternChar::Kind::kLiteral) break;
@@ -72,14 +69,14 @@ void AppendPrefixRange(const std::string& column, const std::vector<PatternChar>
   if (prefix.empty()) return;
   // As stored and as the pattern is bound: a lone surrogate reads as U+FFFD.
   prefix = text::FromUtf8(text::ToUtf8(prefix));
+  *low = Value::Text(prefix);
   size_t cut = prefix.size() - 1;
   char32_t last = prefix[cut];
   if (cut > 0 && last >= 0xDC00 && last <= 0xDFFF) {
     --cut;
     last = 0x10000 + ((static_cast<char32_t>(prefix[cut]) - 0xD800) << 10) + (last - 0xDC00);
   }
-  *sql += " AND " + column + ">=" + parameter(Value::Text(prefix));
-  if (last == 0x10FFFF) return;  // nothing sorts above it: no upper bound
+  if (last == 0x10FFFF) return;
   last = last + 1 == 0xD800 ? 0xE000 : last + 1;
   prefix.resize(cut);
   if (last >= 0x10000) {
@@ -88,9 +85,22 @@ void AppendPrefixRange(const std::string& column, const std::vector<PatternChar>
   } else {
     prefix += static_cast<char16_t>(last);
   }
-  *sql += " AND " + column + "<" + parameter(Value::Text(prefix));
+  *high = Value::Text(prefix);
 }
 
+Value BoundPattern(const Dialect& dialect, const FilterTerm& term) {
+  return Value::Text(text::FromUtf8(dialect.matchPattern(term.pattern)));
+}
+
+// Whether a match also gets the bounds of its literal prefix.
+bool BoundsPrefix(const FilterTerm& term) {
+  return term.op == FilterTerm::Op::kMatch && !term.ignoreCase;
+}
+
+// Appends the condition of `node`; in parentheses only when it is an OR that stands inside an
+// AND. Lists stay flat chains, so a statement nests no deeper than the filter's own
+// parentheses (SQLite's parser gives up at about 30 levels) and its expression tree grows
+// with the number of values, not with their nesting.
 void AppendNode(const Dialect& dialect, const FilterNode& node, const std::string& column,
                 bool insideAnd, int* position, std::string* sql, std::vector<Value>* parameters) {
   if (node.kind != FilterNode::Kind::kTerm) {
@@ -140,13 +150,36 @@ void AppendNode(const Dialect& dialect, const FilterNode& node, const std::strin
     case FilterTerm::Op::kNotMatch: {
       const bool negated = term.op == FilterTerm::Op::kNotMatch;
       *sql += (negated ? "NOT (" : "(") + operand + dialect.matchOperator +
-              parameter(Value::Text(text::FromUtf8(dialect.matchPattern(term.pattern)))) +
-              dialect.matchSuffix;
-      if (!negated && !term.ignoreCase) AppendPrefixRange(column, term.pattern, parameter, sql);
+              parameter(BoundPattern(dialect, term)) + dialect.matchSuffix;
+      if (BoundsPrefix(term)) {
+        std::optional<Value> low, high;
+        PrefixBounds(term.pattern, &low, &high);
+        if (low) *sql += " AND " + column + ">=" + parameter(*low);
+        if (high) *sql += " AND " + column + "<" + parameter(*high);
+      }
       *sql += ")";
       return;
     }
   }
+}
+
+// The parameters AppendNode gives `node`, in the same order, without its text.
+void AppendNodeParameters(const Dialect& dialect, const FilterNode& node,
+                          std::vector<Value>* parameters) {
+  for (const FilterNode& child : node.children) AppendNodeParameters(dialect, child, parameters);
+  if (node.kind != FilterNode::Kind::kTerm) return;
+  const FilterTerm& term = node.term;
+  if (term.op != FilterTerm::Op::kMatch && term.op != FilterTerm::Op::kNotMatch) {
+    if (term.low) parameters->push_back(*term.low);
+    if (term.high) parameters->push_back(*term.high);
+    return;
+  }
+  parameters->push_back(BoundPattern(dialect, term));
+  if (!BoundsPrefix(term)) return;
+  std::optional<Value> low, high;
+  PrefixBounds(term.pattern, &low, &high);
+  if (low) parameters->push_back(std::move(*low));
+  if (high) parameters->push_back(std::move(*high));
 }
 
 // The filters joined by AND ("" for none), markers numbered from `first`.
@@ -168,11 +201,17 @@ void AppendFilter(const Dialect& dialect, const FieldFilter& filter, int* positi
              parameters);
 }
 
-const std::string& QueryPlan::Select(const std::string& head) {
-  auto [it, made] = shape->selects.try_emplace(head);
+void AppendFilterParameters(const Dialect& dialect, const FieldFilter& filter,
+                            std::vector<Value>* parameters) {
+  AppendNodeParameters(dialect, filter.root(), parameters);
+}
+
+const std::string& QueryPlan::Sum(int32_t fieldNo, bool each) {
+  auto [it, made] = shape->sums.try_emplace({fieldNo, each});
   if (made) {
-    it->second = head + " FROM " + shape->table +
-                 (shape->condition.empty() ? "" : " WHERE " + shape->condition);
+    const std::string column = ColumnName(fieldNo);
+    it->second = (each ? "SELECT " + column : "SELECT coalesce(sum(" + column + "),0)") + " FROM " +
+                 shape->table + (shape->condition.empty() ? "" : " WHERE " + shape->condition);
   }
   return it->second;
 }
@@ -297,7 +336,25 @@ TableStatements BuildTableStatements(const Dialect& dialect, int64_t company,
 }
 
 QueryPlan& StatementTexts::Plan(const Query& query) {
-  if (query.plan != nullptr) return *static_cast<QueryPlan*>(query.plan.get());
+  if (query.plan != nullptr && !query.newValues) return *static_cast<QueryPlan*>(query.plan.get());
+  if (query.plan != nullptr) {
+    // Only values changed: the texts hold. The plan is renewed in place only when the query
+    // alone holds it; a copied query or a running statement may still read the old one.
+    if (query.plan.use_count() > 1) {
+      auto plan = std::make_shared<QueryPlan>();
+      plan->shape = static_cast<QueryPlan*>(query.plan.get())->shape;
+      query.plan = std::move(plan);
+    }
+    auto& plan = *static_cast<QueryPlan*>(query.plan.get());
+    plan.records.reset();
+    plan.parameters.clear();
+    for (const FieldFilter& filter : query.filters) {
+      AppendFilterParameters(dialect_, filter, &plan.parameters);
+    }
+    query.newValues = false;
+    return plan;
+  }
+  query.newValues = false;
   std::shared_ptr<void>* shared = nullptr;
   if (query.filters.empty()) {
     shared = &sharedPlans_[{query.company, query.table, query.order}];

@@ -32,6 +32,9 @@ std::vector<size_t> StoredFields(const TableDef& table);
 // its parameters from `*position` on, and its values to `parameters` in the same order.
 void AppendFilter(const Dialect& dialect, const FieldFilter& filter, int* position,
                   std::string* sql, std::vector<Value>* parameters);
+// Appends only the parameters AppendFilter would, in its order.
+void AppendFilterParameters(const Dialect& dialect, const FieldFilter& filter,
+                            std::vector<Value>* parameters);
 
 // The statements a query runs; their SQL texts are built once per query plan.
 enum class QueryStatement {
@@ -62,7 +65,7 @@ struct QueryTexts {
   std::string condition;  // the filters joined by AND, markers numbered from 1; "" for none
   int filterCount = 0;    // markers in `condition`
   std::string texts[static_cast<int>(QueryStatement::kEnd)];
-  std::map<std::string, std::string, std::less<>> selects;  // by head, see QueryPlan::Select
+  std::map<std::pair<int32_t, bool>, std::string> sums;  // see QueryPlan::Sum
 };
 
 // What a backend derives from a query once: SQL texts and the filter parameters.
@@ -76,8 +79,9 @@ struct QueryPlan {
   // statements), then `parameters`, then the offset or limit.
   const std::string& Text(const Query& query, QueryStatement statement);
 
-  // "<head> FROM <table>[ WHERE <filters>]", the filters' markers numbered from 1.
-  const std::string& Select(const std::string& head);
+  // The sum of a field over the query's records, "SELECT coalesce(sum(f5),0) FROM ...", or
+  // with `each` every value to sum, "SELECT f5 FROM ..."; the filters' markers numbered from 1.
+  const std::string& Sum(int32_t fieldNo, bool each);
 };
 
 // The statements that change one record by its primary key.
@@ -98,7 +102,8 @@ class StatementTexts {
  public:
   explicit StatementTexts(const Dialect& dialect) : dialect_(dialect) {}
 
-  // The plan of `query`, made on first use and kept in query.plan. Plans of unfiltered
+  // The plan of `query`, made on first use and kept in query.plan (with new parameters when
+  // query.newValues says only values changed). Plans of unfiltered
   // queries depend only on table and order, so cursors opened for one look-up each (the
   // component's key look-ups) share them instead of building their own; filtered queries
   // share the texts of their shape.

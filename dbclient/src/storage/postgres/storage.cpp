@@ -255,9 +255,7 @@ class PostgresStorage final : public Storage {
     Parameters parameters;
     AddFilters(plan, &parameters);
     Result result;
-    Status status = Read(
-        plan.Select("SELECT coalesce(sum(" + sql::ColumnName(field->number) + "),0)"),
-        parameters, &result);
+    Status status = Read(plan.Sum(field->number, false), parameters, &result);
     if (!status.ok()) return status;
     if (field->type == FieldType::kDecimal) {
       *out = result.Get(0, 0, FieldType::kDecimal);

@@ -242,10 +242,9 @@ class SqliteStorage final : public Storage {
                       plan.parameters, &number);
       return status.ok() ? sql::CountValue(aggregate, number, field, out) : status;
     }
-    const std::string column = ColumnName(field->number);
     if (field->type == FieldType::kDecimal) {
       StatementCache::Lease lease;
-      Status status = PrepareRead(plan.Select("SELECT " + column), &lease);
+      Status status = PrepareRead(plan.Sum(field->number, true), &lease);
       if (!status.ok()) return status;
       int index = 1;
       BindFilters(lease.get(), plan, &index);
@@ -258,8 +257,7 @@ class SqliteStorage final : public Storage {
       *out = Value::Decimal(sum.Result());
       return Status();
     }
-    Status status = ReadInteger(plan.Select("SELECT coalesce(sum(" + column + "),0)"),
-                                plan.parameters, &number);
+    Status status = ReadInteger(plan.Sum(field->number, false), plan.parameters, &number);
     return status.ok() ? sql::IntegerSumValue(number, *field, out) : status;
   }
 
