@@ -200,7 +200,7 @@ int16_t Table::FieldType(const Variant& id) {
 int16_t Table::FieldClass(const Variant& id) {
   const int32_t field = FieldNo(id);
   GuardOn();
-  const int16_t fieldClass = table_internal::FieldClassCall(cfHTable_, field);
+  const int16_t fieldClass = ClassOfField(field);
   GuardOff();
   return fieldClass;
 }

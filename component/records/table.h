@@ -259,10 +259,11 @@ class Table final : public automation::DispatchObject {
   bool LookUpByKeyNative(dbclient::NativeClient& native,
                          std::span<const automation::Variant> fieldData, std::u16string* keyText);
   void ReleaseHandles() noexcept;
-  // The type code of a field of cfHTable (member 29, checked). A client with the native
-  // interface is asked once per field of an open table: types never change while it is open,
+  // The type and class codes of a field of cfHTable (checked). A client with the native
+  // interface is asked once per field of an open table: they never change while it is open,
   // and a handle number is never given to another table.
   int16_t TypeOfField(int32_t field);
+  int16_t ClassOfField(int32_t field);
 
   LiveObject live_;  // keeps the library loaded while a client holds the table
   int32_t cfHTable_ = 0;
@@ -277,16 +278,18 @@ class Table final : public automation::DispatchObject {
   int32_t tmpCountDelete_ = 0;
   bool autoCalcFields_ = false;
   int32_t tableNo_ = 0;
-  // Field types of the table handle knownFieldTypesTable_ (native path only), at the slot of
-  // the field number modulo the size: a table's rules use a few dozen fields, and a field
-  // that meets another in its slot is asked again. Allocates nothing for the many short-lived
-  // tables of the record rules.
-  struct KnownFieldType {
+  // Field types and classes of the table handle knownFieldsTable_ (native path only), at the
+  // slot of the field number modulo the size: a table's rules use a few dozen fields, and a
+  // field that meets another in its slot is asked again. Allocates nothing for the many
+  // short-lived tables of the record rules.
+  struct KnownField {
     int32_t field = 0;
     int16_t type = -1;  // none yet
+    int16_t fieldClass = -1;
   };
-  int32_t knownFieldTypesTable_ = 0;
-  std::array<KnownFieldType, 64> knownFieldTypes_{};
+  KnownField& KnownSlot(int32_t field);
+  int32_t knownFieldsTable_ = 0;
+  std::array<KnownField, 64> knownFields_{};
   std::vector<int32_t> lookupKeyFields_;  // the primary key of the last native look-up
 };
 

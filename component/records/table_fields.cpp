@@ -34,18 +34,28 @@ bool PassesUnchanged(int16_t type) {
 
 }  // namespace
 
+Table::KnownField& Table::KnownSlot(int32_t field) {
+  if (knownFieldsTable_ != cfHTable_) {
+    knownFields_.fill({});
+    knownFieldsTable_ = cfHTable_;
+  }
+  KnownField& known = knownFields_[static_cast<uint32_t>(field) % knownFields_.size()];
+  if (known.field != field) known = {field};
+  return known;
+}
+
 int16_t Table::TypeOfField(int32_t field) {
   if (NativeDbClient() == nullptr) return table_internal::FieldTypeCall(cfHTable_, field);
-  if (knownFieldTypesTable_ != cfHTable_) {
-    knownFieldTypes_.fill({});
-    knownFieldTypesTable_ = cfHTable_;
-  }
-  KnownFieldType& known =
-      knownFieldTypes_[static_cast<uint32_t>(field) % knownFieldTypes_.size()];
-  if (known.type >= 0 && known.field == field) return known.type;
-  const int16_t type = table_internal::FieldTypeCall(cfHTable_, field);
-  known = {field, type};
-  return type;
+  KnownField& known = KnownSlot(field);
+  if (known.type < 0) known.type = table_internal::FieldTypeCall(cfHTable_, field);
+  return known.type;
+}
+
+int16_t Table::ClassOfField(int32_t field) {
+  if (NativeDbClient() == nullptr) return table_internal::FieldClassCall(cfHTable_, field);
+  KnownField& known = KnownSlot(field);
+  if (known.fieldClass < 0) known.fieldClass = table_internal::FieldClassCall(cfHTable_, field);
+  return known.fieldClass;
 }
 
 Variant Table::Field(const Variant& id) {
