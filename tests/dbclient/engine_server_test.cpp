@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/text_util.h"
 #include "engine_test_support.h"
 #include "error_codes.h"
 #include "storage/postgres/connection.h"
@@ -166,6 +167,25 @@ TEST_F(ServerSessionTest, ABrokenConnectionIsAnErrorAtTheNextCallAndWritesNothin
   ASSERT_TRUE(IsOk(again->OpenCompany(u"Talmo Sample")));
   ASSERT_TRUE(IsOk(again->OpenTable(kCustomer, &customers_)));
   EXPECT_EQ(CustomerCount(), before);
+}
+
+// The server's statistics count the rows of a bulk load once it commits, so that it plans
+// for them (an empty table's plan sorts every record a cursor's page asks for).
+TEST_F(ServerSessionTest, ABulkLoadIsAnalyzedWhenItCommits) {
+  const auto analyzed_rows = [&] {
+    return AdminQuery(database_.name(),
+                      "SELECT reltuples::bigint FROM pg_class WHERE relname = 'c1_t18'");
+  };
+  std::vector<Record> records(300, customers_->NewRecord());
+  for (size_t i = 0; i < records.size(); ++i) {
+    ASSERT_TRUE(IsOk(records[i].Set(1, Input(u"LOAD" + text::FromUtf8(std::to_string(i))))));
+  }
+  ASSERT_TRUE(IsOk(db_->BeginWrite()));
+  ASSERT_TRUE(IsOk(customers_->InsertAll(records)));
+  const std::string before = analyzed_rows();
+  ASSERT_TRUE(IsOk(db_->Commit()));
+  EXPECT_EQ(analyzed_rows(), std::to_string(CustomerCount()));
+  EXPECT_NE(analyzed_rows(), before);
 }
 
 // A statement the server refuses fails the whole transaction: it commits nothing and says

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "engine/text_util.h"
 #include "error_codes.h"
@@ -95,9 +96,14 @@ class PostgresStorage final : public Storage {
       connection_->DropDeferred();
       if (connection_->inTransaction()) connection_->Run("ROLLBACK");
       versions_.RolledBack();
+      loaded_.clear();
       return status;
     }
     versions_.Committed(raised);
+    // Only statistics: a failure leaves the committed data as it is, and a broken connection
+    // says so at the next call.
+    for (const std::string& table : loaded_) connection_->Run("ANALYZE " + table);
+    loaded_.clear();
     return Status();
   }
 
@@ -106,6 +112,7 @@ class PostgresStorage final : public Storage {
     state_ = State::kIdle;
     connection_->DropDeferred();
     versions_.RolledBack();
+    loaded_.clear();
     return connection_->Run("ROLLBACK");
   }
 
@@ -369,7 +376,9 @@ class PostgresStorage final : public Storage {
       const auto batch = records.subspan(first, std::min(kLoadRows, records.size() - first));
       const TableDef& table = batch.front().table();
       const std::vector<size_t> stored = sql::StoredFields(table);
-      std::string text = "INSERT INTO " + sql::TableName(company, table.number) + " VALUES";
+      const std::string name = sql::TableName(company, table.number);
+      loaded_.insert(name);
+      std::string text = "INSERT INTO " + name + " VALUES";
       Parameters parameters;
       for (const Record& rec : batch) {
         if (&rec.table() != &table) return Status::Error(errc::kWrongTable, rec.table().name);
@@ -580,6 +589,11 @@ class PostgresStorage final : public Storage {
   std::map<std::pair<int64_t, const TableDef*>, CheckedStatements> checked_;
   DataVersions versions_;
   RecordCache cache_;
+  // Tables that InsertAll loaded in the open write transaction, analyzed once it commits:
+  // until the server's statistics know the rows, it plans as for an empty table (sorting
+  // every record a page of a cursor asks for, where the key's index gives them in order),
+  // and autovacuum gets to a table only a while later.
+  std::set<std::string> loaded_;
 };
 
 // A database name as an SQL identifier: quoted, inner quotes doubled.
