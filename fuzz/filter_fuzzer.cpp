@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "engine/text_util.h"
 #include "error_codes.h"
 #include "storage/sqlite/sql.h"
+#include "storage/sqlite/statement_cache.h"
 
 namespace dbclient {
 namespace {
@@ -74,12 +76,16 @@ class Tables {
         sqlite::RegisterFunctions(db_) != SQLITE_OK) {
       Fail("sqlite", "cannot open");
     }
+    statements_.emplace(db_);
     for (size_t i = 0; i < std::size(kFields); ++i) {
       Exec("CREATE TABLE " + Name(i) + "(" + sqlite::ColumnName(kFieldNo) + " " +
            sqlite::ColumnType(kFields[i].type) + " NOT NULL)");
     }
   }
-  ~Tables() { sqlite3_close(db_); }
+  ~Tables() {
+    statements_.reset();
+    sqlite3_close(db_);
+  }
 
   static std::string Name(size_t field) { return "t" + std::to_string(field); }
 
@@ -92,25 +98,25 @@ class Tables {
   // Runs `sql` with `values` bound; returns the first column of every row.
   std::vector<Value> Query(const std::string& sql, const std::vector<Value>& values,
                            FieldType column) {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+    sqlite::StatementCache::Lease statement;
+    if (statements_->Acquire(sql, &statement) != SQLITE_OK) {
       Fail("SQLite refuses", sql + ": " + sqlite3_errmsg(db_));
     }
     for (size_t i = 0; i < values.size(); ++i) {
-      sqlite::Bind(statement, static_cast<int>(i) + 1, values[i]);
+      statement.Bind(static_cast<int>(i) + 1, values[i]);
     }
     std::vector<Value> rows;
     int rc;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-      rows.push_back(sqlite::Read(statement, 0, column));
+    while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+      rows.push_back(sqlite::Read(statement.get(), 0, column));
     }
     if (rc != SQLITE_DONE) Fail("SQLite fails", sql + ": " + sqlite3_errmsg(db_));
-    sqlite3_finalize(statement);
     return rows;
   }
 
  private:
   sqlite3* db_ = nullptr;
+  std::optional<sqlite::StatementCache> statements_;
 };
 
 }  // namespace

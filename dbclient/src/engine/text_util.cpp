@@ -6,6 +6,13 @@ namespace dbclient::text {
 
 std::string ToUtf8(std::u16string_view text) {
   std::string out;
+  AssignToUtf8(text, &out);
+  return out;
+}
+
+void AssignToUtf8(std::u16string_view text, std::string* utf8) {
+  std::string& out = *utf8;
+  out.clear();
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
     uint32_t c = text[i];
@@ -32,7 +39,6 @@ std::string ToUtf8(std::u16string_view text) {
       out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
     }
   }
-  return out;
 }
 
 std::u16string WellFormed(std::u16string_view text) {

@@ -7,6 +7,7 @@
 namespace dbclient::text {
 
 std::string ToUtf8(std::u16string_view text);    // a lone surrogate becomes U+FFFD
+void AssignToUtf8(std::u16string_view text, std::string* out);  // reuses out's storage
 std::u16string FromUtf8(std::string_view text);  // invalid bytes become U+FFFD
 // The same into `*out`, whose storage is reused.
 void AssignFromUtf8(std::string_view text, std::u16string* out);

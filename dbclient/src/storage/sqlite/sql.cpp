@@ -4,28 +4,6 @@
 
 namespace dbclient::sqlite {
 
-int Bind(sqlite3_stmt* statement, int index, const Value& value) {
-  switch (value.type()) {
-    case FieldType::kText:
-    case FieldType::kCode: {
-      const std::string utf8 = text::ToUtf8(value.text());
-      return sqlite3_bind_text(statement, index, utf8.data(), static_cast<int>(utf8.size()),
-                               SQLITE_TRANSIENT);
-    }
-    case FieldType::kDecimal:
-      return sqlite3_bind_double(statement, index, value.decimal());
-    case FieldType::kBoolean:
-      return sqlite3_bind_int(statement, index, value.boolean() ? 1 : 0);
-    case FieldType::kBlob:
-      // An empty blob must stay a value, not NULL.
-      if (value.blob().empty()) return sqlite3_bind_zeroblob(statement, index, 0);
-      return sqlite3_bind_blob(statement, index, value.blob().data(),
-                               static_cast<int>(value.blob().size()), SQLITE_TRANSIENT);
-    default:
-      return sqlite3_bind_int(statement, index, value.integer());
-  }
-}
-
 Value Read(sqlite3_stmt* statement, int column, FieldType type) {
   switch (type) {
     case FieldType::kText:

@@ -17,7 +17,6 @@ using sql::TableName;
 inline const char* ColumnType(FieldType type) { return sql::kSqliteDialect.columnType(type); }
 inline std::string Literal(const Value& value) { return sql::Literal(sql::kSqliteDialect, value); }
 
-int Bind(sqlite3_stmt* statement, int index, const Value& value);
 // Reads column `column` into a value of `type`.
 Value Read(sqlite3_stmt* statement, int column, FieldType type);
 // Reads column `column` into `*value`, of the column's type; a text reuses the value's storage.

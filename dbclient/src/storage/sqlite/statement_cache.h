@@ -8,11 +8,20 @@
 #include <unordered_map>
 #include <vector>
 
+#include "dbclient/value.h"
+
 namespace dbclient::sqlite {
 
 class StatementCache {
+  // A prepared statement and the UTF-8 of the texts bound to it, one buffer a parameter.
+  struct Kept {
+    sqlite3_stmt* statement = nullptr;
+    std::vector<std::string> texts;
+  };
+
  public:
-  // A statement on loan; going out of scope resets it and returns it to the cache.
+  // A statement on loan; going out of scope resets it, clears its bindings and returns it to
+  // the cache.
   class Lease {
    public:
     Lease() = default;
@@ -20,14 +29,20 @@ class StatementCache {
     Lease& operator=(Lease&& other) noexcept;
     ~Lease() { Release(); }
 
-    sqlite3_stmt* get() const noexcept { return statement_; }
+    sqlite3_stmt* get() const noexcept { return kept_.statement; }
+
+    // Binds `value` to parameter `index` (from 1). A text is bound from the statement's own
+    // buffer for that parameter, which keeps it until the bindings are cleared, so SQLite
+    // need not copy it; the buffers keep their storage from one use of the statement to the
+    // next.
+    int Bind(int index, const Value& value);
 
    private:
     friend class StatementCache;
     void Release();
-    sqlite3_stmt* statement_ = nullptr;
+    Kept kept_;
     StatementCache* cache_ = nullptr;
-    std::vector<sqlite3_stmt*>* home_ = nullptr;
+    std::vector<Kept>* home_ = nullptr;
   };
 
   explicit StatementCache(sqlite3* db) : db_(db) {}
@@ -47,7 +62,7 @@ class StatementCache {
   // idle statements are dropped when none is on loan, so the cache cannot grow without end.
   static constexpr size_t kMaxTexts = 1000;
 
-  using IdleMap = std::unordered_map<std::string, std::vector<sqlite3_stmt*>>;
+  using IdleMap = std::unordered_map<std::string, std::vector<Kept>>;
 
   sqlite3* db_;
   IdleMap idle_;

@@ -109,7 +109,7 @@ class SqliteStorage final : public Storage {
     StatementCache::Lease lease;
     Status status = PrepareRead("SELECT password_hash FROM talmo_users WHERE name=?", &lease);
     if (!status.ok()) return status;
-    Bind(lease.get(), 1, Value::Text(text::ToUpper(name)));
+    lease.Bind(1, Value::Text(text::ToUpper(name)));
     const int rc = sqlite3_step(lease.get());
     *found = rc == SQLITE_ROW;
     if (rc == SQLITE_ROW) {
@@ -124,7 +124,7 @@ class SqliteStorage final : public Storage {
     Status status =
         PrepareWrite("INSERT INTO talmo_users(name, password_hash) VALUES(?,?)", &lease);
     if (!status.ok()) return status;
-    Bind(lease.get(), 1, Value::Text(text::ToUpper(name)));
+    lease.Bind(1, Value::Text(text::ToUpper(name)));
     sqlite3_bind_text(lease.get(), 2, user.passwordHash.data(),
                       static_cast<int>(user.passwordHash.size()), SQLITE_STATIC);
     const int rc = sqlite3_step(lease.get());
@@ -136,7 +136,7 @@ class SqliteStorage final : public Storage {
     StatementCache::Lease lease;
     Status status = PrepareWrite("DELETE FROM talmo_users WHERE name=?", &lease);
     if (!status.ok()) return status;
-    Bind(lease.get(), 1, Value::Text(text::ToUpper(name)));
+    lease.Bind(1, Value::Text(text::ToUpper(name)));
     const int rc = sqlite3_step(lease.get());
     *found = sqlite3_changes(db_) > 0;
     return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
@@ -173,7 +173,7 @@ class SqliteStorage final : public Storage {
       StatementCache::Lease lease;
       Status status = PrepareWrite("INSERT INTO talmo_companies(name) VALUES(?)", &lease);
       if (!status.ok()) return status;
-      Bind(lease.get(), 1, Value::Text(std::u16string(name)));
+      lease.Bind(1, Value::Text(std::u16string(name)));
       const int rc = sqlite3_step(lease.get());
       if ((rc & 0xFF) == SQLITE_CONSTRAINT) return Status::Error(errc::kCompanyExists);
       if (rc != SQLITE_DONE) return StorageFailure(rc, db_);
@@ -192,8 +192,8 @@ class SqliteStorage final : public Storage {
     Status status = PrepareRead(plan.Text(query, statement), &lease);
     if (!status.ok()) return status;
     int index = 1;
-    if (mode == SeekMode::kEqual) BindKey(lease.get(), query, from, &index);
-    BindFilters(lease.get(), plan, &index);
+    if (mode == SeekMode::kEqual) BindKey(lease, query, from, &index);
+    BindFilters(lease, plan, &index);
     return FetchOne(lease.get(), out, found);
   }
 
@@ -208,7 +208,7 @@ class SqliteStorage final : public Storage {
       StatementCache::Lease lease;
       Status status = PrepareRead(fetch, &lease);
       if (!status.ok()) return status;
-      BindKeyed(lease.get(), query, plan, from, offset);
+      BindKeyed(lease, query, plan, from, offset);
       return FetchOne(lease.get(), out, found);
     };
     const auto countAhead = [&](int64_t limit, int64_t* count) {
@@ -217,7 +217,7 @@ class SqliteStorage final : public Storage {
                                                            : QueryStatement::kCountBackward),
                                   &lease);
       if (!status.ok()) return status;
-      BindKeyed(lease.get(), query, plan, from, limit);
+      BindKeyed(lease, query, plan, from, limit);
       const int rc = sqlite3_step(lease.get());
       if (rc != SQLITE_ROW) return StorageFailure(rc, db_);
       *count = sqlite3_column_int64(lease.get(), 0);
@@ -247,7 +247,7 @@ class SqliteStorage final : public Storage {
       Status status = PrepareRead(plan.Sum(field->number, true), &lease);
       if (!status.ok()) return status;
       int index = 1;
-      BindFilters(lease.get(), plan, &index);
+      BindFilters(lease, plan, &index);
       DecimalSum sum;
       int rc;
       while ((rc = sqlite3_step(lease.get())) == SQLITE_ROW) {
@@ -268,7 +268,7 @@ class SqliteStorage final : public Storage {
     Status status = PrepareWrite(sql.insert, &lease);
     if (!status.ok()) return status;
     int index = 1;
-    for (size_t field : sql.stored) Bind(lease.get(), index++, rec.at(field));
+    for (size_t field : sql.stored) lease.Bind(index++, rec.at(field));
     const int rc = sqlite3_step(lease.get());
     if (rc != SQLITE_DONE) return StorageFailure(rc, db_);
     *duplicate = sqlite3_changes(db_) == 0;  // the statement skips an existing key
@@ -282,9 +282,9 @@ class SqliteStorage final : public Storage {
     if (!status.ok()) return status;
     int index = 1;
     if (!sql.update.empty()) {
-      for (size_t field : sql.nonKey) Bind(lease.get(), index++, rec.at(field));
+      for (size_t field : sql.nonKey) lease.Bind(index++, rec.at(field));
     }
-    for (size_t field : sql.key) Bind(lease.get(), index++, rec.at(field));
+    for (size_t field : sql.key) lease.Bind(index++, rec.at(field));
     const int rc = sqlite3_step(lease.get());
     if (sql.update.empty()) {
       *found = rc == SQLITE_ROW;
@@ -300,7 +300,7 @@ class SqliteStorage final : public Storage {
     Status status = PrepareWrite(sql.remove, &lease);
     if (!status.ok()) return status;
     int index = 1;
-    for (size_t field : sql.key) Bind(lease.get(), index++, rec.at(field));
+    for (size_t field : sql.key) lease.Bind(index++, rec.at(field));
     const int rc = sqlite3_step(lease.get());
     *found = sqlite3_changes(db_) > 0;
     return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
@@ -312,7 +312,7 @@ class SqliteStorage final : public Storage {
     Status status = PrepareWrite(plan.Text(query, QueryStatement::kDelete), &lease);
     if (!status.ok()) return status;
     int index = 1;
-    BindFilters(lease.get(), plan, &index);
+    BindFilters(lease, plan, &index);
     const int rc = sqlite3_step(lease.get());
     return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
   }
@@ -356,28 +356,29 @@ class SqliteStorage final : public Storage {
     Status status = PrepareRead(sql, &lease);
     if (!status.ok()) return status;
     int index = 1;
-    for (const Value& value : parameters) Bind(lease.get(), index++, value);
+    for (const Value& value : parameters) lease.Bind(index++, value);
     const int rc = sqlite3_step(lease.get());
     if (rc != SQLITE_ROW) return StorageFailure(rc, db_);
     *out = sqlite3_column_int64(lease.get(), 0);
     return Status();
   }
 
-  static void BindKey(sqlite3_stmt* statement, const Query& query, const Record& from, int* index) {
-    for (int32_t field : query.order) Bind(statement, (*index)++, *from.Find(field));
+  static void BindKey(StatementCache::Lease& lease, const Query& query, const Record& from,
+                      int* index) {
+    for (int32_t field : query.order) lease.Bind((*index)++, *from.Find(field));
   }
 
-  static void BindFilters(sqlite3_stmt* statement, const QueryPlan& plan, int* index) {
-    for (const Value& value : plan.parameters) Bind(statement, (*index)++, value);
+  static void BindFilters(StatementCache::Lease& lease, const QueryPlan& plan, int* index) {
+    for (const Value& value : plan.parameters) lease.Bind((*index)++, value);
   }
 
   // The parameters of the keyset statements: key, filters, then the offset or limit.
-  static void BindKeyed(sqlite3_stmt* statement, const Query& query, const QueryPlan& plan,
+  static void BindKeyed(StatementCache::Lease& lease, const Query& query, const QueryPlan& plan,
                         const Record& from, int64_t last) {
     int index = 1;
-    BindKey(statement, query, from, &index);
-    BindFilters(statement, plan, &index);
-    sqlite3_bind_int64(statement, index, last);
+    BindKey(lease, query, from, &index);
+    BindFilters(lease, plan, &index);
+    sqlite3_bind_int64(lease.get(), index, last);
   }
 
   // Steps once; a row replaces the buffer's stored fields and resets the others (flow fields
@@ -414,7 +415,7 @@ class SqliteStorage final : public Storage {
           plan.Text(query, forward ? QueryStatement::kForwardRows : QueryStatement::kBackwardRows),
           &scan->lease);
       if (!status.ok()) return status;
-      BindKeyed(scan->lease.get(), query, plan, from, -1);  // a negative limit is none
+      BindKeyed(scan->lease, query, plan, from, -1);  // a negative limit is none
       scan->plan = query.plan;
       scan->forward = forward;
       scan_ = std::move(scan);
