@@ -102,11 +102,10 @@ class StatementTexts {
  public:
   explicit StatementTexts(const Dialect& dialect) : dialect_(dialect) {}
 
-  // The plan of `query`, made on first use and kept in query.plan (with new parameters when
-  // query.newValues says only values changed). Plans of unfiltered
-  // queries depend only on table and order, so cursors opened for one look-up each (the
-  // component's key look-ups) share them instead of building their own; filtered queries
-  // share the texts of their shape.
+  // The plan of `query`, made on first use and kept in query.plan, with new parameters when
+  // query.newValues says only values changed. Plans of unfiltered queries depend only on
+  // table and order, so cursors opened for one look-up each (the component's key look-ups)
+  // share them instead of building their own; filtered queries share the texts of their shape.
   QueryPlan& Plan(const Query& query);
   const TableStatements& Table(int64_t company, const TableDef& table);
 

@@ -22,7 +22,8 @@ int StatementCache::Lease::Bind(int index, const Value& value) {
     case FieldType::kText:
     case FieldType::kCode: {
       // Sized when the statement was prepared, so binding never moves a buffer bound before.
-      std::string& utf8 = kept_.texts.at(static_cast<size_t>(index - 1));
+      if (index < 1 || static_cast<size_t>(index) > kept_.texts.size()) return SQLITE_RANGE;
+      std::string& utf8 = kept_.texts[static_cast<size_t>(index - 1)];
       text::AssignToUtf8(value.text(), &utf8);
       return sqlite3_bind_text(statement, index, utf8.data(), static_cast<int>(utf8.size()),
                                SQLITE_STATIC);
