@@ -36,16 +36,15 @@ struct Cursor::Impl {
     void TakeValues(const Record& rec) {
       for (const ValueLink& link : values) {
         const Value& own = *rec.Find(link.ownField);
-        FieldFilter& filter = query.filters[link.filter];
-        if (own.type() == link.source->type) {
-          if (filter.root().term.low == own) continue;
-          filter = FieldFilter::Equal(*link.source, own);
-        } else {
-          Value value = link.source->type == FieldType::kCode ? Value::Code(own.text())
-                                                              : Value::Text(own.text());
-          if (filter.root().term.low == value) continue;
-          filter = FieldFilter::Equal(*link.source, std::move(value));
+        Value converted;  // a Text field linked to a Code field or the other way round
+        if (own.type() != link.source->type) {
+          converted = link.source->type == FieldType::kCode ? Value::Code(own.text())
+                                                            : Value::Text(own.text());
         }
+        const Value& value = own.type() == link.source->type ? own : converted;
+        FieldFilter& filter = query.filters[link.filter];
+        if (filter.root().term.low == value) continue;
+        filter = FieldFilter::Equal(*link.source, value);
         query.newValues = true;
       }
     }

@@ -10,11 +10,8 @@ namespace dbclient {
 namespace {
 
 constexpr __int128 kMax = (static_cast<__int128>(1) << 125);
-// Below 2^53 every whole number and every power of ten up to 10^22 is an exact double.
+// Below 2^53 every whole number is an exact double.
 constexpr double kExactWhole = 9007199254740992.0;
-constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // Multiplies by 10^n; false when the result would leave the safe range.
 bool ScaleUp(__int128* value, int n) {
@@ -94,7 +91,8 @@ double DecimalSum::Result() const {
   // to the nearest double, as the library does below.
   const auto whole = static_cast<double>(coefficient_);
   if (std::fabs(whole) < kExactWhole && exponent_ >= -22 && exponent_ <= 22) {
-    return exponent_ < 0 ? whole / kPowersOfTen[-exponent_] : whole * kPowersOfTen[exponent_];
+    return exponent_ < 0 ? whole / kExactPowersOfTen[-exponent_]
+                         : whole * kExactPowersOfTen[exponent_];
   }
   // Let the library round coefficient * 10^exponent to the nearest double.
   __int128 magnitude = coefficient_ < 0 ? -coefficient_ : coefficient_;

@@ -13,6 +13,12 @@
 
 namespace dbclient {
 
+// Every power of ten up to 10^22 is an exact double: a whole number below 2^53 divided or
+// multiplied by one of them is rounded exactly as parsing its decimal text is.
+inline constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                               1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                               1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
 class DecimalSum {
  public:
   void Add(double value);

@@ -6,6 +6,7 @@
 #include <deque>
 #include <filesystem>
 
+#include "engine/decimal_sum.h"
 #include "engine/text_util.h"
 #include "error_codes.h"
 #include "storage/sql_text.h"
@@ -82,8 +83,6 @@ double DecimalFromText(std::string_view text) {
   // Up to 15 digits (below 2^53) and 15 decimals both the digits and the power of ten are
   // exact doubles, and their quotient is the correctly rounded value; the rest (longer
   // numbers, NaN) goes to from_chars.
-  static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6, 1e7,
-                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   const bool negative = !text.empty() && text.front() == '-';
   uint64_t digits = 0;
   int count = 0;
@@ -106,7 +105,7 @@ double DecimalFromText(std::string_view text) {
     std::from_chars(text.data(), text.data() + text.size(), value);
     return value;
   }
-  const double value = static_cast<double>(digits) / kPowersOfTen[decimals < 0 ? 0 : decimals];
+  const double value = static_cast<double>(digits) / kExactPowersOfTen[decimals < 0 ? 0 : decimals];
   return negative ? -value : value;
 }
 
