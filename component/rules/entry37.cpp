@@ -91,17 +91,20 @@ void Entry37::Validate(const Variant& id, const Variant* newValue) {
 
 void Entry37::LoadHeaderAndCurrency() {
   Table& rec = RecTable();
-  rec.TestField(FieldId(3));
   // The early stop trusts the buffers only after a load that ran to its end: a load that
   // failed half way (currency missing, bad precision) must not leave a raw rounding
-  // precision to be read as a number of decimals.
-  if (currencyReady_ && automation::Equals(rec.Field(FieldId(1)), Header(1)) &&
-      automation::Equals(rec.Field(FieldId(3)), Header(3))) {
+  // precision to be read as a number of decimals. A line that names the header loaded then
+  // has a number that is not blank, so its test can wait for a line that does not.
+  if (currencyReady_ && automation::Equals(rec.Field(FieldId(3)), loadedHeaderKey_[1]) &&
+      automation::Equals(rec.Field(FieldId(1)), loadedHeaderKey_[0])) {
     return;
   }
+  rec.TestField(FieldId(3));
   currencyReady_ = false;
   const Variant headerKey[] = {rec.Field(FieldId(1)), rec.Field(FieldId(3))};
   headerRec_->GetRec(headerKey);
+  loadedHeaderKey_[0] = Header(1);
+  loadedHeaderKey_[1] = Header(3);
 
   const Variant currencyCode = Header(32);
   if (IsBlankText(currencyCode)) {

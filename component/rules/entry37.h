@@ -144,6 +144,8 @@ class Entry37 final : public RecordRule {
   automation::Currency lineAmount_;
   // True once CurrencyRec was set up for the header HeaderRec holds.
   bool currencyReady_ = false;
+  // HeaderRec's fields 1 and 3 as that load left them: HeaderRec changes only there.
+  automation::Variant loadedHeaderKey_[2];
 };
 
 }  // namespace talmo

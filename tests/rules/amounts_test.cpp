@@ -231,6 +231,28 @@ INSTANTIATE_TEST_SUITE_P(Rows, CurrencyRoundingTest,
                                            RoundingRow{"TwoDecimalsUp", u"EUR", 0.375, 0.38}),
                          [](const auto& info) { return info.param.name; });
 
+// The header and its currency are loaded again when the line's document number changes, and a
+// blank number is refused even right after a load.
+TEST_F(AmountsTest, LineMovedToAnotherHeaderRoundsToThatHeadersCurrency) {
+  InsertRecord(36, {{1, Variant(sales::kOrder)},
+                    {3, Variant(u"T6-0002")},
+                    {2, Variant(sales::kCustomer)},
+                    {32, Variant(u"JPY")}});
+  auto line = NewLine();
+  Put(*line, 15, Variant(1.0));
+  Put(*line, 22, Variant(2.5));
+  Validate(*line, 27, Variant(0.0));
+  EXPECT_DOUBLE_EQ(Number(*line, 29), 2.5);
+  Put(*line, 3, Variant(u"T6-0002"));
+  EXPECT_EQ(ErrorOf([&] { Validate(*line, 27, Variant(0.0)); }).description(), u"Měna");
+  EXPECT_DOUBLE_EQ(Number(*line, 29), 2);
+  Put(*line, 3, Variant(u""));
+  EXPECT_NE(ErrorOf([&] { Validate(*line, 27, Variant(0.0)); })
+                .description()
+                .find(u" musí být vyplněno!"),
+            std::u16string::npos);
+}
+
 TEST_F(AmountsTest, UnusableRoundingPrecisionFailsEveryTime) {
   InsertRecord(4, {{1, Variant(u"T6-NEG")}, {13, Variant(-0.01)}});
   SetHeaderField(32, Variant(u"T6-NEG"));
