@@ -109,6 +109,12 @@ void Table::Alloc(int32_t id) {
 
 void Table::Init() {
   GuardOn();
+  if (dbclient::NativeClient* native = NativeDbClient()) {
+    native->InitKeepingKey(tableNo_, cfHTable_, cfHRec_);
+    CheckLastError({});
+    GuardOff();
+    return;
+  }
   ScratchHandle scratchTable(client::kCloseTable);
   table_internal::OpenTableHandle(scratchTable.value(), tableNo_);
   HandleArg scratch(scratchTable.value());

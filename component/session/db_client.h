@@ -14,7 +14,8 @@
 // carries (tables, record buffers, searching, writing, fields) as typed calls, and every
 // other member through Invoke; any other client is called late bound for everything. Both
 // paths run the same members in the same order with the same effects, except that a key
-// look-up is one native call standing for its members, that a field's type and class are
+// look-up and an initialisation that keeps the key are each one native call standing for
+// their members, that a field's type and class are
 // asked once per open table, and that Validate reads a field's related table from the field
 // descriptions once; only the cost of reaching the client differs.
 #pragma once

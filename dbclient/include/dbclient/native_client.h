@@ -60,6 +60,12 @@ class NativeClient {
   // Counted as those members.
   virtual bool LookUpByKey(int32_t tableNo, std::span<const automation::Variant> keyValues,
                            int32_t record, std::vector<int32_t>* keyFields) noexcept = 0;
+  // An initialisation that keeps the primary key, in one call, with the effects of the
+  // members a caller makes for one: 47 on `tableNo`, 15, 17 of `record` into that buffer, 51,
+  // 25 on `table` and `record`, then 55 from the copy and 56 into `record` for each field of
+  // the primary key, 16 and 13. A failure is the failing member's, as LastError(). Counted
+  // as those members.
+  virtual void InitKeepingKey(int32_t tableNo, int32_t table, int32_t record) noexcept = 0;
 
   // Member 29: the type code of a field of the table.
   virtual int16_t FieldType(int32_t table, int32_t field) noexcept = 0;

@@ -111,6 +111,10 @@ bool NativeMembers::LookUpByKey(int32_t tableNo, std::span<const Variant> keyVal
   });
 }
 
+void NativeMembers::InitKeepingKey(int32_t tableNo, int32_t table, int32_t record) noexcept {
+  RunVoid(47, [&] { InitRecordKeepingKey(session_, tableNo, table, record); });
+}
+
 void NativeMembers::CalcField(int32_t table, int32_t record, int32_t field) noexcept {
   RunVoid(59, [&] { CalcFieldValue(session_, table, record, field); });
 }

@@ -29,6 +29,7 @@ class NativeMembers final : public NativeClient {
   bool Delete(int32_t table, int32_t record) noexcept override;
   bool LookUpByKey(int32_t tableNo, std::span<const automation::Variant> keyValues,
                    int32_t record, std::vector<int32_t>* keyFields) noexcept override;
+  void InitKeepingKey(int32_t tableNo, int32_t table, int32_t record) noexcept override;
 
   int16_t FieldType(int32_t table, int32_t field) noexcept override;
   int16_t FieldClass(int32_t table, int32_t field) noexcept override;

@@ -26,6 +26,9 @@ bool FindRecord(Session& session, int32_t table, int32_t record, std::u16string_
 bool LookUpRecordByKey(Session& session, int32_t tableNo,
                        std::span<const automation::Variant> keyValues, int32_t record,
                        std::vector<int32_t>* keyFields);
+// Member 25 on `table` and `record` with the primary key's values kept, with the effects of
+// 47 on `tableNo`, 15, 17, 51, 25, 55 and 56 for each key field, 16 and 13 (see NativeClient).
+void InitRecordKeepingKey(Session& session, int32_t tableNo, int32_t table, int32_t record);
 // 20: the number of records moved.
 int16_t StepRecord(Session& session, int32_t table, int32_t record, int16_t steps);
 // 21: false when a record with the key already exists (no error: the caller decides).

@@ -260,6 +260,31 @@ bool LookUpRecordByKey(Session& session, int32_t tableNo, std::span<const Varian
   return found;
 }
 
+void InitRecordKeepingKey(Session& session, int32_t tableNo, int32_t table, int32_t record) {
+  // The kept look-up cursor stands in for the fresh handle of 47, which reports the primary
+  // key, and the key's values are read from the buffer itself before 25 instead of from a
+  // copy of it: both hold the same.
+  const Cursor& scratch = *session.KeyLookupOf(tableNo).cursor;
+  session.BeginCall(15);
+  session.BeginCall(17);
+  const Record& source = session.RecordOf(scratch, record);
+  session.BeginCall(51);
+  const std::vector<int32_t>& primaryKey = scratch.table().PrimaryKey().fields;
+  std::vector<Variant> keyValues;
+  keyValues.reserve(primaryKey.size());
+  for (int32_t field : primaryKey) keyValues.push_back(ToVariant(*source.Find(field)));
+  session.BeginCall(25);
+  Record& target = session.RecordOf(session.Table(table), record);
+  target.Init();
+  for (size_t i = 0; i < primaryKey.size(); ++i) {
+    session.BeginCall(55);
+    session.BeginCall(56);
+    StoreInput(target, primaryKey[i], keyValues[i]);
+  }
+  session.BeginCall(16);
+  session.BeginCall(13);
+}
+
 int16_t StepRecord(Session& session, int32_t table, int32_t record, int16_t steps) {
   Cursor& cursor = session.Table(table);
   int32_t moved = 0;
