@@ -124,8 +124,19 @@ void Variant::MoveOwnedFrom(Variant& other) noexcept {
 }
 
 // The new value is taken out of `other` before the old one is destroyed, so assigning a
-// Variant from an element of its own array is safe.
+// Variant from an element of its own array is safe. A Variant that holds nothing of its own,
+// or a text, cannot hold `other`: it takes the value over in place.
 void Variant::MoveAssignOwned(Variant& other) noexcept {
+  if (IsPlain(kind_)) {
+    MoveOwnedFrom(other);
+    other.kind_ = Kind::kEmpty;
+    return;
+  }
+  if (kind_ == Kind::kString && other.kind_ == Kind::kString) {
+    string_ = std::move(other.string_);
+    other.DestroyOwned();
+    return;
+  }
   Variant taken(std::move(other));
   if (!IsPlain(kind_)) DestroyOwned();
   MoveOwnedFrom(taken);

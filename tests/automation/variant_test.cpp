@@ -105,6 +105,17 @@ TEST(Variant, CopiesOfStringsAndArraysAreIndependent) {
   EXPECT_EQ(moved.ToArray().at(2).ToString(), u"two");
 }
 
+TEST(Variant, MovingATextIntoAnyKindLeavesTheSourceEmpty) {
+  for (Variant target : {Variant(), Variant(2.5), Variant(u"an old text, too long to be short"),
+                         Variant(VariantArray({Variant(1)}))}) {
+    Variant source(u"a new text, too long to be short");
+    target = std::move(source);
+    EXPECT_EQ(target.ToString(), u"a new text, too long to be short");
+    EXPECT_TRUE(source.IsEmpty());
+    EXPECT_TRUE(source.CheckInvariant() && target.CheckInvariant());
+  }
+}
+
 TEST(Variant, AssigningFromAnElementOfItsOwnArrayIsSafe) {
   Variant nested(VariantArray({Variant(VariantArray({Variant(u"inner")}))}));
   Variant v(VariantArray({Variant(u"element"), Variant(3)}));
