@@ -150,6 +150,8 @@ TEST_F(AmountsTest, SalesTaxIsRefused) {
 TEST_F(AmountsTest, VatGroupWithoutSetupClearsVatAndStillRecalculates) {
   InsertRecord(324, {{1, Variant(u"T6-NOSETUP")}});
   auto line = ItemLine(3, 10);
+  Validate(*line, 90, Variant(u"STANDARD"));
+  EXPECT_DOUBLE_EQ(Number(*line, 25), 21);
   Validate(*line, 90, Variant(u"T6-NOSETUP"));
   EXPECT_DOUBLE_EQ(Number(*line, 25), 0);
   EXPECT_DOUBLE_EQ(Number(*line, 77), 0);
