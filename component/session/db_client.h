@@ -15,9 +15,9 @@
 // other member through Invoke; any other client is called late bound for everything. Both
 // paths run the same members in the same order with the same effects, except that a key
 // look-up and an initialisation that keeps the key are each one native call standing for
-// their members, that a field's type and class are
-// asked once per open table, and that Validate reads a field's related table from the field
-// descriptions once; only the cost of reaching the client differs.
+// their members, that a field's type and class are asked once per open table, and that
+// Validate reads a field's related table from the field descriptions once; only the cost of
+// reaching the client differs.
 #pragma once
 
 #include <cstdint>
