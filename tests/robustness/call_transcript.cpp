@@ -148,6 +148,10 @@ class Transcript {
       items.Call(u"GetRec", u"70000");
       return items.Call(u"Field", 3);
     });
+    Step("init after reopening", [&] {
+      headers.Call(u"Init");
+      return headers.Call(u"Field", 3);
+    });
   }
 
   void Scans() {
