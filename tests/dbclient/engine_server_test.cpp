@@ -15,7 +15,7 @@
 #include "engine_test_support.h"
 #include "error_codes.h"
 #include "storage/postgres/connection.h"
-#include "storage/postgres/record_cache.h"
+#include "storage/record_cache.h"
 #include "test_server.h"
 
 namespace dbclient {
@@ -370,23 +370,23 @@ TEST(ServerTextTest, DecimalsReadAsFromCharsReadsThem) {
   }
 }
 
-TEST(ServerRecordCacheTest, KeepsItsBoundAndOnlyCurrentEntries) {
-  using Knowledge = postgres::RecordCache::Knowledge;
-  const postgres::TableId id{1, kCustomerTable};
+TEST(RecordCacheTest, KeepsItsBoundAndOnlyCurrentEntries) {
+  using Knowledge = RecordCache::Knowledge;
+  const TableId id{1, kCustomerTable};
   const auto customer = [](std::u16string_view no) {
     Record rec(*TestSchema().FindTable(kCustomerTable));
     EXPECT_TRUE(IsOk(rec.Set(customer::kNo, no)));
     return rec;
   };
-  const auto knows = [&](postgres::RecordCache& cache, std::u16string_view no,
+  const auto knows = [&](RecordCache& cache, std::u16string_view no,
                          uint64_t generation) {
     const Record* found = nullptr;
-    return cache.Find(id, postgres::PrimaryKeyOf(customer(no)), generation, &found);
+    return cache.Find(id, PrimaryKeyOf(customer(no)), generation, &found);
   };
-  postgres::RecordCache measure(1 << 20);
+  RecordCache measure(1 << 20);
   measure.Put(id, customer(u"A"), 1);
   const size_t capacity = measure.bytes() * 5 / 2;  // room for two records
-  postgres::RecordCache cache(capacity);
+  RecordCache cache(capacity);
   cache.Put(id, customer(u"A"), 1);
   cache.Put(id, customer(u"B"), 1);
   EXPECT_EQ(knows(cache, u"A", 1), Knowledge::kRecord);  // A used after B
@@ -395,9 +395,9 @@ TEST(ServerRecordCacheTest, KeepsItsBoundAndOnlyCurrentEntries) {
   EXPECT_EQ(knows(cache, u"B", 1), Knowledge::kNothing) << "the least recently used went";
   EXPECT_EQ(knows(cache, u"C", 1), Knowledge::kRecord);
   EXPECT_EQ(knows(cache, u"A", 2), Knowledge::kNothing) << "stored under another generation";
-  cache.PutMissing(id, postgres::PrimaryKeyOf(customer(u"D")), 1);
+  cache.PutMissing(id, PrimaryKeyOf(customer(u"D")), 1);
   EXPECT_EQ(knows(cache, u"D", 1), Knowledge::kMissing);
-  postgres::RecordCache none(0);
+  RecordCache none(0);
   none.Put(id, customer(u"A"), 1);
   EXPECT_EQ(knows(none, u"A", 1), Knowledge::kNothing);
 }

@@ -18,20 +18,9 @@
 #include <unordered_map>
 
 #include "storage/postgres/connection.h"
+#include "storage/record_cache.h"
 
 namespace dbclient::postgres {
-
-struct TableId {
-  int64_t company = 0;
-  int32_t table = 0;
-  bool operator==(const TableId&) const = default;
-};
-
-struct TableIdHash {
-  size_t operator()(const TableId& id) const noexcept {
-    return std::hash<int64_t>()(id.company * 1000003 + id.table);
-  }
-};
 
 class DataVersions {
  public:

@@ -9,7 +9,7 @@
 #include "storage/postgres/connection.h"
 #include "storage/postgres/data_versions.h"
 #include "storage/postgres/read_ahead.h"
-#include "storage/postgres/record_cache.h"
+#include "storage/record_cache.h"
 #include "storage/postgres/schema.h"
 #include "storage/sql_text.h"
 
@@ -485,7 +485,7 @@ class PostgresStorage final : public Storage {
       case Knowledge::kMissing:
         return Status();
       case Knowledge::kRecord:
-        *found = Matches(query, *cached, from);
+        *found = MatchesLookUp(query, *cached, from);
         return *found ? out->CopyFrom(*cached) : Status();
       case Knowledge::kNothing:
         break;
@@ -501,15 +501,6 @@ class PostgresStorage final : public Storage {
       cache_.PutMissing(table, key, generation);
     }
     return Status();
-  }
-
-  static bool Matches(const Query& query, const Record& rec, const Record& from) {
-    for (int32_t field : query.order) {
-      if (!(*rec.Find(field) == *from.Find(field))) return false;
-    }
-    return std::all_of(query.filters.begin(), query.filters.end(), [&](const FieldFilter& filter) {
-      return filter.Matches(*rec.Find(filter.fieldNo()));
-    });
   }
 
   // The page of a plan while its table's pages are current, else nullptr.

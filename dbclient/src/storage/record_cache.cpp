@@ -1,11 +1,12 @@
-#include "storage/postgres/record_cache.h"
+#include "storage/record_cache.h"
 
+#include <algorithm>
 #include <functional>
 #include <string_view>
 
 #include "storage/sql_text.h"
 
-namespace dbclient::postgres {
+namespace dbclient {
 namespace {
 
 size_t HashOf(const Value& value) {
@@ -47,6 +48,15 @@ std::vector<Value> PrimaryKeyOf(const Record& rec) {
   std::vector<Value> key;
   for (int32_t field : rec.table().PrimaryKey().fields) key.push_back(*rec.Find(field));
   return key;
+}
+
+bool MatchesLookUp(const Query& query, const Record& kept, const Record& from) {
+  for (int32_t field : query.order) {
+    if (!(*kept.Find(field) == *from.Find(field))) return false;
+  }
+  return std::all_of(query.filters.begin(), query.filters.end(), [&](const FieldFilter& filter) {
+    return filter.Matches(*kept.Find(filter.fieldNo()));
+  });
 }
 
 size_t RecordCache::KeyHash::operator()(const Key& key) const noexcept {
@@ -109,4 +119,4 @@ void RecordCache::Erase(std::list<Entry>::iterator entry) {
   entries_.erase(entry);
 }
 
-}  // namespace dbclient::postgres
+}  // namespace dbclient

@@ -1,24 +1,42 @@
-// Records of the server's tables kept by primary key, so that a key look-up the connection
-// has answered before costs no round trip: the record's stored fields, or the knowledge that
-// no record has that key. Entries carry the generation their table had when they were stored
-// (see data_versions.h) and count only while it holds. The cache holds at most about its
-// capacity in bytes; the records used least recently go first.
+// Records kept by primary key, so that a key look-up the connection has answered before costs
+// no request to the database: the record's stored fields, or the knowledge that no record has
+// that key. Entries carry the generation their table had when they were stored and count only
+// while it holds; each backend decides when a generation ends (another client's commit, a
+// rollback, a change of many records at once). The cache holds at most about its capacity in
+// bytes; the records used least recently go first.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <optional>
 #include <unordered_map>
 #include <vector>
 
 #include "dbclient/record.h"
-#include "storage/postgres/data_versions.h"
+#include "engine/storage.h"
 
-namespace dbclient::postgres {
+namespace dbclient {
+
+struct TableId {
+  int64_t company = 0;
+  int32_t table = 0;
+  bool operator==(const TableId&) const = default;
+};
+
+struct TableIdHash {
+  size_t operator()(const TableId& id) const noexcept {
+    return std::hash<int64_t>()(id.company * 1000003 + id.table);
+  }
+};
 
 // The primary-key values of a record.
 std::vector<Value> PrimaryKeyOf(const Record& rec);
+
+// Whether `kept`, the record under `from`'s primary key, is what a look-up of `from` by the
+// query's key fields and filters finds.
+bool MatchesLookUp(const Query& query, const Record& kept, const Record& from);
 
 class RecordCache {
  public:
@@ -63,4 +81,4 @@ class RecordCache {
   std::unordered_map<Key, std::list<Entry>::iterator, KeyHash> index_;
 };
 
-}  // namespace dbclient::postgres
+}  // namespace dbclient
