@@ -96,19 +96,36 @@ class TransactionTest : public ::testing::TestWithParam<Backend> {
 TEST_P(TransactionTest, RollbackRestoresTheDataExactly) {
   const std::vector<std::string> before = store_.Dump();
   ASSERT_FALSE(before.empty());
+  // Key look-ups before, inside and after the transaction see what it has done and undone.
+  const auto amountOf = [&](int64_t no) {
+    Record rec = MakeRecord(*entries_, {{entry::kNo, no}});
+    return IsOk(entries_->Find(rec, u"=")) ? rec.Find(entry::kAmount)->decimal() : -99.0;
+  };
   ASSERT_TRUE(IsOk(db_->BeginWrite()));
+  EXPECT_EQ(amountOf(5), 6.25);
+  EXPECT_EQ(amountOf(6), 7.5);
+  EXPECT_EQ(amountOf(1000), -99.0);
   ASSERT_TRUE(IsOk(entries_->Insert(Entry(*entries_, 1000, u"C2", 7))));
   ASSERT_TRUE(IsOk(entries_->Modify(Entry(*entries_, 5, u"C9", -1))));
   ASSERT_TRUE(IsOk(entries_->Delete(Entry(*entries_, 6, u"", 0))));
+  EXPECT_EQ(amountOf(5), -1);
+  EXPECT_EQ(amountOf(6), -99.0);
+  EXPECT_EQ(amountOf(1000), 7);
+  EXPECT_EQ(amountOf(25), 31.25);
   ASSERT_TRUE(IsOk(entries_->SetFilter(entry::kNo, u"20..30")));
   ASSERT_TRUE(IsOk(entries_->DeleteAll()));
+  entries_->ClearFilters();
+  EXPECT_EQ(amountOf(25), -99.0) << "deleted with its range";
   ASSERT_TRUE(IsOk(db_->CreateCompany(u"Second")));
   EXPECT_EQ(store_.Dump(), before) << "other connections see nothing uncommitted";
-  entries_->ClearFilters();
   EXPECT_EQ(CountOf(*db_, kEntryTable), 39) << "the transaction sees its own changes";
   ASSERT_TRUE(IsOk(db_->Rollback()));
   EXPECT_EQ(store_.Dump(), before);
   EXPECT_EQ(CountOf(*db_, kEntryTable), 50);
+  EXPECT_EQ(amountOf(5), 6.25);
+  EXPECT_EQ(amountOf(6), 7.5);
+  EXPECT_EQ(amountOf(25), 31.25);
+  EXPECT_EQ(amountOf(1000), -99.0);
   std::vector<std::u16string> companies;
   ASSERT_TRUE(IsOk(db_->Companies(&companies)));
   EXPECT_EQ(companies, std::vector<std::u16string>{u"CRONUS"});

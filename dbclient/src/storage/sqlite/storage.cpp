@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "engine/decimal_sum.h"
+#include "storage/record_cache.h"
 #include "storage/sqlite/schema.h"
 #include "storage/sqlite/sql.h"
 #include "storage/sqlite/statement_cache.h"
@@ -37,8 +38,8 @@ using sql::TableStatements;
 
 class SqliteStorage final : public Storage {
  public:
-  SqliteStorage(sqlite3* db, std::chrono::milliseconds busyTimeout)
-      : db_(db), busyTimeout_(busyTimeout), cache_(db) {}
+  SqliteStorage(sqlite3* db, std::chrono::milliseconds busyTimeout, size_t recordCacheBytes)
+      : db_(db), busyTimeout_(busyTimeout), cache_(db), records_(recordCacheBytes) {}
 
   // Rolls back what is not committed and copies what is into the database file itself, as
   // far as other connections' snapshots allow (the last connection to close copies all).
@@ -62,7 +63,9 @@ class SqliteStorage final : public Storage {
       return StorageFailure(rc, db_);
     }
     state_ = State::kWrite;
-    return Status();
+    Status status = CheckDataVersion();
+    if (!status.ok()) Rollback();
+    return status;
   }
 
   Status Commit() override {
@@ -73,6 +76,7 @@ class SqliteStorage final : public Storage {
       Status failure = StorageFailure(rc, db_);
       sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
       state_ = State::kIdle;
+      ++generation_;
       return failure;
     }
     state_ = State::kIdle;
@@ -84,6 +88,7 @@ class SqliteStorage final : public Storage {
     scan_.reset();
     const int rc = sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     state_ = State::kIdle;
+    ++generation_;  // the records kept include what the transaction wrote
     return rc == SQLITE_OK ? Status() : StorageFailure(rc, db_);
   }
 
@@ -184,15 +189,14 @@ class SqliteStorage final : public Storage {
 
   Status Seek(const Query& query, SeekMode mode, const Record& from, Record* out,
               bool* found) override {
+    if (mode == SeekMode::kEqual) return SeekEqual(query, from, out, found);
     QueryPlan& plan = texts_.Plan(query);
-    const QueryStatement statement = mode == SeekMode::kFirst  ? QueryStatement::kFirst
-                                     : mode == SeekMode::kLast ? QueryStatement::kLast
-                                                               : QueryStatement::kEqual;
     StatementCache::Lease lease;
-    Status status = PrepareRead(plan.Text(query, statement), &lease);
+    Status status = PrepareRead(
+        plan.Text(query, mode == SeekMode::kFirst ? QueryStatement::kFirst : QueryStatement::kLast),
+        &lease);
     if (!status.ok()) return status;
     int index = 1;
-    if (mode == SeekMode::kEqual) BindKey(lease, query, from, &index);
     BindFilters(lease, plan, &index);
     return FetchOne(lease.get(), out, found);
   }
@@ -272,6 +276,12 @@ class SqliteStorage final : public Storage {
     const int rc = sqlite3_step(lease.get());
     if (rc != SQLITE_DONE) return StorageFailure(rc, db_);
     *duplicate = sqlite3_changes(db_) == 0;  // the statement skips an existing key
+    const TableId table{company, rec.table().number};
+    if (*duplicate) {
+      records_.Forget(table, PrimaryKeyOf(rec));
+    } else {
+      records_.Put(table, rec, generation_);
+    }
     return Status();
   }
 
@@ -290,8 +300,15 @@ class SqliteStorage final : public Storage {
       *found = rc == SQLITE_ROW;
       return rc == SQLITE_ROW || rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
     }
+    if (rc != SQLITE_DONE) return StorageFailure(rc, db_);
     *found = sqlite3_changes(db_) > 0;
-    return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
+    const TableId table{company, rec.table().number};
+    if (*found) {
+      records_.Put(table, rec, generation_);
+    } else {
+      records_.PutMissing(table, PrimaryKeyOf(rec), generation_);
+    }
+    return Status();
   }
 
   Status Delete(int64_t company, const Record& rec, bool* found) override {
@@ -302,8 +319,10 @@ class SqliteStorage final : public Storage {
     int index = 1;
     for (size_t field : sql.key) lease.Bind(index++, rec.at(field));
     const int rc = sqlite3_step(lease.get());
+    if (rc != SQLITE_DONE) return StorageFailure(rc, db_);
     *found = sqlite3_changes(db_) > 0;
-    return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
+    records_.PutMissing({company, rec.table().number}, PrimaryKeyOf(rec), generation_);
+    return Status();
   }
 
   Status DeleteAll(const Query& query) override {
@@ -314,6 +333,7 @@ class SqliteStorage final : public Storage {
     int index = 1;
     BindFilters(lease, plan, &index);
     const int rc = sqlite3_step(lease.get());
+    ++generation_;
     return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
   }
 
@@ -335,13 +355,69 @@ class SqliteStorage final : public Storage {
   // Outside a write transaction reads run in a read transaction that stays open until
   // EndReadSnapshot, so they all see one snapshot and need no lock per statement.
   Status PrepareRead(const std::string& sql, StatementCache::Lease* lease) {
-    if (state_ == State::kIdle) {
-      const int rc = sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr);
-      if (rc != SQLITE_OK) return StorageFailure(rc, db_);
-      state_ = State::kRead;
-    }
+    Status status = StartSnapshot();
+    if (!status.ok()) return status;
     const int rc = cache_.Acquire(sql, lease);
     return rc == SQLITE_OK ? Status() : StorageFailure(rc, db_);
+  }
+
+  Status StartSnapshot() {
+    if (state_ != State::kIdle) return Status();
+    const int rc = sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) return StorageFailure(rc, db_);
+    state_ = State::kRead;
+    Status status = CheckDataVersion();
+    if (!status.ok()) EndReadSnapshot();
+    return status;
+  }
+
+  // Called first in every snapshot and write transaction (the statement starts the read of
+  // the file): a commit of another connection since the last one leaves none of the records
+  // kept current. The connection's own commits do not change the version.
+  Status CheckDataVersion() {
+    int64_t version = 0;
+    Status status = ReadInteger("PRAGMA data_version", {}, &version);
+    if (!status.ok()) return status;
+    if (version != dataVersion_) {
+      dataVersion_ = version;
+      ++generation_;
+    }
+    return Status();
+  }
+
+  // A look-up by the whole primary key: answered from the records kept when it can be, which
+  // hold for the snapshot or transaction running.
+  Status SeekEqual(const Query& query, const Record& from, Record* out, bool* found) {
+    *found = false;
+    Status status = StartSnapshot();
+    if (!status.ok()) return status;
+    const TableId table{query.company, query.table->number};
+    std::vector<Value> key = PrimaryKeyOf(from);
+    const Record* kept = nullptr;
+    switch (records_.Find(table, key, generation_, &kept)) {
+      case RecordCache::Knowledge::kMissing:
+        return Status();
+      case RecordCache::Knowledge::kRecord:
+        *found = MatchesLookUp(query, *kept, from);
+        return *found ? out->CopyFrom(*kept) : Status();
+      case RecordCache::Knowledge::kNothing:
+        break;
+    }
+    QueryPlan& plan = texts_.Plan(query);
+    StatementCache::Lease lease;
+    status = PrepareRead(plan.Text(query, QueryStatement::kEqual), &lease);
+    if (!status.ok()) return status;
+    int index = 1;
+    BindKey(lease, query, from, &index);
+    BindFilters(lease, plan, &index);
+    status = FetchOne(lease.get(), out, found);
+    if (!status.ok()) return status;
+    if (*found) {
+      records_.Put(table, *out, generation_);
+    } else if (query.filters.empty() && query.order.size() == key.size()) {
+      records_.PutMissing(table, std::move(key), generation_);
+    }
+    return Status();
   }
 
   Status PrepareWrite(const std::string& sql, StatementCache::Lease* lease) {
@@ -456,6 +532,11 @@ class SqliteStorage final : public Storage {
   State state_ = State::kIdle;
   sql::StatementTexts texts_{sql::kSqliteDialect};
   std::unique_ptr<RunningScan> scan_;  // declared after cache_: returns its lease first
+  RecordCache records_;
+  // The generation of every record kept: a connection's records all end together, at another
+  // connection's commit, a rollback or a DeleteAll.
+  uint64_t generation_ = 1;
+  int64_t dataVersion_ = -1;  // as the last snapshot or transaction started with
 };
 
 // Opens a connection with the client's settings; `create` allows a new file. Nothing is
@@ -532,7 +613,8 @@ Status OpenStorage(const std::string& path, const OpenOptions& options, const Sc
     sqlite3_close_v2(db);
     return status;
   }
-  auto storage = std::make_unique<SqliteStorage>(db, options.busyTimeout);
+  auto storage = std::make_unique<SqliteStorage>(
+      db, options.busyTimeout, static_cast<size_t>(std::max(options.cacheKiB, 0)) * 1024);
   storage->set_schema(&schema);
   *out = std::move(storage);
   return Status();
