@@ -15,18 +15,21 @@ namespace {
 using automation::Variant;
 using automation::VarType;
 
+// Out of line, so that the look-ups it ends stay small.
+[[noreturn, gnu::cold, gnu::noinline]] void UnknownField(const TableDef& table, int32_t fieldNo) {
+  Fail(errc::kUnknownField, table.name + " " + std::to_string(fieldNo));
+}
+
 const FieldDef& FieldOf(const Cursor& table, int32_t fieldNo) {
   const FieldDef* field = table.table().FindField(fieldNo);
-  if (!field) Fail(errc::kUnknownField, table.table().name + " " + std::to_string(fieldNo));
+  if (!field) UnknownField(table.table(), fieldNo);
   return *field;
 }
 
 // The value of `fieldNo` in the buffer (the schema and the buffer agree on the fields).
 const Value& ValueOf(const Record& record, int32_t fieldNo) {
   const Value* value = record.Find(fieldNo);
-  if (!value) {
-    Fail(errc::kUnknownField, record.table().name + " " + std::to_string(fieldNo));
-  }
+  if (!value) UnknownField(record.table(), fieldNo);
   return *value;
 }
 

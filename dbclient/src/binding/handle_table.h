@@ -1,6 +1,7 @@
 // Numbered handles of the client's objects: tables, record buffers and decimal work values.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -56,22 +57,24 @@ class HandleTable {
     return handle;
   }
 
-  // Calls come in runs on one object (the fields of one buffer, the steps of one scan), so
-  // the last object found is remembered.
+  // Calls come in runs on a few objects at a time (the buffers a rule reads in turn, the
+  // steps of one scan), so the objects found last are remembered, by the low bits of their
+  // handles.
   T* Find(int32_t handle) noexcept {
-    if (handle == lastHandle_ && handle != 0) return lastObject_;
+    Recent& recent = recent_[static_cast<uint32_t>(handle) % kRecent];
+    if (recent.handle == handle && handle != 0) return recent.object;
     const auto it = items_.find(handle);
     if (it == items_.end()) return nullptr;
-    lastHandle_ = handle;
-    lastObject_ = &it->second;
-    return lastObject_;
+    recent = {handle, &it->second};
+    return recent.object;
   }
 
   // Destroys the object of `handle`; false when there is none.
   bool Remove(int32_t handle) { return Take(handle).has_value(); }
   // Hands out the object of `handle` and forgets the handle; nothing when there is none.
   std::optional<T> Take(int32_t handle) {
-    if (handle == lastHandle_) lastHandle_ = 0;
+    Recent& recent = recent_[static_cast<uint32_t>(handle) % kRecent];
+    if (recent.handle == handle) recent = {};
     auto node = items_.extract(handle);
     if (node.empty()) return std::nullopt;
     live_.fetch_sub(1, std::memory_order_relaxed);
@@ -79,7 +82,7 @@ class HandleTable {
   }
 
   void Clear() noexcept {
-    lastHandle_ = 0;
+    recent_ = {};
     live_.fetch_sub(static_cast<int64_t>(items_.size()), std::memory_order_relaxed);
     items_.clear();
   }
@@ -88,9 +91,13 @@ class HandleTable {
  private:
   HandleCounter& counter_;
   std::atomic<int64_t>& live_;
+  struct Recent {
+    int32_t handle = 0;  // 0: none remembered
+    T* object = nullptr;
+  };
+  static constexpr size_t kRecent = 16;
   std::unordered_map<int32_t, T> items_;
-  int32_t lastHandle_ = 0;  // 0: none remembered
-  T* lastObject_ = nullptr;
+  std::array<Recent, kRecent> recent_{};
 };
 
 }  // namespace dbclient::binding

@@ -15,8 +15,14 @@ namespace {
 // Closed cursors and freed buffers kept for reuse, of each.
 constexpr size_t kSpares = 16;
 
-[[noreturn]] void UnknownHandle(const char* kind, int32_t handle) {
+// The failures are kept out of line, so that the look-ups they end stay small.
+[[noreturn, gnu::cold, gnu::noinline]] void UnknownHandle(const char* kind, int32_t handle) {
   Fail(errc::kUnknownHandle, std::string(kind) + " " + std::to_string(handle));
+}
+
+[[noreturn, gnu::cold, gnu::noinline]] void RecordOfOtherTable(int32_t handle, int32_t tableNo) {
+  Fail(errc::kWrongTable,
+       "record " + std::to_string(handle) + " belongs to table " + std::to_string(tableNo));
 }
 
 // One counter for every session of the process: a number is never handed out twice in a
@@ -145,8 +151,7 @@ Record& Session::RecordOf(const Cursor& table, int32_t handle) {
   Record* record = records_.Find(handle);
   if (!record) UnknownHandle("record", handle);
   if (record->table().number != table.table().number) {
-    Fail(errc::kWrongTable, "record " + std::to_string(handle) + " belongs to table " +
-                                std::to_string(record->table().number));
+    RecordOfOtherTable(handle, record->table().number);
   }
   return *record;
 }
