@@ -264,6 +264,10 @@ class Table final : public automation::DispatchObject {
   // and a handle number is never given to another table.
   int16_t TypeOfField(int32_t field);
   int16_t ClassOfField(int32_t field);
+  // The parts of Field that most reads skip, out of line so that the read stays small: the
+  // calculation of a flow field under AutoCalcFields, and the late-bound read by type.
+  [[gnu::noinline]] void CalcIfFlowField(int32_t field);
+  [[gnu::noinline]] automation::Variant FieldByType(int32_t field);
 
   LiveObject live_;  // keeps the library loaded while a client holds the table
   int32_t cfHTable_ = 0;

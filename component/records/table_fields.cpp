@@ -61,27 +61,30 @@ int16_t Table::ClassOfField(int32_t field) {
 Variant Table::Field(const Variant& id) {
   const int32_t field = FieldNo(id);
   GuardOn();
-  if (autoCalcFields_ && FieldClass(Variant(field)) == table_internal::kCalculatedFieldClass) {
-    HandleArg table(cfHTable_);
-    HandleArg record(cfHRec_);
-    Variant fieldArg(field);
-    Call(client::kCalcField, table.ByRef(), record.ByRef(), Variant::ByRef(&fieldArg));
-  }
-  Variant value;
-  if (NativeDbClient() != nullptr) {
-    // The native client answers every field type it has, decimals as doubles: the value
-    // the type switch below gives.
-    value = table_internal::GetFieldCall(cfHTable_, cfHRec_, field);
-  } else if (const int16_t type = TypeOfField(field); PassesUnchanged(type)) {
-    value = table_internal::GetFieldCall(cfHTable_, cfHRec_, field);
-  } else if (type == ftDecimal) {
-    value = Variant(table_internal::GetDecimalCall(cfHTable_, cfHRec_, field));
-  } else {
-    table_errors::RaiseUnknownFieldType(type);
-  }
+  if (autoCalcFields_) CalcIfFlowField(field);
+  // The native client answers every field type it has, decimals as doubles: the value the
+  // type switch of the late-bound path gives.
+  Variant value = NativeDbClient() != nullptr
+                      ? table_internal::GetFieldCall(cfHTable_, cfHRec_, field)
+                      : FieldByType(field);
   GuardOff();
   table_internal::CountOperation(tmpCountFieldGet_);
   return value;
+}
+
+void Table::CalcIfFlowField(int32_t field) {
+  if (FieldClass(Variant(field)) != table_internal::kCalculatedFieldClass) return;
+  HandleArg table(cfHTable_);
+  HandleArg record(cfHRec_);
+  Variant fieldArg(field);
+  Call(client::kCalcField, table.ByRef(), record.ByRef(), Variant::ByRef(&fieldArg));
+}
+
+Variant Table::FieldByType(int32_t field) {
+  const int16_t type = TypeOfField(field);
+  if (PassesUnchanged(type)) return table_internal::GetFieldCall(cfHTable_, cfHRec_, field);
+  if (type == ftDecimal) return Variant(table_internal::GetDecimalCall(cfHTable_, cfHRec_, field));
+  table_errors::RaiseUnknownFieldType(type);
 }
 
 void Table::SetField(const Variant& id, const Variant& value) {

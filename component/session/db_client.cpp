@@ -32,13 +32,26 @@ bool LateBindingOnly() noexcept {
   return late;
 }
 
+// The late-bound forms of the two calls every guarded operation makes, out of line: the
+// native ones are the hot path and stay small.
+[[gnu::noinline]] void LatePutErrorDisplay(bool value) {
+  automation::PutProperty(DbClient(), client_member::kErrorDisplay, value);
+}
+
+[[gnu::noinline]] void LateCheckLastError(Directives directives) {
+  automation::Variant code;
+  automation::InvokeOrThrow(DbClient(), client_member::kLastError, automation::InvokeKind::kMethod,
+                            {}, code);
+  CheckClientError(code.ToLong(), directives);
+}
+
 // The guard's put of the error-display switch, twice in every guarded operation.
 void PutErrorDisplay(bool value) {
   if (dbclient::NativeClient* native = NativeDbClient()) {
     native->SetErrorDisplay(value);
     return;
   }
-  automation::PutProperty(DbClient(), client_member::kErrorDisplay, value);
+  LatePutErrorDisplay(value);
 }
 
 }  // namespace
@@ -93,10 +106,7 @@ void CheckLastError(Directives directives) {
     if (const int32_t code = native->LastError(); code != 0) CheckClientError(code, directives);
     return;
   }
-  automation::Variant code;
-  automation::InvokeOrThrow(DbClient(), client_member::kLastError, automation::InvokeKind::kMethod,
-                            {}, code);
-  CheckClientError(code.ToLong(), directives);
+  LateCheckLastError(directives);
 }
 
 automation::Variant CallClient(automation::DispId member, std::span<automation::Variant> args) {
