@@ -26,7 +26,7 @@ class Cursor;
 class Storage;
 
 struct OpenOptions {
-  int32_t cacheKiB = 8192;  // page cache of the connection
+  int32_t cacheKiB = 8192;  // page cache of the connection, and bound of the records it keeps
   // On: commits are durable at the next checkpoint (WAL, synchronous=NORMAL); off: every
   // commit is on disk before it returns (synchronous=FULL).
   bool commitCache = true;

@@ -274,7 +274,7 @@ class SqliteStorage final : public Storage {
     int index = 1;
     for (size_t field : sql.stored) lease.Bind(index++, rec.at(field));
     const int rc = sqlite3_step(lease.get());
-    if (rc != SQLITE_DONE) return StorageFailure(rc, db_);
+    if (rc != SQLITE_DONE) return WriteFailure(rc);
     *duplicate = sqlite3_changes(db_) == 0;  // the statement skips an existing key
     const TableId table{company, rec.table().number};
     if (*duplicate) {
@@ -300,7 +300,7 @@ class SqliteStorage final : public Storage {
       *found = rc == SQLITE_ROW;
       return rc == SQLITE_ROW || rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
     }
-    if (rc != SQLITE_DONE) return StorageFailure(rc, db_);
+    if (rc != SQLITE_DONE) return WriteFailure(rc);
     *found = sqlite3_changes(db_) > 0;
     const TableId table{company, rec.table().number};
     if (*found) {
@@ -319,7 +319,7 @@ class SqliteStorage final : public Storage {
     int index = 1;
     for (size_t field : sql.key) lease.Bind(index++, rec.at(field));
     const int rc = sqlite3_step(lease.get());
-    if (rc != SQLITE_DONE) return StorageFailure(rc, db_);
+    if (rc != SQLITE_DONE) return WriteFailure(rc);
     *found = sqlite3_changes(db_) > 0;
     records_.PutMissing({company, rec.table().number}, PrimaryKeyOf(rec), generation_);
     return Status();
@@ -334,7 +334,7 @@ class SqliteStorage final : public Storage {
     BindFilters(lease, plan, &index);
     const int rc = sqlite3_step(lease.get());
     ++generation_;
-    return rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
+    return rc == SQLITE_DONE ? Status() : WriteFailure(rc);
   }
 
   Status InsertAll(int64_t company, std::span<const Record> records) override {
@@ -418,6 +418,13 @@ class SqliteStorage final : public Storage {
       records_.PutMissing(table, std::move(key), generation_);
     }
     return Status();
+  }
+
+  // A write that failed may have taken the whole transaction with it (SQLite rolls back by
+  // itself after some failures), and with it records the cache holds.
+  Status WriteFailure(int rc) {
+    ++generation_;
+    return StorageFailure(rc, db_);
   }
 
   Status PrepareWrite(const std::string& sql, StatementCache::Lease* lease) {
