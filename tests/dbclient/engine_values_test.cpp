@@ -262,6 +262,10 @@ TEST(TextTest, Utf8ReadsWholeCharactersAndMarksEachBadByte) {
       {"encoded surrogate", "\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},
       {"beyond U+10FFFF", "\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
       {"invalid lead", "\xFF", u"\uFFFD"},
+      {"long ascii", "K0-0001 Bicycle, blue", u"K0-0001 Bicycle, blue"},
+      {"ascii runs around a character", "abcdefg\xC5\xA1hijklmnop\xE2\x82\xACqrstuvwx",
+       u"abcdefg\u0161hijklmnop\u20ACqrstuvwx"},
+      {"bad byte after a run", "abcdefgh\x80ijklmnop\xC5", u"abcdefgh\uFFFDijklmnop\uFFFD"},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(text::FromUtf8(row.utf8), row.expected) << row.name;

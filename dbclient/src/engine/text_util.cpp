@@ -1,6 +1,8 @@
 #include "engine/text_util.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace dbclient::text {
 
@@ -67,6 +69,19 @@ void AssignFromUtf8(std::string_view text, std::u16string* result) {
   size_t n = 0;
   size_t i = 0;
   while (i < text.size()) {
+    // Most stored text is ASCII: eight bytes at a time while none has its high bit set.
+    if (text.size() - i >= sizeof(uint64_t)) {
+      uint64_t chunk = 0;
+      std::memcpy(&chunk, text.data() + i, sizeof chunk);
+      if ((chunk & 0x8080808080808080u) == 0) {
+        for (size_t k = 0; k < sizeof chunk; ++k) {
+          out[n + k] = static_cast<unsigned char>(text[i + k]);
+        }
+        n += sizeof chunk;
+        i += sizeof chunk;
+        continue;
+      }
+    }
     const auto b = static_cast<unsigned char>(text[i]);
     if (b < 0x80) {
       out[n++] = b;
