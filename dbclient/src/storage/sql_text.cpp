@@ -97,6 +97,28 @@ bool BoundsPrefix(const FilterTerm& term) {
   return term.op == FilterTerm::Op::kMatch && !term.ignoreCase;
 }
 
+// A literal prefix and one trailing * ("K0*"): the bounds of the prefix alone select exactly
+// the texts that match, so a row needs no pattern test.
+bool IsPrefixPattern(const std::vector<PatternChar>& pattern) {
+  return pattern.size() >= 2 && pattern.back().kind == PatternChar::Kind::kAnyRun &&
+         std::all_of(pattern.begin(), pattern.end() - 1, [](const PatternChar& c) {
+           return c.kind == PatternChar::Kind::kLiteral;
+         });
+}
+
+// The parameters of a match: its pattern unless the bounds alone decide, then the bounds.
+std::vector<Value> MatchParameters(const Dialect& dialect, const FilterTerm& term,
+                                   bool* patternTested) {
+  std::vector<Value> values;
+  std::optional<Value> low, high;
+  if (BoundsPrefix(term)) PrefixBounds(term.pattern, &low, &high);
+  *patternTested = !(low && high && IsPrefixPattern(term.pattern));
+  if (*patternTested) values.push_back(BoundPattern(dialect, term));
+  if (low) values.push_back(std::move(*low));
+  if (high) values.push_back(std::move(*high));
+  return values;
+}
+
 // Appends the condition of `node`; in parentheses only when it is an OR that stands inside an
 // AND. Lists stay flat chains, so a statement nests no deeper than the filter's own
 // parentheses (SQLite's parser gives up at about 30 levels) and its expression tree grows
@@ -148,15 +170,17 @@ void AppendNode(const Dialect& dialect, const FilterNode& node, const std::strin
       return;
     case FilterTerm::Op::kMatch:
     case FilterTerm::Op::kNotMatch: {
-      const bool negated = term.op == FilterTerm::Op::kNotMatch;
-      *sql += (negated ? "NOT (" : "(") + operand + dialect.matchOperator +
-              parameter(BoundPattern(dialect, term)) + dialect.matchSuffix;
-      if (BoundsPrefix(term)) {
-        std::optional<Value> low, high;
-        PrefixBounds(term.pattern, &low, &high);
-        if (low) *sql += " AND " + column + ">=" + parameter(*low);
-        if (high) *sql += " AND " + column + "<" + parameter(*high);
+      bool patternTested = true;
+      std::vector<Value> values = MatchParameters(dialect, term, &patternTested);
+      auto value = values.begin();
+      *sql += term.op == FilterTerm::Op::kNotMatch ? "NOT (" : "(";
+      if (patternTested) {
+        *sql += operand + dialect.matchOperator + parameter(*value++) + dialect.matchSuffix;
       }
+      if (value != values.end()) {
+        *sql += (patternTested ? " AND " : "") + column + ">=" + parameter(*value++);
+      }
+      if (value != values.end()) *sql += " AND " + column + "<" + parameter(*value++);
       *sql += ")";
       return;
     }
@@ -174,12 +198,10 @@ void AppendNodeParameters(const Dialect& dialect, const FilterNode& node,
     if (term.high) parameters->push_back(*term.high);
     return;
   }
-  parameters->push_back(BoundPattern(dialect, term));
-  if (!BoundsPrefix(term)) return;
-  std::optional<Value> low, high;
-  PrefixBounds(term.pattern, &low, &high);
-  if (low) parameters->push_back(std::move(*low));
-  if (high) parameters->push_back(std::move(*high));
+  bool patternTested = true;
+  for (Value& value : MatchParameters(dialect, term, &patternTested)) {
+    parameters->push_back(std::move(value));
+  }
 }
 
 // The filters joined by AND ("" for none), markers numbered from `first`.
