@@ -359,6 +359,37 @@ TEST(FileSnapshotTest, AnIdleReaderDoesNotKeepTheWriteAheadLogGrowing) {
   EXPECT_EQ(CountOf(*reader, kEntryTable), 3000 + extra) << "a new snapshot when it reads";
 }
 
+// The snapshot an idle reader loses may hold the record it stepped to last: the record still
+// reads as stepped to, and the reader's next read sees what was committed meanwhile.
+TEST(FileSnapshotTest, AnIdleReadersLastRecordOutlivesItsSnapshot) {
+  TempFolder dir;
+  const std::string file = dir.File("idle.db");
+  std::unique_ptr<Database> reader =
+      CreateAndOpen(file, TestSchema(), OpenOptions{.snapshotLimit = std::chrono::milliseconds(20)});
+  ASSERT_NE(reader, nullptr);
+  std::unique_ptr<Cursor> entries;
+  ASSERT_TRUE(IsOk(reader->OpenTable(kEntryTable, &entries)));
+  for (int i = 1; i <= 3; ++i) ASSERT_TRUE(IsOk(entries->Insert(Entry(*entries, i, u"C1", i))));
+  Record rec = entries->NewRecord();
+  int32_t moved = 0;
+  ASSERT_TRUE(IsOk(entries->Find(rec, u"-")));
+  ASSERT_TRUE(IsOk(entries->Next(rec, 1, &moved)));
+  ASSERT_EQ(rec.Find(entry::kNo)->integer(), 2);
+
+  std::unique_ptr<Database> writer;
+  ASSERT_TRUE(IsOk(Database::Open(file, OpenOptions{}, TestSchema(), &writer)));
+  ASSERT_TRUE(IsOk(writer->Login(u"", u"")));
+  ASSERT_TRUE(IsOk(writer->OpenCompany(u"CRONUS")));
+  std::unique_ptr<Cursor> theirs;
+  ASSERT_TRUE(IsOk(writer->OpenTable(kEntryTable, &theirs)));
+  ASSERT_TRUE(IsOk(theirs->Modify(Entry(*theirs, 2, u"C2", 20))));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(rec.Find(entry::kCustomerNo)->text(), u"C1");
+  EXPECT_EQ(rec.Find(entry::kAmount)->decimal(), 2);
+  ASSERT_TRUE(IsOk(entries->Find(rec, u"=")));
+  EXPECT_EQ(rec.Find(entry::kAmount)->decimal(), 20) << "a new snapshot when it reads";
+}
+
 TEST_P(TransactionTest, KilledProcessLosesOnlyItsOpenTransaction) {
   CloseOwnConnection();
   const std::vector<std::string> before = store_.Dump();

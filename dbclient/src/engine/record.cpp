@@ -32,7 +32,36 @@ Record::Record(const TableDef& table)
     : table_(&table),
       values_(table.initialValues ? *table.initialValues : InitialValues(table)) {}
 
+Record::Record(const Record& other)
+    : table_(other.table_), values_(other.SettledValues()), initial_(other.initial_) {}
+
+Record::Record(Record&& other) noexcept
+    : table_(other.table_), values_(other.TakeSettledValues()), initial_(other.initial_) {}
+
+Record& Record::operator=(const Record& other) {
+  if (this != &other) {
+    EndLoan();
+    table_ = other.table_;
+    values_ = other.SettledValues();
+    initial_ = other.initial_;
+  }
+  return *this;
+}
+
+Record& Record::operator=(Record&& other) noexcept {
+  if (this != &other) {
+    EndLoan();
+    table_ = other.table_;
+    values_ = other.TakeSettledValues();
+    initial_ = other.initial_;
+  }
+  return *this;
+}
+
+Record::~Record() { EndLoan(); }
+
 void Record::Init() {
+  EndLoan();
   // A moved-from buffer has lost its values whatever the flag says.
   if (initial_ && values_.size() == table_->fields.size()) return;
   if (table_->initialValues) {
@@ -45,7 +74,12 @@ void Record::Init() {
 }
 
 void Record::InitAt(size_t index) {
+  SettleBefore(index);
   initial_ = false;
+  ResetAt(index);
+}
+
+void Record::ResetAt(size_t index) {
   values_[index] = table_->initialValues ? (*table_->initialValues)[index]
                                          : InitialValue(table_->fields[index]);
 }
@@ -55,6 +89,7 @@ Status Record::Set(int32_t fieldNo, const Input& input) {
   if (index < 0) return Status::Error(errc::kUnknownField, std::to_string(fieldNo));
   // A conversion that fails leaves the value as it was.
   const auto i = static_cast<size_t>(index);
+  SettleBefore(i);
   Status status = ConvertInput(table_->fields[i], input, &values_[i]);
   if (status.ok()) initial_ = false;
   return status;
@@ -66,6 +101,7 @@ Status Record::SetValue(int32_t fieldNo, Value value) {
   if (table_->fields[static_cast<size_t>(index)].type != value.type()) {
     return Status::Error(errc::kTypeMismatch, table_->fields[static_cast<size_t>(index)].name);
   }
+  SettleBefore(static_cast<size_t>(index));
   values_[static_cast<size_t>(index)] = std::move(value);
   initial_ = false;
   return Status();
@@ -73,13 +109,17 @@ Status Record::SetValue(int32_t fieldNo, Value value) {
 
 Status Record::CopyFrom(const Record& source) {
   if (source.table_ != table_) return Status::Error(errc::kWrongTable, table_->name);
-  values_ = source.values_;
+  if (&source == this) return Status();
+  EndLoan();
+  values_ = source.SettledValues();
   initial_ = source.initial_;
   return Status();
 }
 
 Status Record::SwapWith(Record& other) {
   if (other.table_ != table_) return Status::Error(errc::kWrongTable, table_->name);
+  Settle();
+  other.Settle();
   values_.swap(other.values_);
   std::swap(initial_, other.initial_);
   return Status();

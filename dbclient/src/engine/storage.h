@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -63,6 +64,10 @@ class Storage {
   virtual void EndReadSnapshot() = 0;
   // Whether the write lock could be taken now (wait: within the busy timeout); takes nothing.
   virtual Status ProbeWriteLock(bool wait) = 0;
+  // The lock the storage's calls run under, where another thread calls it too; given once,
+  // before any other call. A backend that lends rows to record buffers (RowSource) hands the
+  // buffers' reads of them this lock.
+  virtual void ShareCallLock(std::recursive_mutex* lock) { static_cast<void>(lock); }
 
   // Users (names compare ignoring case; ListUsers gives them in order) and companies.
   virtual Status CountUsers(int64_t* count) = 0;
@@ -106,6 +111,7 @@ class StorageWrapper : public Storage {
   Status Rollback() override { return target_->Rollback(); }
   void EndReadSnapshot() override { target_->EndReadSnapshot(); }
   Status ProbeWriteLock(bool wait) override { return target_->ProbeWriteLock(wait); }
+  void ShareCallLock(std::recursive_mutex* lock) override { target_->ShareCallLock(lock); }
   Status CountUsers(int64_t* count) override { return target_->CountUsers(count); }
   Status FindUser(std::u16string_view name, bool* found, UserEntry* user) override {
     return target_->FindUser(name, found, user);

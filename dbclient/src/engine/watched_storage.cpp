@@ -124,6 +124,7 @@ Status Closed() { return Status::Error(errc::kNoDatabase, "closed when the proce
 WatchedStorage::WatchedStorage(std::unique_ptr<Storage> target,
                                std::chrono::milliseconds snapshotLimit)
     : target_(std::move(target)), snapshotLimit_(snapshotLimit) {
+  target_->ShareCallLock(&mutex_);
   Watchdog::Instance().Add(this);
 }
 

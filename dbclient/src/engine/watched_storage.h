@@ -71,7 +71,8 @@ class WatchedStorage final : public Storage {
   template <typename Call>
   Status Forward(Call call);
 
-  std::mutex mutex_;
+  // Recursive: the owner's reads of fields its buffers borrow take it, inside calls or not.
+  std::recursive_mutex mutex_;
   std::unique_ptr<Storage> target_;  // null once closed
   const std::chrono::milliseconds snapshotLimit_;
   bool inWrite_ = false;

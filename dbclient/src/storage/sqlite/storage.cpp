@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "engine/decimal_sum.h"
+#include "engine/row_source.h"
 #include "storage/record_cache.h"
 #include "storage/sqlite/schema.h"
 #include "storage/sqlite/sql.h"
@@ -98,6 +99,8 @@ class SqliteStorage final : public Storage {
     sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
     state_ = State::kIdle;
   }
+
+  void ShareCallLock(std::recursive_mutex* lock) override { callLock_ = lock; }
 
   Status ProbeWriteLock(bool wait) override {
     if (state_ == State::kWrite) return Status();
@@ -493,7 +496,7 @@ class SqliteStorage final : public Storage {
     if (!scan_ || scan_->plan != query.plan || scan_->forward != forward ||
         !scan_->Gave(query, from)) {
       scan_.reset();
-      auto scan = std::make_unique<RunningScan>();
+      auto scan = std::make_unique<RunningScan>(callLock_, *query.table);
       Status status = PrepareRead(
           plan.Text(query, forward ? QueryStatement::kForwardRows : QueryStatement::kBackwardRows),
           &scan->lease);
@@ -503,33 +506,91 @@ class SqliteStorage final : public Storage {
       scan->forward = forward;
       scan_ = std::move(scan);
     }
+    return scan_->Step(*out, moved) ? Status() : EndScan(query, forward, out);
+  }
+
+  // After the scan's last step: at the end of the records `out` keeps the record it had. If
+  // it held the scan's row, its stored fields are read again from the last record in the
+  // scan's direction: the scan passed every record after the one it started from, in the
+  // same snapshot, with no write of this connection between.
+  Status EndScan(const Query& query, bool forward, Record* out) {
+    const int rc = scan_->rc;
+    const bool rowLost = scan_->withdrewFrom == out;
+    Status failure = rc == SQLITE_DONE ? Status() : StorageFailure(rc, db_);
+    scan_.reset();
+    if (!failure.ok()) {
+      if (rowLost) out->Init();  // the fields it had not read went with the row
+      return failure;
+    }
+    if (!rowLost) return Status();
+    Record last(*query.table);
     bool found = false;
-    Status status = FetchOne(scan_->lease.get(), out, &found);
-    if (!status.ok() || !found) {
-      scan_.reset();
+    Status status = Seek(query, forward ? SeekMode::kLast : SeekMode::kFirst, last, &last, &found);
+    if (status.ok() && !found) {
+      status = Status::Error(errc::kStorageError, "the last record of a scan is gone");
+    }
+    if (!status.ok()) {
+      out->Init();
       return status;
     }
-    scan_->Remember(query, *out);
-    *moved = forward ? 1 : -1;
+    for (size_t i = 0; i < last.size(); ++i) {
+      if (IsStored(query.table->fields[i])) out->at(i) = std::move(last.at(i));
+    }
     return Status();
   }
 
-  struct RunningScan {
+  // The statement of a scan. Each row it steps to is lent to the buffer that asked for it: a
+  // field is decoded when read, and a buffer still holding the row continues the scan.
+  class RunningScan final : public RowSource {
+   public:
+    RunningScan(std::recursive_mutex* lock, const TableDef& table)
+        : RowSource(lock, ColumnsOf(table)) {}
+    ~RunningScan() override { Return(); }
+
     StatementCache::Lease lease;
     std::shared_ptr<void> plan;  // held, so that no other query's plan takes its address
     bool forward = true;
-    std::vector<Value> lastKey;  // the order fields of the record it gave last
+    int rc = SQLITE_OK;                    // of the last step
+    const Record* withdrewFrom = nullptr;  // the buffer that held the row when the rows ended
 
-    bool Gave(const Query& query, const Record& rec) const {
-      for (size_t i = 0; i < lastKey.size(); ++i) {
-        if (!(*rec.Find(query.order[i]) == lastKey[i])) return false;
+    // Whether `rec` is the record the scan stepped to last, with the order fields it had.
+    bool Gave(const Query& query, const Record& rec) {
+      if (borrower() == &rec) return true;
+      for (int32_t field : query.order) {
+        const auto index = static_cast<size_t>(rec.IndexOf(field));
+        Value stepped(rec.at(index).type());
+        ReadColumn(ColumnOf(index), &stepped);
+        if (!(stepped == rec.at(index))) return false;
       }
-      return !lastKey.empty();
+      return true;
     }
-    void Remember(const Query& query, const Record& rec) {
-      lastKey.resize(query.order.size());
-      for (size_t i = 0; i < lastKey.size(); ++i) lastKey[i] = *rec.Find(query.order[i]);
+
+    // Steps once and lends the row to `out`. The row lent so far goes: a buffer other than
+    // `out` takes every field of it first; `out` takes none, as the step rewrites it (or,
+    // without a row, it is withdrawn).
+    bool Step(Record& out, int32_t* moved) {
+      if (borrower() != &out) Return();
+      rc = sqlite3_step(lease.get());
+      if (rc == SQLITE_ROW) {
+        Lend(out);
+        *moved = forward ? 1 : -1;
+        return true;
+      }
+      withdrewFrom = borrower();
+      Withdraw();
+      return false;
     }
+
+   private:
+    static std::vector<int> ColumnsOf(const TableDef& table) {
+      std::vector<int> columns(table.fields.size(), -1);
+      int column = 0;
+      for (size_t i = 0; i < columns.size(); ++i) {
+        if (IsStored(table.fields[i])) columns[i] = column++;
+      }
+      return columns;
+    }
+    void ReadColumn(int column, Value* value) override { ReadInto(lease.get(), column, value); }
   };
 
   sqlite3* db_;
@@ -538,6 +599,7 @@ class SqliteStorage final : public Storage {
   const Schema* schema_ = nullptr;
   State state_ = State::kIdle;
   sql::StatementTexts texts_{sql::kSqliteDialect};
+  std::recursive_mutex* callLock_ = nullptr;
   std::unique_ptr<RunningScan> scan_;  // declared after cache_: returns its lease first
   RecordCache records_;
   // The generation of every record kept: a connection's records all end together, at another
