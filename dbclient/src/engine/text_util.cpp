@@ -66,26 +66,25 @@ void AssignFromUtf8(std::string_view text, std::u16string* result) {
   // No sequence gives more UTF-16 units than it has bytes: the result fits in text.size().
   std::u16string& out = *result;
   out.resize(text.size());
+  char16_t* const to = out.data();
+  const auto* const from = reinterpret_cast<const unsigned char*>(text.data());
+  const size_t size = text.size();
+  constexpr size_t kChunk = sizeof(uint64_t);
+  const auto asciiChunk = [from](size_t at) {  // whether the kChunk bytes from `at` are ASCII
+    uint64_t chunk = 0;
+    std::memcpy(&chunk, from + at, kChunk);
+    return (chunk & 0x8080808080808080u) == 0;
+  };
   size_t n = 0;
   size_t i = 0;
-  while (i < text.size()) {
-    // Most stored text is ASCII: eight bytes at a time while none has its high bit set.
-    if (text.size() - i >= sizeof(uint64_t)) {
-      uint64_t chunk = 0;
-      std::memcpy(&chunk, text.data() + i, sizeof chunk);
-      if ((chunk & 0x8080808080808080u) == 0) {
-        for (size_t k = 0; k < sizeof chunk; ++k) {
-          out[n + k] = static_cast<unsigned char>(text[i + k]);
-        }
-        n += sizeof chunk;
-        i += sizeof chunk;
-        continue;
-      }
-    }
-    const auto b = static_cast<unsigned char>(text[i]);
+  while (i < size) {
+    const unsigned char b = from[i];
     if (b < 0x80) {
-      out[n++] = b;
-      ++i;
+      // Most stored text is ASCII: a chunk at a time while none has its high bit set.
+      for (; size - i >= kChunk && asciiChunk(i); i += kChunk, n += kChunk) {
+        for (size_t k = 0; k < kChunk; ++k) to[n + k] = from[i + k];
+      }
+      while (i < size && from[i] < 0x80) to[n++] = from[i++];
       continue;
     }
     uint32_t c = 0xFFFD;
@@ -102,11 +101,11 @@ void AssignFromUtf8(std::string_view text, std::u16string* result) {
     if (extra > 0) {
       bool valid = true;
       for (size_t k = 1; k <= extra; ++k) {
-        if (i + k >= text.size()) {
+        if (i + k >= size) {
           valid = false;
           break;
         }
-        const auto t = static_cast<unsigned char>(text[i + k]);
+        const auto t = from[i + k];
         if ((t & 0xC0) != 0x80) {
           valid = false;
           break;
@@ -122,10 +121,10 @@ void AssignFromUtf8(std::string_view text, std::u16string* result) {
     i += used;
     if (c >= 0x10000) {
       c -= 0x10000;
-      out[n++] = static_cast<char16_t>(0xD800 + (c >> 10));
-      out[n++] = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+      to[n++] = static_cast<char16_t>(0xD800 + (c >> 10));
+      to[n++] = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
     } else {
-      out[n++] = static_cast<char16_t>(c);
+      to[n++] = static_cast<char16_t>(c);
     }
   }
   out.resize(n);
