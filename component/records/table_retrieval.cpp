@@ -118,14 +118,20 @@ bool Table::Find(std::u16string_view searchMetod) {
 
 int16_t Table::NextRec(int16_t step) {
   GuardOn();
-  HandleArg table(cfHTable_);
-  HandleArg record(cfHRec_);
-  Variant steps(step);
   // An accept directive without keys: every error is raised.
   const std::u16string_view directives[] = {u"OK;"};
-  const int16_t moved =
-      CallWith(directives, client::kNext, table.ByRef(), record.ByRef(), Variant::ByRef(&steps))
-          .ToInteger();
+  int16_t moved = 0;
+  if (dbclient::NativeClient* native = NativeDbClient()) {  // the step of every scan: typed
+    moved = native->Next(cfHTable_, cfHRec_, step);
+    CheckLastError(directives);
+  } else {
+    HandleArg table(cfHTable_);
+    HandleArg record(cfHRec_);
+    Variant steps(step);
+    moved = CallWith(directives, client::kNext, table.ByRef(), record.ByRef(),
+                     Variant::ByRef(&steps))
+                .ToInteger();
+  }
   GuardOff();
   table_internal::CountOperation(tmpCountFind_);
   return moved;

@@ -20,15 +20,22 @@ RowSource::~RowSource() {
 
 void RowSource::Lend(Record& rec) {
   assert((record_ == nullptr || record_ == &rec) && rec.values_.size() == columns_.size());
-  if (record_ != &rec) rec.Settle();  // a loan from another source ends first
+  if (record_ == &rec) {  // a renewal, made under the lock already
+    Renew();
+    return;
+  }
+  rec.Settle();  // a loan from another source ends first
   const Locked locked(lock_);
-  ++loan_;
-  for (size_t i : unheld_) rec.ResetAt(i);
-  rec.initial_ = false;
-  if (record_ == &rec) return;
   record_ = &rec;
+  Renew();
   rec.sourceLock_ = lock_;
   rec.source_.store(this, std::memory_order_release);
+}
+
+void RowSource::Renew() {
+  ++loan_;
+  for (size_t i : unheld_) record_->ResetAt(i);
+  record_->initial_ = false;
 }
 
 void RowSource::Return() {

@@ -71,6 +71,7 @@ class RowSource {
   };
 
   // Under the lock, with a loan running.
+  void Renew();  // the buffer takes the source's current row
   void Fetch(size_t index);
   void ReturnLocked();
   void Unlink();
