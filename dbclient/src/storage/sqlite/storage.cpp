@@ -584,9 +584,9 @@ class SqliteStorage final : public Storage {
    private:
     static std::vector<int> ColumnsOf(const TableDef& table) {
       std::vector<int> columns(table.fields.size(), -1);
-      int column = 0;
-      for (size_t i = 0; i < columns.size(); ++i) {
-        if (IsStored(table.fields[i])) columns[i] = column++;
+      const std::vector<size_t> stored = sql::StoredFields(table);  // in the rows' order
+      for (size_t column = 0; column < stored.size(); ++column) {
+        columns[stored[column]] = static_cast<int>(column);
       }
       return columns;
     }
