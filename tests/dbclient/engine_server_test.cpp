@@ -336,6 +336,57 @@ TEST_F(ServerSessionTest, AnInsertAfterAnUnansweredOneSaysItFoundTheKey) {
   EXPECT_EQ(CustomerCount(), before + 1);
 }
 
+// The last record of a range of primary keys tells that no record has a key beyond it within
+// the range: a look-up or an insert of such a key (the next number) costs no request. Keys
+// outside the range, before that record, or beyond a record found by a filter on another
+// field are still asked for.
+TEST_F(ServerSessionTest, AKeyBeyondTheLastOfAKeyRangeIsKnownMissing) {
+  const int32_t before = CustomerCount();
+  std::unique_ptr<Cursor> byKey;
+  ASSERT_TRUE(IsOk(db_->OpenTable(kCustomer, &byKey)));
+  const auto lookUp = [&](std::u16string_view number) {
+    Record rec = byKey->NewRecord();
+    EXPECT_TRUE(IsOk(rec.Set(1, number)));
+    return byKey->Find(rec, u"=");
+  };
+  ASSERT_TRUE(IsOk(db_->BeginWrite()));
+  Record last = customers_->NewRecord();
+  std::unique_ptr<Cursor> ranged;
+  for (int i = 0; i < 2; ++i) {  // the second cursor's search reads just the last record
+    ASSERT_TRUE(IsOk(db_->OpenTable(kCustomer, &ranged)));
+    ASSERT_TRUE(IsOk(ranged->SetRange(1, u"10000", u"10505")));
+    ASSERT_TRUE(IsOk(ranged->Find(last, u"+")));
+    ASSERT_EQ(last.Find(1)->text(), u"10500");
+  }
+  EXPECT_TRUE(IsOk(lookUp(u"10510"))) << "beyond the range";
+  EXPECT_TRUE(IsOk(lookUp(u"10490"))) << "before the last record";
+  Record walked = last;
+  int32_t moved = 0;
+  ASSERT_TRUE(IsOk(ranged->Next(walked, -1, &moved)));
+  EXPECT_EQ(moved, -1);
+  EXPECT_EQ(walked.Find(1)->text(), u"10490") << "a walk from a page of one record reads on";
+
+  const uint64_t trips = postgres::RoundTrips();
+  EXPECT_TRUE(HasCode(lookUp(u"10501"), errc::kRecordNotFound));
+  Record next = customers_->NewRecord();
+  ASSERT_TRUE(IsOk(next.Set(1, u"10502")));
+  ASSERT_TRUE(IsOk(customers_->Insert(next)));
+  EXPECT_EQ(postgres::RoundTrips(), trips);
+
+  Record lastOfAll = byKey->NewRecord();
+  ASSERT_TRUE(IsOk(byKey->Find(lastOfAll, u"+")));
+  ASSERT_TRUE(IsOk(customers_->SetFilter(2, u"<B")));  // blank names too, as a look-up's
+  ASSERT_TRUE(IsOk(customers_->Find(last, u"+")));
+  ASSERT_LT(last.Find(1)->Compare(*lastOfAll.Find(1)), 0);
+  EXPECT_TRUE(IsOk(lookUp(lastOfAll.Find(1)->text()))) << "the filter is not on the key";
+
+  ASSERT_TRUE(IsOk(db_->Commit()));
+  db_->SelectLatestVersion();
+  customers_->ClearFilters();
+  EXPECT_EQ(CustomerCount(), before + 1);
+  EXPECT_TRUE(IsOk(lookUp(u"10502")));
+}
+
 // The record cache holds about its capacity in bytes (what Cache sets), dropping the records
 // used least recently, and answers for an entry only under the generation it was stored with.
 // Numeric columns arrive as text; the short way of reading them must give from_chars's

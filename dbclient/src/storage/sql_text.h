@@ -66,6 +66,9 @@ struct QueryTexts {
   int filterCount = 0;    // markers in `condition`
   std::string texts[static_cast<int>(QueryStatement::kEnd)];
   std::map<std::pair<int32_t, bool>, std::string> sums;  // see QueryPlan::Sum
+  // How many records a backend reads ahead when it finds the first or last record of a query
+  // of this shape: its own choice, 0 until it makes one.
+  int32_t edgeRows = 0;
 };
 
 // What a backend derives from a query once: SQL texts and the filter parameters.

@@ -9,12 +9,17 @@
 // buffer moved elsewhere, a step past the rows) is for a new page. A page belongs to its
 // query's plan, which a change of key or filters replaces; whoever keeps it drops it when the
 // table's page generation moves (see data_versions.h).
+//
+// A page from the edge of a query that selects and sorts by primary key alone also tells which
+// keys no record has: those within the filters beyond its first row (the query's first or last
+// record), or every key within the filters when the query has no record.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "dbclient/record.h"
+#include "engine/filter.h"
 #include "engine/storage.h"
 #include "storage/postgres/connection.h"
 
@@ -44,6 +49,12 @@ class Page {
   // A step of `steps` records in the query's order from the key values held in `from`.
   Outcome Step(const Record& from, int32_t steps, Record* out, int32_t* moved);
 
+  // Whether the rows begin at the query's first or last record.
+  bool FromEdge() const noexcept { return edge_; }
+
+  // Whether the page shows that no record has the primary key of `rec` (see above).
+  bool ProvesMissing(const Record& rec) const;
+
  private:
   void StandOn(int index, Record* out);
 
@@ -57,6 +68,11 @@ class Page {
   uint64_t generation_;
   int position_ = -1;       // the row the page stands on; -1: its anchor (or the edge)
   std::vector<Value> key_;  // that record's values of the order fields
+  // For a page that proves keys missing: the query's filters and the order values of its
+  // first row.
+  bool provesKeys_ = false;
+  std::vector<FieldFilter> filters_;
+  std::vector<Value> edgeKey_;
 };
 
 }  // namespace dbclient::postgres

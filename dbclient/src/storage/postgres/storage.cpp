@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <set>
+#include <unordered_map>
 
 #include "engine/text_util.h"
 #include "error_codes.h"
@@ -30,7 +32,10 @@ constexpr size_t kLoadRows = 200;
 // fetches pages that grow eightfold while it goes on, up to the largest. Each request costs
 // the server far more than a row does (16, 128, 1024 reads a thousand records from the first
 // in three requests, where 4 and doubling took eight), while a short walk asks for little.
+// A shape of query whose last search of the first or last record was not followed by a walk
+// (a look-up of the last number in use, say) reads just that record the next time.
 constexpr int32_t kEdgeRows = 16;
+constexpr int32_t kLookUpEdgeRows = 1;
 constexpr int32_t kFirstPageRows = 16;
 constexpr int32_t kPageGrowth = 8;
 constexpr int32_t kLargestPageRows = 1024;
@@ -193,15 +198,21 @@ class PostgresStorage final : public Storage {
     const uint64_t generation = versions_.PageGeneration(table);
     Page* page = PageOf(plan, generation);
     if (page == nullptr || !page->StartsAtEdge(ascending)) {
+      int32_t& edgeRows = plan.shape->edgeRows;
+      const int32_t asked = edgeRows > 0 ? edgeRows : kEdgeRows;
       Parameters parameters;
       AddFilters(plan, &parameters);
-      parameters.AddInteger(kEdgeRows);
+      parameters.AddInteger(asked);
       Result rows;
       status =
           Read(plan.Text(query, ascending ? QueryStatement::kFirstRows : QueryStatement::kLastRows),
                parameters, &rows);
       if (!status.ok()) return status;
-      page = Keep(plan, Page(query, std::move(rows), kEdgeRows, ascending, nullptr, generation));
+      auto edge = std::make_shared<Page>(query, std::move(rows), asked, ascending, nullptr,
+                                         generation);
+      page = Keep(plan, edge);
+      edges_[table] = std::move(edge);
+      edgeRows = kLookUpEdgeRows;  // until a step walks from the page
     }
     *found = page->Edge(out);
     return Status();
@@ -218,7 +229,9 @@ class PostgresStorage final : public Storage {
     const uint64_t generation = versions_.PageGeneration({query.company, query.table->number});
     int32_t asked = kFirstPageRows;
     if (Page* page = PageOf(plan, generation)) {
-      switch (page->Step(from, steps, out, moved)) {
+      const Page::Outcome outcome = page->Step(from, steps, out, moved);
+      if (outcome != Page::Outcome::kNotHere && page->FromEdge()) plan.shape->edgeRows = kEdgeRows;
+      switch (outcome) {
         case Page::Outcome::kServed:
           return Status();
         case Page::Outcome::kRanOut:
@@ -237,7 +250,7 @@ class PostgresStorage final : public Storage {
         plan.Text(query, forward ? QueryStatement::kForwardRows : QueryStatement::kBackwardRows),
         KeyedParameters(query, plan, from, asked), &rows);
     if (!status.ok()) return status;
-    Keep(plan, Page(query, std::move(rows), asked, forward, &from, generation))
+    Keep(plan, std::make_shared<Page>(query, std::move(rows), asked, forward, &from, generation))
         ->Step(from, steps, out, moved);
     return Status();
   }
@@ -284,7 +297,7 @@ class PostgresStorage final : public Storage {
     for (size_t field : sql.stored) parameters.Add(rec.at(field));
     const uint64_t generation = versions_.RecordGeneration(table);
     Status status;
-    if (Deferrable(table, PrimaryKeyOf(rec), generation, Knowledge::kMissing)) {
+    if (Deferrable(table, rec, PrimaryKeyOf(rec), generation, Knowledge::kMissing)) {
       status = Defer(Checked(company, rec.table()).insert, std::move(parameters));
     } else {
       Result result;
@@ -319,7 +332,7 @@ class PostgresStorage final : public Storage {
     const std::vector<Value> key = PrimaryKeyOf(rec);
     const uint64_t generation = versions_.RecordGeneration(table);
     Status status;
-    if (Deferrable(table, key, generation, Knowledge::kRecord)) {
+    if (Deferrable(table, rec, key, generation, Knowledge::kRecord)) {
       status = Defer(Checked(company, rec.table()).update, std::move(parameters));
       *found = status.ok();
     } else {
@@ -345,7 +358,7 @@ class PostgresStorage final : public Storage {
     std::vector<Value> key = PrimaryKeyOf(rec);
     const uint64_t generation = versions_.RecordGeneration(table);
     Status status;
-    if (Deferrable(table, key, generation, Knowledge::kRecord)) {
+    if (Deferrable(table, rec, key, generation, Knowledge::kRecord)) {
       status = Defer(Checked(company, rec.table()).remove, std::move(parameters));
       *found = status.ok();
     } else {
@@ -454,13 +467,15 @@ class PostgresStorage final : public Storage {
     return status.ok() ? connection_->Defer(sql, std::move(parameters)) : status;
   }
 
-  // Whether a change of `key` may be deferred: CommitCache is on and the cache knows the key
-  // as `expected`.
-  bool Deferrable(TableId table, const std::vector<Value>& key, uint64_t generation,
-                  Knowledge expected) {
+  // Whether a change of `rec`, whose primary key is `key`, may be deferred: CommitCache is on
+  // and the cache knows the key as `expected`, or a page shows the key `expected` missing.
+  bool Deferrable(TableId table, const Record& rec, const std::vector<Value>& key,
+                  uint64_t generation, Knowledge expected) {
+    if (!deferWrites_ || state_ != State::kWrite) return false;
     const Record* cached = nullptr;
-    return deferWrites_ && state_ == State::kWrite &&
-           cache_.Find(table, key, generation, &cached) == expected;
+    Knowledge known = cache_.Find(table, key, generation, &cached);
+    if (known == Knowledge::kNothing && PageProvesMissing(table, rec)) known = Knowledge::kMissing;
+    return known == expected;
   }
 
   const CheckedStatements& Checked(int64_t company, const TableDef& table) {
@@ -488,7 +503,9 @@ class PostgresStorage final : public Storage {
         *found = MatchesLookUp(query, *cached, from);
         return *found ? out->CopyFrom(*cached) : Status();
       case Knowledge::kNothing:
-        break;
+        if (!PageProvesMissing(table, from)) break;
+        cache_.PutMissing(table, key, generation);
+        return Status();
     }
     Parameters parameters;
     AddKey(query, from, &parameters);
@@ -509,9 +526,19 @@ class PostgresStorage final : public Storage {
     return page != nullptr && generation != 0 && page->generation() == generation ? page : nullptr;
   }
 
-  static Page* Keep(QueryPlan& plan, Page page) {
-    plan.records = std::make_shared<Page>(std::move(page));
-    return static_cast<Page*>(plan.records.get());
+  static Page* Keep(QueryPlan& plan, std::shared_ptr<Page> page) {
+    plan.records = page;
+    return page.get();
+  }
+
+  // Whether the table's latest edge page, still current, shows that no record has `rec`'s
+  // primary key.
+  bool PageProvesMissing(TableId table, const Record& rec) const {
+    const auto it = edges_.find(table);
+    if (it == edges_.end()) return false;
+    const uint64_t generation = versions_.PageGeneration(table);
+    const Page& page = *it->second;
+    return generation != 0 && page.generation() == generation && page.ProvesMissing(rec);
   }
 
   // A step further than the largest page: by offsets from `from`, a record at a time.
@@ -580,6 +607,9 @@ class PostgresStorage final : public Storage {
   std::map<std::pair<int64_t, const TableDef*>, CheckedStatements> checked_;
   DataVersions versions_;
   RecordCache cache_;
+  // Per table, the page its latest first- or last-record search read; also after the search's
+  // cursor is gone, as a number look-up's is before the insert it serves.
+  std::unordered_map<TableId, std::shared_ptr<const Page>, TableIdHash> edges_;
   // Tables that InsertAll loaded in the open write transaction, analyzed once it commits:
   // until the server's statistics know the rows, it plans as for an empty table (sorting
   // every record a page of a cursor asks for, where the key's index gives them in order),
