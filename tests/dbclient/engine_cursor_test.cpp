@@ -396,6 +396,17 @@ TEST_P(CursorTest, SteppedRecordsReadWholeWhateverComesBetween) {
   EXPECT_EQ(nameOf(rec), u"Novák");
   EXPECT_EQ(rec.Find(customer::kSales)->decimal(), 0) << "a step clears flow fields";
 
+  // Another buffer stepping on from the same record, and a search elsewhere: each buffer keeps
+  // the record it stepped to.
+  Record other = customers_->NewRecord();
+  ASSERT_TRUE(IsOk(other.SetValue(customer::kNo, *rec.Find(customer::kNo))));
+  ASSERT_TRUE(IsOk(customers_->Next(other, 1, &moved)));
+  Record last = customers_->NewRecord();
+  ASSERT_TRUE(IsOk(customers_->Find(last, u"+")));
+  EXPECT_EQ(rec.Find(customer::kCity)->text(), u"Praha");
+  EXPECT_EQ(nameOf(other), u"Čapek");
+  EXPECT_EQ(other.Find(customer::kCity)->text(), u"Praha");
+
   // A write of the connection ends the scan: the buffer keeps what it stepped to.
   ASSERT_TRUE(IsOk(db_->BeginWrite()));
   ASSERT_TRUE(IsOk(customers_->Next(rec, 1, &moved)));

@@ -52,6 +52,15 @@ std::vector<size_t> StoredFields(const TableDef& table) {
   return indexes;
 }
 
+std::vector<int> StoredColumns(const TableDef& table) {
+  std::vector<int> columns(table.fields.size(), -1);
+  int column = 0;
+  for (size_t i = 0; i < table.fields.size(); ++i) {
+    if (IsStored(table.fields[i])) columns[i] = column++;
+  }
+  return columns;
+}
+
 namespace {
 
 // The texts that begin with a wildcard pattern's literal prefix form a range in code-point

@@ -27,6 +27,9 @@ bool IsStored(const FieldDef& field);
 // Indexes (into table.fields) of the stored fields, in field order: the column order of
 // every SELECT and INSERT.
 std::vector<size_t> StoredFields(const TableDef& table);
+// For each field of the table (in field order), its column in the rows of every SELECT, or -1
+// for a field that is not stored.
+std::vector<int> StoredColumns(const TableDef& table);
 
 // Appends the condition of `filter` to `sql`, ready to be joined with others by AND, numbering
 // its parameters from `*position` on, and its values to `parameters` in the same order.

@@ -16,19 +16,12 @@ bool SelectsByPrimaryKey(const Query& query) {
          });
 }
 
-// The column of a stored field in the rows of its table's queries.
-int ColumnOf(const TableDef& table, int32_t fieldNo) {
-  const int index = table.IndexOf(fieldNo);
-  int column = 0;
-  for (int i = 0; i < index; ++i) column += sql::IsStored(table.fields[i]) ? 1 : 0;
-  return column;
-}
-
 }  // namespace
 
 Page::Page(const Query& query, Result rows, int32_t asked, bool ascending, const Record* anchor,
            uint64_t generation)
-    : order_(query.order),
+    : RowSource(nullptr, sql::StoredColumns(*query.table)),
+      order_(query.order),
       rows_(std::move(rows)),
       count_(rows_.rows()),
       asked_(asked),
@@ -45,8 +38,8 @@ Page::Page(const Query& query, Result rows, int32_t asked, bool ascending, const
   filters_ = query.filters;
   if (count_ == 0) return;
   for (int32_t field : order_) {
-    const FieldDef& def = *query.table->FindField(field);
-    edgeKey_.push_back(rows_.Get(0, ColumnOf(*query.table, field), def.type));
+    const auto index = static_cast<size_t>(query.table->IndexOf(field));
+    edgeKey_.push_back(rows_.Get(0, ColumnOf(index), query.table->fields[index].type));
   }
 }
 
@@ -92,8 +85,9 @@ Page::Outcome Page::Step(const Record& from, int32_t steps, Record* out, int32_t
 }
 
 void Page::StandOn(int index, Record* out) {
-  rows_.ReadRecord(index, out);
+  if (borrower() != out) Return();  // another buffer takes the row it holds
   position_ = index;
+  Lend(*out);
   key_.clear();
   for (int32_t field : order_) key_.push_back(*out->Find(field));
 }

@@ -10,6 +10,11 @@
 // query's plan, which a change of key or filters replaces; whoever keeps it drops it when the
 // table's page generation moves (see data_versions.h).
 //
+// The row a page stands on is lent to the buffer it was served to: the buffer decodes a field
+// from the page's rows when it first reads it. The rows are the server's answer, which
+// outlives the read snapshot, so the loan needs no lock: no other thread's call touches a
+// page. (A page may also outlive its storage, in the plan of a cursor left open.)
+//
 // A page from the edge of a query that selects and sorts by primary key alone also tells which
 // keys no record has: those within the filters beyond its first row (the query's first or last
 // record), or every key within the filters when the query has no record.
@@ -20,18 +25,20 @@
 
 #include "dbclient/record.h"
 #include "engine/filter.h"
+#include "engine/row_source.h"
 #include "engine/storage.h"
 #include "storage/postgres/connection.h"
 
 namespace dbclient::postgres {
 
-class Page {
+class Page final : public RowSource {
  public:
   // `rows` are the records of `query` in the order of its keys (`ascending`) or reversed,
   // up to `asked` of them: after the record whose key values `anchor` holds, or, for an
   // empty `anchor`, from the query's first (last) record on.
   Page(const Query& query, Result rows, int32_t asked, bool ascending, const Record* anchor,
        uint64_t generation);
+  ~Page() override { Return(); }
 
   uint64_t generation() const noexcept { return generation_; }
   int32_t asked() const noexcept { return asked_; }
@@ -57,6 +64,7 @@ class Page {
 
  private:
   void StandOn(int index, Record* out);
+  void ReadColumn(int column, Value* value) override { rows_.ReadInto(position_, column, value); }
 
   std::vector<int32_t> order_;
   Result rows_;

@@ -544,7 +544,7 @@ class SqliteStorage final : public Storage {
   class RunningScan final : public RowSource {
    public:
     RunningScan(std::recursive_mutex* lock, const TableDef& table)
-        : RowSource(lock, ColumnsOf(table)) {}
+        : RowSource(lock, sql::StoredColumns(table)) {}
     ~RunningScan() override { Return(); }
 
     StatementCache::Lease lease;
@@ -582,14 +582,6 @@ class SqliteStorage final : public Storage {
     }
 
    private:
-    static std::vector<int> ColumnsOf(const TableDef& table) {
-      std::vector<int> columns(table.fields.size(), -1);
-      const std::vector<size_t> stored = sql::StoredFields(table);  // in the rows' order
-      for (size_t column = 0; column < stored.size(); ++column) {
-        columns[stored[column]] = static_cast<int>(column);
-      }
-      return columns;
-    }
     void ReadColumn(int column, Value* value) override { ReadInto(lease.get(), column, value); }
   };
 
