@@ -352,15 +352,16 @@ TEST_F(ServerSessionTest, AKeyBeyondTheLastOfAKeyRangeIsKnownMissing) {
   ASSERT_TRUE(IsOk(db_->BeginWrite()));
   Record last = customers_->NewRecord();
   std::unique_ptr<Cursor> ranged;
-  for (int i = 0; i < 2; ++i) {  // the second cursor's search reads just the last record
+  // The second search, of another range of the same shape, reads just its last record.
+  for (std::u16string_view end : {u"10495", u"10505"}) {
     ASSERT_TRUE(IsOk(db_->OpenTable(kCustomer, &ranged)));
-    ASSERT_TRUE(IsOk(ranged->SetRange(1, u"10000", u"10505")));
+    ASSERT_TRUE(IsOk(ranged->SetRange(1, u"10000", end)));
     ASSERT_TRUE(IsOk(ranged->Find(last, u"+")));
-    ASSERT_EQ(last.Find(1)->text(), u"10500");
   }
+  Record walked = last;
+  ASSERT_EQ(last.Find(1)->text(), u"10500");
   EXPECT_TRUE(IsOk(lookUp(u"10510"))) << "beyond the range";
   EXPECT_TRUE(IsOk(lookUp(u"10490"))) << "before the last record";
-  Record walked = last;
   int32_t moved = 0;
   ASSERT_TRUE(IsOk(ranged->Next(walked, -1, &moved)));
   EXPECT_EQ(moved, -1);
@@ -385,6 +386,57 @@ TEST_F(ServerSessionTest, AKeyBeyondTheLastOfAKeyRangeIsKnownMissing) {
   customers_->ClearFilters();
   EXPECT_EQ(CustomerCount(), before + 1);
   EXPECT_TRUE(IsOk(lookUp(u"10502")));
+}
+
+// The last record of a key range is kept with the connection's own changes applied: the same
+// search again costs no request, in the next transaction too. What a rollback undoes and what
+// another client commits show at the next snapshot or transaction, not before.
+TEST_F(ServerSessionTest, TheLastRecordOfAKeyRangeFollowsEveryChange) {
+  std::unique_ptr<Database> other;
+  std::unique_ptr<Cursor> theirs;
+  ASSERT_TRUE(IsOk(Database::Connect(TcpLogin(database_.name()), {}, ApplicationSchema(), &other)));
+  ASSERT_TRUE(IsOk(other->OpenCompany(u"Talmo Sample")));
+  ASSERT_TRUE(IsOk(other->OpenTable(kCustomer, &theirs)));
+  uint64_t trips = 0;
+  const auto lastInRange = [&] {
+    std::unique_ptr<Cursor> ranged;
+    EXPECT_TRUE(IsOk(db_->OpenTable(kCustomer, &ranged)));
+    EXPECT_TRUE(IsOk(ranged->SetRange(1, u"10000", u"10505")));
+    Record last = ranged->NewRecord();
+    const uint64_t before = postgres::RoundTrips();
+    EXPECT_TRUE(IsOk(ranged->Find(last, u"+")));
+    trips = postgres::RoundTrips() - before;
+    return last;
+  };
+  const auto no = [](const Record& rec) { return rec.Find(1)->text(); };
+  const auto numbered = [](Cursor& cursor, std::u16string_view number) {
+    Record rec = cursor.NewRecord();
+    EXPECT_TRUE(IsOk(rec.Set(1, number)));
+    return rec;
+  };
+
+  ASSERT_TRUE(IsOk(db_->BeginWrite()));
+  EXPECT_EQ(no(lastInRange()), u"10500");
+  ASSERT_TRUE(IsOk(customers_->Insert(numbered(*customers_, u"10502"))));
+  EXPECT_EQ(no(lastInRange()), u"10502");
+  EXPECT_EQ(trips, 0u);
+  ASSERT_TRUE(IsOk(db_->Commit()));
+  ASSERT_TRUE(IsOk(db_->BeginWrite()));
+  EXPECT_EQ(no(lastInRange()), u"10502");
+  EXPECT_EQ(trips, 0u) << "the commit raised only its own version";
+  Record renamed = numbered(*customers_, u"10502");
+  ASSERT_TRUE(IsOk(renamed.Set(2, u"Renamed")));
+  ASSERT_TRUE(IsOk(customers_->Modify(renamed)));
+  EXPECT_EQ(lastInRange().Find(2)->text(), u"Renamed");
+  ASSERT_TRUE(IsOk(customers_->Delete(numbered(*customers_, u"10502"))));
+  EXPECT_EQ(no(lastInRange()), u"10500");
+  ASSERT_TRUE(IsOk(db_->Rollback()));
+  EXPECT_EQ(no(lastInRange()), u"10502");
+
+  ASSERT_TRUE(IsOk(theirs->Insert(numbered(*theirs, u"10503"))));
+  EXPECT_EQ(no(lastInRange()), u"10502") << "within the snapshot";
+  db_->SelectLatestVersion();
+  EXPECT_EQ(no(lastInRange()), u"10503");
 }
 
 // The record cache holds about its capacity in bytes (what Cache sets), dropping the records

@@ -1,22 +1,8 @@
 #include "storage/postgres/read_ahead.h"
 
-#include <algorithm>
-
 #include "storage/sql_text.h"
 
 namespace dbclient::postgres {
-namespace {
-
-// Whether the query's records are those of a range of primary keys, in primary-key order.
-bool SelectsByPrimaryKey(const Query& query) {
-  const std::vector<int32_t>& key = query.table->PrimaryKey().fields;
-  return query.order == key &&
-         std::all_of(query.filters.begin(), query.filters.end(), [&](const FieldFilter& filter) {
-           return std::find(key.begin(), key.end(), filter.fieldNo()) != key.end();
-         });
-}
-
-}  // namespace
 
 Page::Page(const Query& query, Result rows, int32_t asked, bool ascending, const Record* anchor,
            uint64_t generation)
@@ -29,31 +15,8 @@ Page::Page(const Query& query, Result rows, int32_t asked, bool ascending, const
       edge_(anchor == nullptr),
       complete_(count_ < asked),
       generation_(generation) {
-  if (anchor != nullptr) {
-    for (int32_t field : order_) key_.push_back(*anchor->Find(field));
-    return;
-  }
-  provesKeys_ = SelectsByPrimaryKey(query);
-  if (!provesKeys_) return;
-  filters_ = query.filters;
-  if (count_ == 0) return;
-  for (int32_t field : order_) {
-    const auto index = static_cast<size_t>(query.table->IndexOf(field));
-    edgeKey_.push_back(rows_.Get(0, ColumnOf(index), query.table->fields[index].type));
-  }
-}
-
-bool Page::ProvesMissing(const Record& rec) const {
-  if (!provesKeys_) return false;
-  for (const FieldFilter& filter : filters_) {
-    if (!filter.Matches(*rec.Find(filter.fieldNo()))) return false;
-  }
-  if (count_ == 0) return true;
-  for (size_t i = 0; i < order_.size(); ++i) {
-    const int c = rec.Find(order_[i])->Compare(edgeKey_[i]);
-    if (c != 0) return ascending_ ? c < 0 : c > 0;
-  }
-  return false;
+  if (anchor == nullptr) return;
+  for (int32_t field : order_) key_.push_back(*anchor->Find(field));
 }
 
 bool Page::Edge(Record* out) {

@@ -14,17 +14,12 @@
 // from the page's rows when it first reads it. The rows are the server's answer, which
 // outlives the read snapshot, so the loan needs no lock: no other thread's call touches a
 // page. (A page may also outlive its storage, in the plan of a cursor left open.)
-//
-// A page from the edge of a query that selects and sorts by primary key alone also tells which
-// keys no record has: those within the filters beyond its first row (the query's first or last
-// record), or every key within the filters when the query has no record.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "dbclient/record.h"
-#include "engine/filter.h"
 #include "engine/row_source.h"
 #include "engine/storage.h"
 #include "storage/postgres/connection.h"
@@ -59,9 +54,6 @@ class Page final : public RowSource {
   // Whether the rows begin at the query's first or last record.
   bool FromEdge() const noexcept { return edge_; }
 
-  // Whether the page shows that no record has the primary key of `rec` (see above).
-  bool ProvesMissing(const Record& rec) const;
-
  private:
   void StandOn(int index, Record* out);
   void ReadColumn(int column, Value* value) override { rows_.ReadInto(position_, column, value); }
@@ -76,11 +68,6 @@ class Page final : public RowSource {
   uint64_t generation_;
   int position_ = -1;       // the row the page stands on; -1: its anchor (or the edge)
   std::vector<Value> key_;  // that record's values of the order fields
-  // For a page that proves keys missing: the query's filters and the order values of its
-  // first row.
-  bool provesKeys_ = false;
-  std::vector<FieldFilter> filters_;
-  std::vector<Value> edgeKey_;
 };
 
 }  // namespace dbclient::postgres

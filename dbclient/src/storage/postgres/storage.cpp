@@ -3,13 +3,14 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
-#include <unordered_map>
 
 #include "engine/text_util.h"
 #include "error_codes.h"
 #include "storage/postgres/connection.h"
 #include "storage/postgres/data_versions.h"
+#include "storage/postgres/edge_records.h"
 #include "storage/postgres/read_ahead.h"
 #include "storage/record_cache.h"
 #include "storage/postgres/schema.h"
@@ -198,6 +199,11 @@ class PostgresStorage final : public Storage {
     const uint64_t generation = versions_.PageGeneration(table);
     Page* page = PageOf(plan, generation);
     if (page == nullptr || !page->StartsAtEdge(ascending)) {
+      const uint64_t records = versions_.RecordGeneration(table);
+      if (const std::optional<Record>* edge = edges_.Find(plan, ascending, records)) {
+        *found = edge->has_value();
+        return *found ? out->CopyFrom(**edge) : Status();
+      }
       int32_t& edgeRows = plan.shape->edgeRows;
       const int32_t asked = edgeRows > 0 ? edgeRows : kEdgeRows;
       Parameters parameters;
@@ -208,10 +214,13 @@ class PostgresStorage final : public Storage {
           Read(plan.Text(query, ascending ? QueryStatement::kFirstRows : QueryStatement::kLastRows),
                parameters, &rows);
       if (!status.ok()) return status;
-      auto edge = std::make_shared<Page>(query, std::move(rows), asked, ascending, nullptr,
-                                         generation);
-      page = Keep(plan, edge);
-      edges_[table] = std::move(edge);
+      if (EdgeRecords::Keeps(query)) {
+        std::optional<Record> edge;
+        if (rows.rows() > 0) rows.ReadRecord(0, &edge.emplace(*query.table));
+        edges_.Put(query, plan, ascending, records, std::move(edge));
+      }
+      page = Keep(plan, std::make_shared<Page>(query, std::move(rows), asked, ascending, nullptr,
+                                               generation));
       edgeRows = kLookUpEdgeRows;  // until a step walks from the page
     }
     *found = page->Edge(out);
@@ -310,6 +319,7 @@ class PostgresStorage final : public Storage {
       cache_.Forget(table, PrimaryKeyOf(rec));
     } else {
       cache_.Put(table, rec, generation);
+      edges_.Inserted(table, rec);
     }
     return status;
   }
@@ -343,6 +353,7 @@ class PostgresStorage final : public Storage {
     versions_.Wrote(table);
     if (*found) {
       cache_.Put(table, rec, generation);
+      edges_.Updated(table, rec);
     } else {
       cache_.PutMissing(table, key, generation);
     }
@@ -369,6 +380,7 @@ class PostgresStorage final : public Storage {
     if (!status.ok()) return status;
     versions_.Wrote(table);
     cache_.PutMissing(table, std::move(key), generation);
+    if (*found) edges_.Deleted(table, rec);
     return status;
   }
 
@@ -468,13 +480,15 @@ class PostgresStorage final : public Storage {
   }
 
   // Whether a change of `rec`, whose primary key is `key`, may be deferred: CommitCache is on
-  // and the cache knows the key as `expected`, or a page shows the key `expected` missing.
+  // and the cache knows the key as `expected`, or a kept edge shows the key `expected` missing.
   bool Deferrable(TableId table, const Record& rec, const std::vector<Value>& key,
                   uint64_t generation, Knowledge expected) {
     if (!deferWrites_ || state_ != State::kWrite) return false;
     const Record* cached = nullptr;
     Knowledge known = cache_.Find(table, key, generation, &cached);
-    if (known == Knowledge::kNothing && PageProvesMissing(table, rec)) known = Knowledge::kMissing;
+    if (known == Knowledge::kNothing && edges_.ProvesMissing(table, rec, generation)) {
+      known = Knowledge::kMissing;
+    }
     return known == expected;
   }
 
@@ -503,7 +517,7 @@ class PostgresStorage final : public Storage {
         *found = MatchesLookUp(query, *cached, from);
         return *found ? out->CopyFrom(*cached) : Status();
       case Knowledge::kNothing:
-        if (!PageProvesMissing(table, from)) break;
+        if (!edges_.ProvesMissing(table, from, generation)) break;
         cache_.PutMissing(table, key, generation);
         return Status();
     }
@@ -531,15 +545,6 @@ class PostgresStorage final : public Storage {
     return page.get();
   }
 
-  // Whether the table's latest edge page, still current, shows that no record has `rec`'s
-  // primary key.
-  bool PageProvesMissing(TableId table, const Record& rec) const {
-    const auto it = edges_.find(table);
-    if (it == edges_.end()) return false;
-    const uint64_t generation = versions_.PageGeneration(table);
-    const Page& page = *it->second;
-    return generation != 0 && page.generation() == generation && page.ProvesMissing(rec);
-  }
 
   // A step further than the largest page: by offsets from `from`, a record at a time.
   Status StepFar(const Query& query, QueryPlan& plan, const Record& from, int32_t steps,
@@ -607,9 +612,7 @@ class PostgresStorage final : public Storage {
   std::map<std::pair<int64_t, const TableDef*>, CheckedStatements> checked_;
   DataVersions versions_;
   RecordCache cache_;
-  // Per table, the page its latest first- or last-record search read; also after the search's
-  // cursor is gone, as a number look-up's is before the insert it serves.
-  std::unordered_map<TableId, std::shared_ptr<const Page>, TableIdHash> edges_;
+  EdgeRecords edges_;
   // Tables that InsertAll loaded in the open write transaction, analyzed once it commits:
   // until the server's statistics know the rows, it plans as for an empty table (sorting
   // every record a page of a cursor asks for, where the key's index gives them in order),
