@@ -59,6 +59,8 @@ class LiveDemoTest : public ::testing::Test {
   std::u16string ConnectionIni() const;
   const std::filesystem::path& Folder() const { return folder_->path(); }
   std::filesystem::path DemoIniPath() const { return Folder() / "TalmoDemo.ini"; }
+  // Changes the test's database as another program would (see SampleCopy::Exec).
+  void OtherProgram(const std::string& sql) const { sample_->Exec(sql); }
 
   // A Database on the process's connection, connecting when the demo has not.
   LateObject Database();

@@ -139,6 +139,26 @@ TEST_F(ScenariosTest, SampleOrderWritesCustomerHeaderAndLines) {
   EXPECT_DOUBLE_EQ(Field(*header, 61).ToDouble(), 136.2 * 6);
 }
 
+// Another program changes a VAT rate and an item, and takes an order number, between two
+// orders: the next order, in a write transaction of its own, reads none of it older than its
+// start.
+TEST_F(ScenariosTest, AnotherProgramsChangesReachTheNextOrder) {
+  DemoScenarios scenarios = Scenarios();
+  InTransaction([&] { scenarios.CreateSampleOrder(); });
+  const std::string item = automation::ToUtf8(FirstItemNo());
+  OtherProgram("UPDATE c1_t325 SET f4 = 15 WHERE f1 = 'NATIONAL' AND f2 = 'STANDARD';"
+               "UPDATE c1_t27 SET f3 = 'Changed elsewhere' WHERE f1 = '" + item + "';"
+               "INSERT INTO c1_t36(f1, f3) VALUES(1, 'OBJ00005');");
+  InTransaction([&] { scenarios.CreateSampleOrder(); });
+  EXPECT_EQ(OrderNumbers(), (std::vector<std::u16string>{u"OBJ00001", u"OBJ00005", u"OBJ00006"}));
+  std::optional<LateObject> line =
+      Record(37, {Variant(int16_t{1}), Variant(u"OBJ00006"), Variant(int32_t{20000})});
+  ASSERT_TRUE(line.has_value());
+  EXPECT_EQ(Field(*line, 25).ToDouble(), 15);
+  EXPECT_DOUBLE_EQ(Field(*line, 22).ToDouble(), automation::RoundHalfEven(136.2 / 1.15, 2));
+  EXPECT_EQ(Field(*line, 11).ToString(), u"Changed elsewhere");
+}
+
 TEST_F(ScenariosTest, ARefusedHeaderFailsTheOrder) {
   DemoScenarios scenarios = Scenarios();
   InTransaction([&] { scenarios.CreateSampleOrder(); });

@@ -1,6 +1,7 @@
 #include "test_server.h"
 
 #include <libpq-fe.h>
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -82,6 +83,19 @@ std::string SampleCopy::IniLines() const {
   return "NetType=tcp\nServer=" + server.host + ":" + std::to_string(server.port) +
          "\nDatabase=" + server_->name() + "\nUserID=" + server.user +
          "\nPassword=" + server.password + "\n";
+}
+
+void SampleCopy::Exec(const std::string& sql) const {
+  if (server_) {
+    AdminQuery(server_->name(), sql);
+    return;
+  }
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open(file_.c_str(), &db);
+  if (rc == SQLITE_OK) rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+  const std::string error = rc == SQLITE_OK ? "" : sqlite3_errmsg(db);
+  sqlite3_close(db);
+  if (rc != SQLITE_OK) throw std::runtime_error("SQL on " + file_ + " failed: " + error);
 }
 
 std::string NewDatabaseName() {

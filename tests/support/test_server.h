@@ -73,6 +73,9 @@ class SampleCopy {
   // line break): Database for a file; NetType, Server, Database, UserID and Password for a
   // server.
   std::string IniLines() const;
+  // Runs SQL on the copy as another program would: on a connection of its own, committed at
+  // once. Throws std::runtime_error on failure.
+  void Exec(const std::string& sql) const;
 
  private:
   std::string file_;
