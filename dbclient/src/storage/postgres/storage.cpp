@@ -545,7 +545,6 @@ class PostgresStorage final : public Storage {
     return page.get();
   }
 
-
   // A step further than the largest page: by offsets from `from`, a record at a time.
   Status StepFar(const Query& query, QueryPlan& plan, const Record& from, int32_t steps,
                  Record* out, int32_t* moved) {
