@@ -54,9 +54,14 @@ class EdgeRecords {
     std::vector<FieldFilter> filters;
     std::optional<Record> record;
 
-    bool Within(const Record& rec) const;
-    // Whether `rec` sorts before the edge record (ascending) or after it.
-    bool Beyond(const Record& rec) const;
+    bool Serves(const sql::QueryPlan& plan, bool direction) const {
+      return shape == plan.shape && ascending == direction && parameters == plan.parameters;
+    }
+    // Whether `rec` is within the filters and sorts before the edge record (ascending) or
+    // after it, or the query has no record.
+    bool BeyondEdge(const Record& rec) const;
+    // Whether `rec` has the edge record's primary key.
+    bool IsEdge(const Record& rec) const;
   };
 
   // At most this many edges are kept; the one kept longest goes first.
