@@ -259,6 +259,7 @@ TEST(TextTest, Utf8ReadsWholeCharactersAndMarksEachBadByte) {
       {"continuation alone", "\x80x", u"\uFFFDx"},
       {"lead byte before ascii", "\xC5z", u"\uFFFDz"},
       {"overlong", "\xC0\xAF", u"\uFFFD\uFFFD"},
+      {"two-byte bounds", "\xC2\x80\xDF\xBF\xC1\xBF", u"\u0080\u07FF\uFFFD\uFFFD"},
       {"encoded surrogate", "\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},
       {"beyond U+10FFFF", "\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
       {"invalid lead", "\xFF", u"\uFFFD"},

@@ -87,6 +87,12 @@ void AssignFromUtf8(std::string_view text, std::u16string* result) {
       while (i < size && from[i] < 0x80) to[n++] = from[i++];
       continue;
     }
+    // Two bytes, the rest of the Latin alphabets: checked and decoded at once.
+    if (b >= 0xC2 && b < 0xE0 && i + 1 < size && (from[i + 1] & 0xC0) == 0x80) {
+      to[n++] = static_cast<char16_t>(((b & 0x1F) << 6) | (from[i + 1] & 0x3F));
+      i += 2;
+      continue;
+    }
     uint32_t c = 0xFFFD;
     size_t extra = 0;
     uint32_t min = 0;
