@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -18,6 +19,15 @@ inline constexpr int32_t kCodeNoRecordInFilter = kErrorModuleRecord * 65536 + 10
 class Status {
  public:
   Status() noexcept = default;  // success
+  Status(const Status& other)
+      : code_(other.code_),
+        detail_(other.detail_ ? std::make_unique<std::string>(*other.detail_) : nullptr) {}
+  Status& operator=(const Status& other) {
+    if (this != &other) *this = Status(other);
+    return *this;
+  }
+  Status(Status&&) noexcept = default;
+  Status& operator=(Status&&) noexcept = default;
 
   // An error with `code` (non-zero); `detail` is the text for the message's placeholder, or
   // a note for logs when the message has none.
@@ -29,16 +39,20 @@ class Status {
   int32_t code() const noexcept { return code_; }
   int32_t module() const noexcept { return code_ / 65536; }
   int32_t number() const noexcept { return code_ % 65536; }
-  const std::string& detail() const noexcept { return detail_; }  // UTF-8
+  const std::string& detail() const noexcept { return detail_ ? *detail_ : NoDetail(); }  // UTF-8
 
   // English message of the code with its placeholder filled by the detail ("" for success).
   std::string ToString() const;
 
  private:
-  Status(int32_t code, std::string detail) : code_(code), detail_(std::move(detail)) {}
+  Status(int32_t code, std::string detail)
+      : code_(code),
+        detail_(detail.empty() ? nullptr : std::make_unique<std::string>(std::move(detail))) {}
+  static const std::string& NoDetail() noexcept;
 
   int32_t code_ = 0;
-  std::string detail_;
+  // Null without a detail: a success passes through every layer of a call as two words.
+  std::unique_ptr<std::string> detail_;
 };
 
 }  // namespace dbclient
