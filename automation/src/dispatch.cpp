@@ -43,23 +43,13 @@ DispId DispatchObject::GetIDsOfNames(std::u16string_view name) const noexcept {
 
 void RaiseMemberNotFound() { RaiseStandard(error::kMemberNotFound); }
 
-const Variant& Args::Required(size_t i) const {
-  if (i >= args_.size() || args_[i].IsMissing()) RaiseStandard(error::kArgumentNotOptional);
-  return args_[i].Deref();
-}
+void Args::RaiseNotOptional() { RaiseStandard(error::kArgumentNotOptional); }
 
-const Variant* Args::Optional(size_t i) const noexcept {
-  if (i >= args_.size() || args_[i].IsMissing()) return nullptr;
-  return &args_[i].Deref();
-}
+void Args::RaiseWrongCount() { RaiseStandard(error::kWrongArgumentCount); }
 
 Variant& Args::Raw(size_t i) const {
-  if (i >= args_.size()) RaiseStandard(error::kArgumentNotOptional);
+  if (i >= args_.size()) RaiseNotOptional();
   return args_[i];
-}
-
-void Args::ExpectCount(size_t min, size_t max) const {
-  if (args_.size() < min || args_.size() > max) RaiseStandard(error::kWrongArgumentCount);
 }
 
 VariantArray Args::Rest(size_t first) const {

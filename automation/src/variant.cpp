@@ -30,13 +30,6 @@ void VariantArray::ResizePreserve(int32_t upperBound) {
   items_.resize(static_cast<size_t>(count));
 }
 
-Variant::Variant(int16_t v) noexcept : kind_(Kind::kInteger) { plain_.integer = v; }
-Variant::Variant(int32_t v) noexcept : kind_(Kind::kLong) { plain_.long_ = v; }
-Variant::Variant(float v) noexcept : kind_(Kind::kSingle) { plain_.single = v; }
-Variant::Variant(double v) noexcept : kind_(Kind::kDouble) { plain_.real = v; }
-Variant::Variant(Currency v) noexcept : kind_(Kind::kCurrency) { plain_.currency = v; }
-Variant::Variant(bool v) noexcept : kind_(Kind::kBoolean) { plain_.boolean = v; }
-Variant::Variant(uint8_t v) noexcept : kind_(Kind::kByte) { plain_.byte = v; }
 Variant::Variant(std::u16string v) noexcept : kind_(Kind::kString) {
   new (&string_) std::u16string(std::move(v));
 }
@@ -109,18 +102,22 @@ void Variant::MoveOwnedFrom(Variant& other) noexcept {
   switch (kind_) {
     case Kind::kString:
       new (&string_) std::u16string(std::move(other.string_));
+      other.string_.~basic_string();
       break;
     case Kind::kObject:
       new (&object_) Ref<Dispatch>(std::move(other.object_));
+      other.object_.~Ref();
       break;
     case Kind::kArray:
-      new (&array_) std::unique_ptr<VariantArray>(std::move(other.array_));
+      // A moved-from pointer holds nothing: there is nothing to destroy.
+      new (&array_) std::unique_ptr<VariantArray>(other.array_.release());
       break;
     default:
       plain_ = other.plain_;
       return;
   }
-  other.DestroyOwned();
+  other.kind_ = Kind::kEmpty;
+  other.plain_ = Plain{};
 }
 
 // The new value is taken out of `other` before the old one is destroyed, so assigning a
@@ -184,11 +181,6 @@ bool Variant::CheckInvariant() const noexcept {
 
 bool Variant::IsByRef() const noexcept { return kind_ == Kind::kByRef; }
 
-bool Variant::IsMissing() const noexcept {
-  const Variant& v = Deref();
-  return v.kind_ == Kind::kError && v.plain_.scode == kMissingScode;
-}
-
 bool Variant::IsNumeric() const noexcept {
   switch (type()) {
     case VarType::kInteger:
@@ -247,7 +239,7 @@ double Variant::DateSerial() const noexcept {
 
 int32_t ErrorNumberOfScode(int32_t scode) noexcept {
   const uint32_t bits = static_cast<uint32_t>(scode);
-  if (scode == kMissingScode) return error::kArgumentMissing;
+  if (scode == Variant::kMissingScode) return error::kArgumentMissing;
   if ((bits & 0xFFFF0000u) == 0x800A0000u) return static_cast<int32_t>(bits & 0xFFFFu);
   return scode;
 }

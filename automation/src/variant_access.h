@@ -11,9 +11,6 @@
 
 namespace automation {
 
-// The scode of an omitted optional argument (DISP_E_PARAMNOTFOUND).
-inline constexpr int32_t kMissingScode = static_cast<int32_t>(0x80020004u);
-
 // Read access to the stored value, always looking through a by-reference Variant.
 class VariantAccess {
  public:

@@ -99,7 +99,7 @@ int64_t ToIntegerOfRange(const Variant& v, int64_t min, int64_t max, int bits) {
 
 }  // namespace
 
-int16_t Variant::ToInteger() const {
+int16_t Variant::ToIntegerCoerced() const {
   return static_cast<int16_t>(ToIntegerOfRange(*this, INT16_MIN, INT16_MAX, 16));
 }
 
@@ -200,7 +200,7 @@ bool Variant::ToBooleanCoerced() const {
   return ToDouble() != 0;
 }
 
-std::u16string Variant::ToString() const {
+std::u16string Variant::ToString() const& {
   return VariantAccess::Visit(
       *this, [&](const auto& value) -> std::u16string {
         using T = std::decay_t<decltype(value)>;

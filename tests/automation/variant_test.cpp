@@ -114,6 +114,14 @@ TEST(Variant, MovingATextIntoAnyKindLeavesTheSourceEmpty) {
     EXPECT_TRUE(source.IsEmpty());
     EXPECT_TRUE(source.CheckInvariant() && target.CheckInvariant());
   }
+  // A text handed over empties its Variant; one read through a reference stays where it is.
+  Variant text(u"a text handed over, too long to be short");
+  EXPECT_EQ(std::move(text).ToString(), u"a text handed over, too long to be short");
+  EXPECT_TRUE(text.IsEmpty() && text.CheckInvariant());
+  Variant referenced(u"a text read through a reference");
+  EXPECT_EQ(Variant::ByRef(&referenced).ToString(), u"a text read through a reference");
+  EXPECT_EQ(referenced.ToString(), u"a text read through a reference");
+  EXPECT_EQ(Variant(42).ToString(), u"42");
 }
 
 TEST(Variant, AssigningFromAnElementOfItsOwnArrayIsSafe) {

@@ -104,17 +104,28 @@ class Args {
   explicit Args(std::span<Variant> args) noexcept : args_(args) {}
   size_t size() const noexcept { return args_.size(); }
   // Argument i (looking through a by-reference Variant); 449 when absent or missing.
-  const Variant& Required(size_t i) const;
+  const Variant& Required(size_t i) const {
+    if (i >= args_.size() || args_[i].IsMissing()) RaiseNotOptional();
+    return args_[i].Deref();
+  }
   // Argument i, or nullptr when absent or Missing().
-  const Variant* Optional(size_t i) const noexcept;
+  const Variant* Optional(size_t i) const noexcept {
+    if (i >= args_.size() || args_[i].IsMissing()) return nullptr;
+    return &args_[i].Deref();
+  }
   // The caller's storage of argument i, for writing back through a by-reference argument.
   Variant& Raw(size_t i) const;
   // Raises 450 unless min <= size() <= max (a trailing Missing still counts as given).
-  void ExpectCount(size_t min, size_t max) const;
+  void ExpectCount(size_t min, size_t max) const {
+    if (args_.size() < min || args_.size() > max) RaiseWrongCount();
+  }
   // Arguments from index `first` on, packed as a zero-based array (a ParamArray).
   VariantArray Rest(size_t first) const;
 
  private:
+  [[noreturn]] static void RaiseNotOptional();
+  [[noreturn]] static void RaiseWrongCount();
+
   std::span<Variant> args_;
 };
 

@@ -75,14 +75,15 @@ class VariantArray {
 // looks through the reference; Assign() writes through it. IsByRef() tells the two apart.
 class Variant {
  public:
+  // The plain kinds are built inline: every call passes and answers some.
   Variant() noexcept {}  // Empty
-  Variant(int16_t v) noexcept;   // Integer
-  Variant(int32_t v) noexcept;   // Long
-  Variant(float v) noexcept;     // Single
-  Variant(double v) noexcept;    // Double
-  Variant(Currency v) noexcept;  // Currency
-  Variant(bool v) noexcept;      // Boolean (True is -1)
-  Variant(uint8_t v) noexcept;   // Byte
+  Variant(int16_t v) noexcept : kind_(Kind::kInteger) { plain_.integer = v; }
+  Variant(int32_t v) noexcept : kind_(Kind::kLong) { plain_.long_ = v; }
+  Variant(float v) noexcept : kind_(Kind::kSingle) { plain_.single = v; }
+  Variant(double v) noexcept : kind_(Kind::kDouble) { plain_.real = v; }
+  Variant(Currency v) noexcept : kind_(Kind::kCurrency) { plain_.currency = v; }
+  Variant(bool v) noexcept : kind_(Kind::kBoolean) { plain_.boolean = v; }  // True is -1
+  Variant(uint8_t v) noexcept : kind_(Kind::kByte) { plain_.byte = v; }
   Variant(std::u16string v) noexcept;  // String
   Variant(std::u16string_view v);      // String
   Variant(const char16_t* v);          // String
@@ -98,14 +99,19 @@ class Variant {
   static Variant Null() noexcept;
   static Variant Date(double serial) noexcept;  // days since 1899-12-30, fraction = time
   static Variant Nothing() noexcept;            // Object holding no reference
-  static Variant Missing() noexcept;            // Error 0x80020004: an omitted optional argument
+  // The scode of an omitted optional argument (DISP_E_PARAMNOTFOUND).
+  static constexpr int32_t kMissingScode = static_cast<int32_t>(0x80020004u);
+  static Variant Missing() noexcept;            // Error kMissingScode
   static Variant ErrorCode(int32_t scode) noexcept;
   static Variant ByRef(Variant* target) noexcept;
 
   Variant(const Variant& other);
+  // Moves of plain values and texts, the values of nearly every call, run inline.
   Variant(Variant&& other) noexcept : kind_(other.kind_) {
     if (IsPlain(kind_)) {
       plain_ = other.plain_;
+    } else if (kind_ == Kind::kString) {
+      TakeString(other);
     } else {
       MoveOwnedFrom(other);
     }
@@ -117,13 +123,21 @@ class Variant {
       kind_ = other.kind_;
       plain_ = other.plain_;
       other.kind_ = Kind::kEmpty;
+    } else if (IsPlain(kind_) && other.kind_ == Kind::kString) {
+      kind_ = Kind::kString;
+      TakeString(other);
+      other.kind_ = Kind::kEmpty;
     } else if (this != &other) {
       MoveAssignOwned(other);
     }
     return *this;
   }
   ~Variant() {
-    if (!IsPlain(kind_)) DestroyOwned();
+    if (kind_ == Kind::kString) {
+      string_.~basic_string();
+    } else if (!IsPlain(kind_)) {
+      DestroyOwned();
+    }
   }
 
   // The type of the value (looking through a by-reference Variant). Inline, as Deref: both
@@ -132,7 +146,11 @@ class Variant {
   bool IsByRef() const noexcept;
   bool IsEmpty() const noexcept { return type() == VarType::kEmpty; }
   bool IsNull() const noexcept { return type() == VarType::kNull; }
-  bool IsMissing() const noexcept;  // Error holding the missing-argument code
+  // Error holding the missing-argument code.
+  bool IsMissing() const noexcept {
+    const Variant& value = Deref();
+    return value.kind_ == Kind::kError && value.plain_.scode == kMissingScode;
+  }
   bool IsArray() const noexcept { return type() == VarType::kArray; }
   bool IsObject() const noexcept { return type() == VarType::kObject; }
   bool IsNumeric() const noexcept;  // Integer..Currency, Date, Boolean, Byte
@@ -148,9 +166,12 @@ class Variant {
   // Coercions with the automation rules: banker's rounding to integers, error 6 when
   // out of range, 13 when the value does not convert, 94 for Null. An Object converts
   // through its default member (dispatch id 0); Nothing raises 91.
-  int16_t ToInteger() const;
-  // ToLong, ToDouble, ToDate and ToBoolean are inline for the kinds they mostly meet
-  // (handles, field numbers, amounts, dates, flags).
+  // ToInteger, ToLong, ToDouble, ToDate and ToBoolean are inline for the kinds they mostly
+  // meet (handles, field numbers, steps, amounts, dates, flags).
+  int16_t ToInteger() const {
+    const Variant& value = Deref();
+    return value.kind_ == Kind::kInteger ? value.plain_.integer : ToIntegerCoerced();
+  }
   int32_t ToLong() const {
     const Variant& value = Deref();
     if (value.kind_ == Kind::kLong) return value.plain_.long_;
@@ -175,7 +196,15 @@ class Variant {
     const Variant& value = Deref();
     return value.kind_ == Kind::kBoolean ? value.plain_.boolean : ToBooleanCoerced();
   }
-  std::u16string ToString() const;  // CStr: the text form of the value
+  // CStr: the text form of the value. A String Variant about to go hands its text over.
+  std::u16string ToString() const&;
+  std::u16string ToString() && {
+    if (kind_ != Kind::kString) return ToString();
+    std::u16string text = std::move(string_);
+    string_.~basic_string();
+    kind_ = Kind::kEmpty;
+    return text;
+  }
   // The object reference; 424 when the value is not an Object (Nothing gives null).
   Ref<Dispatch> ToObject() const;
   // The array; 13 when the value is not an array.
@@ -250,11 +279,18 @@ class Variant {
   };
 
   // The out-of-line halves of the coercions above.
+  int16_t ToIntegerCoerced() const;
   int32_t ToLongCoerced() const;
   double ToDoubleCoerced() const;
   double ToDateCoerced() const;
   bool ToBooleanCoerced() const;
 
+  // Moves the text of `other`, a String, into this Variant, which holds nothing that needs
+  // destroying; `other` keeps its kind for the caller to reset.
+  void TakeString(Variant& other) noexcept {
+    new (&string_) std::u16string(std::move(other.string_));
+    other.string_.~basic_string();
+  }
   // The slow halves of the special members: at least one side owns something.
   void MoveOwnedFrom(Variant& other) noexcept;
   void MoveAssignOwned(Variant& other) noexcept;
