@@ -95,26 +95,25 @@ void Variant::DestroyOwned() noexcept {
   plain_ = Plain{};
 }
 
-// Takes over what `other` holds; `this` holds nothing that needs destroying. `other` keeps
-// its kind for the caller to reset.
+// Takes over what `other` holds and leaves it Empty; `this` holds nothing that needs
+// destroying.
 void Variant::MoveOwnedFrom(Variant& other) noexcept {
   kind_ = other.kind_;
   switch (kind_) {
     case Kind::kString:
-      new (&string_) std::u16string(std::move(other.string_));
-      other.string_.~basic_string();
+      TakeString(other);
       break;
     case Kind::kObject:
       new (&object_) Ref<Dispatch>(std::move(other.object_));
       other.object_.~Ref();
       break;
     case Kind::kArray:
-      // A moved-from pointer holds nothing: there is nothing to destroy.
+      // A released pointer holds nothing: there is nothing to destroy.
       new (&array_) std::unique_ptr<VariantArray>(other.array_.release());
       break;
     default:
       plain_ = other.plain_;
-      return;
+      break;
   }
   other.kind_ = Kind::kEmpty;
   other.plain_ = Plain{};
@@ -126,7 +125,6 @@ void Variant::MoveOwnedFrom(Variant& other) noexcept {
 void Variant::MoveAssignOwned(Variant& other) noexcept {
   if (IsPlain(kind_)) {
     MoveOwnedFrom(other);
-    other.kind_ = Kind::kEmpty;
     return;
   }
   if (kind_ == Kind::kString && other.kind_ == Kind::kString) {
@@ -137,7 +135,6 @@ void Variant::MoveAssignOwned(Variant& other) noexcept {
   Variant taken(std::move(other));
   if (!IsPlain(kind_)) DestroyOwned();
   MoveOwnedFrom(taken);
-  taken.kind_ = Kind::kEmpty;
 }
 
 // Deep copy: an array is copied element by element; a reference stays a reference.
